@@ -1,0 +1,73 @@
+#pragma once
+
+#include <velora_listener/ParserEventListener.h>
+
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+namespace velora_listener {
+
+// Cuts the byte stream of the line into frames, one byte at a time, without a clock:
+// frames are recognised from byte values, counts, the CRC and neighbouring frames.
+class ProtocolParser {
+public:
+    enum State : std::int32_t {
+        Idle = 0,
+        QueryCandidate = 1, // the byte after a possible query byte
+        QueryRun = 2,       // the third byte of a run of polls to consecutive addresses
+        LongAnswerFrame = 3,
+        LongAnswerAck = 4,
+        CommandFrame = 5,
+        CommandAck = 6,
+    };
+
+    static constexpr std::uint8_t kLongAnswerAck = 0x70;
+    static constexpr std::uint8_t kCommandAck = 0x50;
+    static constexpr std::size_t kLongAnswerLength = 10;
+    static constexpr std::size_t kCommandLength = 8;
+    // Trash is handed over in pieces of at most this many bytes.
+    static constexpr std::size_t kTrashPiece = 8;
+
+    explicit ProtocolParser(ParserEventListener* listener);
+    virtual ~ProtocolParser() = default;
+
+    ProtocolParser(const ProtocolParser&) = delete;
+    ProtocolParser& operator=(const ProtocolParser&) = delete;
+
+    ProtocolParser& feed(std::uint8_t byte);
+    // Hands over the collected trash. Pending bytes of an unfinished frame stay.
+    void flush();
+
+    State currentState() const { return static_cast<State>(state); }
+    std::size_t pendingCount() const { return pending.size(); }
+
+    static bool isShortAnswer(std::uint8_t b) { return (b & 0xC7) == 0x40 && (b & 0x18) != 0x18; }
+    static bool isLongAnswerHeader(std::uint8_t b) {
+        return (b & 0xC2) == 0x42 && (b & 0x18) != 0x18;
+    }
+
+private:
+    enum class Step { Wait, Continue };
+
+    Step runState();
+    Step dispatch();
+    Step discard();
+    Step onQueryCandidate();
+    Step onQueryRun();
+    Step onLongAnswerFrame();
+    Step onCommandFrame();
+    Step onAck(std::uint8_t ack, void (ParserEventListener::*report)(int, int));
+    void flushTrash();
+    void pop() { pending.pop_front(); }
+    std::uint8_t p(std::size_t i) const { return pending[i]; }
+
+    std::int32_t state = Idle;
+    std::int32_t address = 0;
+    bool inQueryRun = false;
+    std::deque<std::uint8_t> pending;
+    std::vector<std::uint8_t> trash;
+    ParserEventListener* listener;
+};
+
+} // namespace velora_listener

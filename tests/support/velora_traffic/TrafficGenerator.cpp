@@ -1,0 +1,258 @@
+#include "TrafficGenerator.h"
+
+#include <velora_protocol/Crc16.h>
+
+#include <algorithm>
+
+namespace velora_traffic {
+
+namespace {
+
+constexpr std::size_t kTrashPiece = 8;
+
+std::vector<std::uint8_t> valuesWhere(bool (*predicate)(std::uint8_t)) {
+    std::vector<std::uint8_t> values;
+    for (int b = 0; b < 256; ++b) {
+        if (predicate(static_cast<std::uint8_t>(b))) {
+            values.push_back(static_cast<std::uint8_t>(b));
+        }
+    }
+    return values;
+}
+
+template <typename T>
+const T& pick(const std::vector<T>& values, std::mt19937& rng) {
+    return values[std::uniform_int_distribution<std::size_t>(0, values.size() - 1)(rng)];
+}
+
+int randomInt(std::mt19937& rng, int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(rng);
+}
+
+std::vector<std::uint8_t> randomBytes(std::mt19937& rng, std::size_t count) {
+    std::vector<std::uint8_t> bytes(count);
+    for (auto& b : bytes) {
+        b = static_cast<std::uint8_t>(randomInt(rng, 0, 255));
+    }
+    return bytes;
+}
+
+std::vector<std::uint8_t> randomNoise(std::mt19937& rng) {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(randomInt(rng, 1, 20)));
+    for (auto& b : bytes) {
+        b = randomInt(rng, 0, 1) ? 0x80 : 0x00;
+    }
+    return bytes;
+}
+
+} // namespace
+
+std::ostream& operator<<(std::ostream& out, const Event& event) {
+    static const char* const digits = "0123456789ABCDEF";
+    out << event.type << '@' << event.address << '[';
+    for (std::size_t i = 0; i < event.bytes.size(); ++i) {
+        out << (i ? " " : "") << digits[event.bytes[i] >> 4] << digits[event.bytes[i] & 0xF];
+    }
+    return out << ']';
+}
+
+void appendCrc(std::vector<std::uint8_t>& frame) {
+    const std::uint16_t crc = velora_protocol::crc16(frame.data(), frame.size());
+    frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+    frame.push_back(static_cast<std::uint8_t>(crc >> 8));
+}
+
+const std::vector<std::uint8_t>& TrafficGenerator::shortAnswerValues() {
+    static const std::vector<std::uint8_t> values = valuesWhere(&isShortAnswerValue);
+    return values;
+}
+
+const std::vector<std::uint8_t>& TrafficGenerator::longAnswerHeaders() {
+    static const std::vector<std::uint8_t> values = valuesWhere(&isLongAnswerHeader);
+    return values;
+}
+
+// What the parser still holds decides which byte may come next: the acknowledgement it
+// waits for would be taken as such, and after a poll run a byte that continues the run
+// or answers its last poll would be read together with it.
+bool TrafficGenerator::mayStartWith(std::uint8_t first) const {
+    if (needsNoise) {
+        return false;
+    }
+    if (pendingAck >= 0 && first == pendingAck) {
+        return false;
+    }
+    if (runEnd >= 0 &&
+        (first == runEnd + 1 || isShortAnswerValue(first) || isLongAnswerHeader(first))) {
+        return false;
+    }
+    return true;
+}
+
+void TrafficGenerator::append(const std::vector<std::uint8_t>& bytes) {
+    stream.insert(stream.end(), bytes.begin(), bytes.end());
+}
+
+void TrafficGenerator::report(int type, int address, std::vector<std::uint8_t> bytes) {
+    if (type != LongAnswerAck && type != CommandAck && !trash.empty()) {
+        reported.push_back({Trash, 0, trash});
+        trash.clear();
+    }
+    reported.push_back({type, address, std::move(bytes)});
+}
+
+void TrafficGenerator::addTrash(std::uint8_t byte) {
+    trash.push_back(byte);
+    if (trash.size() == kTrashPiece) {
+        reported.push_back({Trash, 0, trash});
+        trash.clear();
+    }
+}
+
+void TrafficGenerator::afterFrame(int ack, int end, bool noiseNext) {
+    pendingAck = ack;
+    runEnd = end;
+    needsNoise = noiseNext;
+}
+
+bool TrafficGenerator::shortAnswer(int address, std::uint8_t status) {
+    const auto a = static_cast<std::uint8_t>(address);
+    if (address < 1 || address > 127 || !isShortAnswerValue(status) || status == a + 1 ||
+        !mayStartWith(a)) {
+        return false;
+    }
+    append({a, status});
+    report(Query, address, {a});
+    report(ShortAnswer, address, {status});
+    afterFrame(-1, -1, false);
+    return true;
+}
+
+bool TrafficGenerator::longAnswer(int address, std::uint8_t header,
+                                  const std::vector<std::uint8_t>& data, bool acknowledged) {
+    const auto a = static_cast<std::uint8_t>(address);
+    if (address < 1 || address > 127 || !isLongAnswerHeader(header) || header == a + 1 ||
+        data.size() != 6 || !mayStartWith(a)) {
+        return false;
+    }
+    std::vector<std::uint8_t> frame{header, a};
+    frame.insert(frame.end(), data.begin(), data.end());
+    appendCrc(frame);
+    append({a});
+    append(frame);
+    report(Query, address, {a});
+    report(LongAnswer, address, frame);
+    if (acknowledged) {
+        append({0x70});
+        report(LongAnswerAck, address, {0x70});
+    }
+    afterFrame(acknowledged ? -1 : 0x70, -1, false);
+    return true;
+}
+
+bool TrafficGenerator::command(int address, const std::vector<std::uint8_t>& body,
+                               bool acknowledged) {
+    const auto first = static_cast<std::uint8_t>(0x80 | address);
+    if (address < 1 || address > 127 || body.size() != 5 || !mayStartWith(first)) {
+        return false;
+    }
+    std::vector<std::uint8_t> frame{first};
+    frame.insert(frame.end(), body.begin(), body.end());
+    appendCrc(frame);
+    append(frame);
+    report(Command, address, frame);
+    if (acknowledged) {
+        append({0x50});
+        report(CommandAck, address, {0x50});
+    }
+    afterFrame(acknowledged ? -1 : 0x50, -1, false);
+    return true;
+}
+
+bool TrafficGenerator::pollRun(int firstAddress, int count) {
+    const int last = firstAddress + count - 1;
+    if (firstAddress < 1 || count < 2 || last > 127 ||
+        !mayStartWith(static_cast<std::uint8_t>(firstAddress))) {
+        return false;
+    }
+    for (int a = firstAddress; a <= last; ++a) {
+        append({static_cast<std::uint8_t>(a)});
+        report(Query, a, {static_cast<std::uint8_t>(a)});
+    }
+    afterFrame(-1, last, false);
+    return true;
+}
+
+void TrafficGenerator::noise(const std::vector<std::uint8_t>& bytes) {
+    for (const std::uint8_t b : bytes) {
+        append({b});
+        addTrash(b);
+    }
+    if (!bytes.empty()) {
+        afterFrame(-1, -1, false);
+    }
+}
+
+bool TrafficGenerator::lonePoll(int address, const std::vector<std::uint8_t>& noiseBytes) {
+    if (address < 1 || address > 127 || noiseBytes.empty() ||
+        !mayStartWith(static_cast<std::uint8_t>(address))) {
+        return false;
+    }
+    append({static_cast<std::uint8_t>(address)});
+    addTrash(static_cast<std::uint8_t>(address));
+    noise(noiseBytes);
+    return true;
+}
+
+void TrafficGenerator::randomElement(std::mt19937& rng) {
+    for (;;) {
+        const int address = randomInt(rng, 1, 127);
+        bool added = false;
+        switch (needsNoise ? 5 : randomInt(rng, 0, 9)) {
+        case 0:
+        case 1:
+            added = shortAnswer(address, pick(shortAnswerValues(), rng));
+            break;
+        case 2:
+        case 3:
+            added = longAnswer(address, pick(longAnswerHeaders(), rng), randomBytes(rng, 6),
+                               randomInt(rng, 0, 3) != 0);
+            break;
+        case 4:
+            added = command(address, randomBytes(rng, 5), randomInt(rng, 0, 3) != 0);
+            break;
+        case 5:
+            noise(randomNoise(rng));
+            added = true;
+            break;
+        case 6:
+            added = lonePoll(address, randomNoise(rng));
+            break;
+        default:
+            added = pollRun(address, randomInt(rng, 2, 6));
+            break;
+        }
+        if (added) {
+            return;
+        }
+    }
+}
+
+TrafficGenerator TrafficGenerator::random(std::uint32_t seed, std::size_t elements) {
+    std::mt19937 rng(seed);
+    TrafficGenerator generator;
+    for (std::size_t i = 0; i < elements; ++i) {
+        generator.randomElement(rng);
+    }
+    return generator;
+}
+
+std::vector<Event> TrafficGenerator::eventsAfterFlush() const {
+    std::vector<Event> all = reported;
+    if (!trash.empty()) {
+        all.push_back({Trash, 0, trash});
+    }
+    return all;
+}
+
+} // namespace velora_traffic
