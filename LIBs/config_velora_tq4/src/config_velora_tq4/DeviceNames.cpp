@@ -9,7 +9,7 @@ namespace config_velora_tq4 {
 
 namespace {
 
-using NameField = std::u16string DeviceNames::*;
+using NameField = std::wstring DeviceNames::*;
 
 // The name elements in the order they are written.
 const std::array<std::pair<const char*, NameField>, 6> kNameFields{{
@@ -64,7 +64,7 @@ void DeviceNames::parseXml(QXmlStreamReader& reader) {
         if (reader.name() == QLatin1String("eventTable")) {
             eventTable = readText(reader).toUInt(nullptr, 10);
         } else if (const NameField field = fieldOfElement(reader.name())) {
-            this->*field = readU16Text(reader);
+            this->*field = readWText(reader);
         } else {
             reader.skipCurrentElement();
         }

@@ -23,12 +23,12 @@ public:
     void lcdCorrection();
 
     unsigned eventTable = 0; // 0: the base table
-    std::u16string deviceName;
-    std::u16string outsName;
-    std::u16string loop1Name;
-    std::u16string loop2Name;
-    std::u16string line3Name;
-    std::u16string line4Name;
+    std::wstring deviceName;
+    std::wstring outsName;
+    std::wstring loop1Name;
+    std::wstring loop2Name;
+    std::wstring line3Name;
+    std::wstring line4Name;
 };
 
 } // namespace config_velora_tq4

@@ -9,21 +9,21 @@ namespace {
 
 struct EventDefault {
     const char* element;
-    const char16_t* text;
+    const wchar_t* text;
     bool emergency;
 };
 
 // Display form: Cyrillic letters with a Latin twin are written with the Latin letter.
-constexpr const char16_t* kNorm = u"HOPMA";
-constexpr const char16_t* kFailure = u"HE\u0418C\u041FPABH.";
-constexpr const char16_t* kWarning = u"BH\u0418MAH\u0418E";
-constexpr const char16_t* kFire = u"\u041FO\u0416AP";
-constexpr const char16_t* kTakeOff = u"\u0411\u041BOK\u0418POBKA";
-constexpr const char16_t* kPut = u"BK\u041B\u042E\u0427EH\u0418E";
-constexpr const char16_t* kAlarm = u"OTK\u041B\u042E\u0427\u0401H";
-constexpr const char16_t* kLoopActivation = u"CPA\u0411OTA\u041B";
-constexpr const char16_t* kLineActivation = u"CPA\u0411OTA\u041BA";
-constexpr const char16_t* kTamper = u"BCKP\u042BT\u0418E";
+constexpr const wchar_t* kNorm = L"HOPMA";
+constexpr const wchar_t* kFailure = L"HE\u0418C\u041FPABH.";
+constexpr const wchar_t* kWarning = L"BH\u0418MAH\u0418E";
+constexpr const wchar_t* kFire = L"\u041FO\u0416AP";
+constexpr const wchar_t* kTakeOff = L"\u0411\u041BOK\u0418POBKA";
+constexpr const wchar_t* kPut = L"BK\u041B\u042E\u0427EH\u0418E";
+constexpr const wchar_t* kAlarm = L"OTK\u041B\u042E\u0427\u0401H";
+constexpr const wchar_t* kLoopActivation = L"CPA\u0411OTA\u041B";
+constexpr const wchar_t* kLineActivation = L"CPA\u0411OTA\u041BA";
+constexpr const wchar_t* kTamper = L"BCKP\u042BT\u0418E";
 
 constexpr EventDefault kDefaults[EventTable::EventCount] = {
     {"loop1Norm", kNorm, false},
@@ -55,7 +55,7 @@ constexpr EventDefault kDefaults[EventTable::EventCount] = {
 // Older files name the outputs' failure event after the alert loop.
 const QString kLegacyOutsFailure = QStringLiteral("alertLoopFailure");
 
-constexpr const char16_t* kTableNamePrefix = u"Ta\u0431\u043B\u0438\u0446a ";
+constexpr const wchar_t* kTableNamePrefix = L"Ta\u0431\u043B\u0438\u0446a ";
 
 int eventOfElement(const QStringRef& element) {
     if (element == kLegacyOutsFailure) {
@@ -91,9 +91,9 @@ QString EventTable::elementName(Event event) {
     return QLatin1String(kDefaults[event].element);
 }
 
-const std::u16string& EventTable::defaultText(Event event) {
-    static const std::array<std::u16string, EventCount> defaults = [] {
-        std::array<std::u16string, EventCount> t;
+const std::wstring& EventTable::defaultText(Event event) {
+    static const std::array<std::wstring, EventCount> defaults = [] {
+        std::array<std::wstring, EventCount> t;
         for (int e = 0; e < EventCount; ++e) {
             t[e] = kDefaults[e].text;
         }
@@ -133,7 +133,7 @@ void EventTable::parseXml(QXmlStreamReader& reader) {
     while (reader.readNextStartElement()) {
         const bool flag = reader.attributes().value(QStringLiteral("emergency")) == "true";
         if (reader.name() == QLatin1String("name")) {
-            name = readU16Text(reader);
+            name = readWText(reader);
             continue;
         }
         const int event = eventOfElement(reader.name());
@@ -141,7 +141,7 @@ void EventTable::parseXml(QXmlStreamReader& reader) {
             reader.skipCurrentElement();
             continue;
         }
-        texts[event] = readU16Text(reader);
+        texts[event] = readWText(reader);
         emergency[event] = flag;
     }
     trace(QStringLiteral("<<< EventTable::parseXml"));
@@ -155,11 +155,11 @@ void EventTable::lcdCorrection() {
     }
 }
 
-std::u16string eventTableName(int i) {
+std::wstring eventTableName(int i) {
     if (i <= 0) {
         return {};
     }
-    return kTableNamePrefix + QString::number(i).toStdU16String();
+    return kTableNamePrefix + QString::number(i).toStdWString();
 }
 
 } // namespace config_velora_tq4

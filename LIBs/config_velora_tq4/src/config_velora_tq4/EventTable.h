@@ -57,15 +57,15 @@ public:
     void lcdCorrection();
 
     static QString elementName(Event event);
-    static const std::u16string& defaultText(Event event);
+    static const std::wstring& defaultText(Event event);
     static bool defaultEmergency(Event event);
 
-    std::u16string name;
-    std::array<std::u16string, EventCount> texts;
+    std::wstring name;
+    std::array<std::wstring, EventCount> texts;
     std::array<bool, EventCount> emergency{};
 };
 
 // The default name of table i: "Taблицa " and i, for i > 0; empty otherwise.
-std::u16string eventTableName(int i);
+std::wstring eventTableName(int i);
 
 } // namespace config_velora_tq4

@@ -66,9 +66,11 @@ char16_t lcdCorrectChar(char16_t c) {
     return c;
 }
 
-void lcdCorrectText(std::u16string& text) {
+void lcdCorrectText(std::wstring& text) {
     for (auto& c : text) {
-        c = lcdCorrectChar(c);
+        if (static_cast<unsigned long>(c) <= 0xFFFF) {
+            c = static_cast<wchar_t>(lcdCorrectChar(static_cast<char16_t>(c)));
+        }
     }
 }
 

@@ -10,8 +10,8 @@ namespace config_velora_tq4 {
 
 // Replaces one of the 19 Cyrillic look-alikes by its Latin twin; any other code unit is kept.
 char16_t lcdCorrectChar(char16_t c);
-// Applies lcdCorrectChar to every code unit of the text.
-void lcdCorrectText(std::u16string& text);
+// Applies lcdCorrectChar to every character of the text.
+void lcdCorrectText(std::wstring& text);
 // The display code of a character; 0x2E (".") for a character the display cannot show.
 std::uint8_t toLcdCode(char16_t c);
 // The character of a display code (low 8 bits of the argument); "." for a code without one.

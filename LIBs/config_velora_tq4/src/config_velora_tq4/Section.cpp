@@ -38,9 +38,9 @@ void Section::parseXml(QXmlStreamReader& reader) {
     while (reader.readNextStartElement()) {
         const QStringRef element = reader.name();
         if (element == QLatin1String("name")) {
-            name = readU16Text(reader);
+            name = readWText(reader);
         } else if (element == QLatin1String("dublerName") && dubler) {
-            dublerName = readU16Text(reader);
+            dublerName = readWText(reader);
         } else if (element == QLatin1String("device")) {
             Device device;
             device.parseXml(reader);

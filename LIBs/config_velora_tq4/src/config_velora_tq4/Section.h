@@ -29,8 +29,8 @@ public:
     int address = 0;
     int group = 1;
     bool dubler = false;
-    std::u16string name;
-    std::u16string dublerName; // meaningful only when dubler is set
+    std::wstring name;
+    std::wstring dublerName; // meaningful only when dubler is set
     std::map<int, Device> devices;
 };
 

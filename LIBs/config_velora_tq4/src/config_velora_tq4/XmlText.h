@@ -10,8 +10,8 @@ namespace config_velora_tq4 {
 
 // Small helpers shared by the XML readers and writers of the configuration model.
 
-inline QString toQString(const std::u16string& text) {
-    return QString::fromStdU16String(text);
+inline QString toQString(const std::wstring& text) {
+    return QString::fromStdWString(text);
 }
 
 // The text of the element the reader stands on; nested elements are skipped, so a stray
@@ -20,8 +20,8 @@ inline QString readText(QXmlStreamReader& reader) {
     return reader.readElementText(QXmlStreamReader::SkipChildElements);
 }
 
-inline std::u16string readU16Text(QXmlStreamReader& reader) {
-    return readText(reader).toStdU16String();
+inline std::wstring readWText(QXmlStreamReader& reader) {
+    return readText(reader).toStdWString();
 }
 
 // Decimal integers; text that is not a number reads as 0.
@@ -33,7 +33,7 @@ inline int intAttribute(const QXmlStreamReader& reader, const QString& name) {
     return reader.attributes().value(name).toInt(nullptr, 10);
 }
 
-inline void writeText(QXmlStreamWriter& writer, const QString& name, const std::u16string& text) {
+inline void writeText(QXmlStreamWriter& writer, const QString& name, const std::wstring& text) {
     writer.writeTextElement(name, toQString(text));
 }
 
