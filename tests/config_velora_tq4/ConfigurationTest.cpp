@@ -104,6 +104,12 @@ TEST(Configuration, BrokenXmlKeepsWhatWasReadAndStillCorrects) {
     EXPECT_EQ(result.config.backlightTime(), 8);
     EXPECT_EQ(result.config.sections().at(0).name, L"Cклaд");
     EXPECT_EQ(result.config.eventTableCount(), 1);
+
+    // Broken XML before the root keeps the reader's own message.
+    const ReadResult garbage = readDocument("<configuration deviceId='Velora-TQ4' <");
+    EXPECT_FALSE(garbage.error.isEmpty());
+    EXPECT_NE(garbage.error, kFormatError);
+    EXPECT_EQ(garbage.config, Configuration());
 }
 
 TEST(Configuration, NumbersAndSettings) {
