@@ -62,7 +62,9 @@ LogViewWidget::LogViewWidget(QWidget* parent)
 
     horizontalHeader()->setStretchLastSection(true);
     verticalHeader()->hide();
-    // New rows are born with their final height, so that setting it costs nothing.
+    // New rows are born with their final height, so that setting it costs nothing; the
+    // header would otherwise keep rows at least as high as its own font needs.
+    verticalHeader()->setMinimumSectionSize(RowHeight);
     verticalHeader()->setDefaultSectionSize(RowHeight);
 
     hideColumn(RawDataColumn);
