@@ -51,6 +51,8 @@ LogViewWidget::LogViewWidget(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     setColumnCount(4);
+    // The header would otherwise keep every column as wide as its widest character needs.
+    horizontalHeader()->setMinimumSectionSize(17);
     setColumnWidth(MarkerColumn, 17);
     setColumnWidth(RawDataColumn, 220);
     setColumnWidth(AddressColumn, 50);
