@@ -38,6 +38,9 @@ void ListenerThread::run() {
         while (!stopRequested) {
             std::uint8_t byte = 0;
             if (connection->read(&byte, 1) == 1) {
+                if (byteTap) {
+                    byteTap(byte);
+                }
                 parser.feed(byte);
             }
         }

@@ -3,6 +3,8 @@
 #include <velora_listener/ParserEventListener.h>
 
 #include <atomic>
+#include <cstdint>
+#include <functional>
 #include <thread>
 
 namespace rs485 {
@@ -29,6 +31,9 @@ public:
     void stop();
     // True while a reader is attached, also after a lost converter ended it, until stop().
     bool isRunning() const { return reader.joinable(); }
+    // Receives every byte read, on the reader thread, before the parser does (a raw
+    // capture of the line). Set only while no reader runs.
+    void setByteTap(std::function<void(std::uint8_t)> tap) { byteTap = std::move(tap); }
 
 private:
     void run();
@@ -36,6 +41,7 @@ private:
     std::thread reader;
     rs485::RS485Connection* connection;
     ParserEventListener* listener;
+    std::function<void(std::uint8_t)> byteTap;
     std::atomic<bool> stopRequested{false};
 };
 
