@@ -1,0 +1,37 @@
+# Install rules. The desktop program looks for qtbase_ru.qm, License.txt and LGPL.txt in
+# its own directory, so it lives with them in a private directory; bin/ holds a relative
+# symbolic link to it (Qt resolves the link when it reports the program's directory).
+# The command-line tools go straight into bin/.
+if(VELORA_LINE_LIBS_ONLY)
+    return()
+endif()
+
+include(GNUInstallDirs)
+set(VELORA_INSTALL_PRIVATEDIR lib/velora-debugger
+    CACHE STRING "Directory, relative to the prefix, of the desktop program and its files")
+
+install(TARGETS velora-debugger RUNTIME DESTINATION ${VELORA_INSTALL_PRIVATEDIR})
+# The build puts these beside the program; what it placed there is what is installed.
+install(FILES $<TARGET_FILE_DIR:velora-debugger>/qtbase_ru.qm
+              $<TARGET_FILE_DIR:velora-debugger>/License.txt
+              $<TARGET_FILE_DIR:velora-debugger>/LGPL.txt
+        DESTINATION ${VELORA_INSTALL_PRIVATEDIR})
+
+file(RELATIVE_PATH velora_link_target /prefix/${CMAKE_INSTALL_BINDIR}
+     /prefix/${VELORA_INSTALL_PRIVATEDIR}/velora-debugger)
+set(velora_link ${CMAKE_BINARY_DIR}/bin-link/velora-debugger)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/bin-link)
+file(CREATE_LINK ${velora_link_target} ${velora_link} SYMBOLIC)
+install(FILES ${velora_link} DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+set(velora_tools velora-sniff velora-sim velora-config)
+install(TARGETS ${velora_tools} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+install(FILES ${PROJECT_SOURCE_DIR}/License.txt
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velora-debugger RENAME copyright)
+
+include(DesktopEntry)
+include(ManPages)
+foreach(tool ${velora_tools})
+    velora_add_man_page(${tool})
+endforeach()

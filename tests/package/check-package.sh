@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# Builds the Debian package with CPack, checks its control fields and file list, unpacks it
+# and runs the tools and the desktop program from the unpacked tree.
+# Usage: check-package.sh CPACK_CONFIG VERSION RECORDING CONFIGURATION_FILE
+set -uo pipefail
+cpack_config=$1 version=$2 recording=$3 panel=$4
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+expect_equal() { # what expected actual
+    [ "$2" = "$3" ] || fail "$1: expected '$2', got '$3'"
+}
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+if ! cpack --config "$cpack_config" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1; then
+    cat "$work/cpack.log"
+    echo "FAIL: cpack"
+    exit 1
+fi
+mapfile -t debs < <(find "$work/out" -maxdepth 1 -name '*.deb')
+if [ ${#debs[@]} -ne 1 ]; then
+    echo "FAIL: expected one package, found ${#debs[@]}"
+    exit 1
+fi
+deb=${debs[0]}
+arch=$(dpkg --print-architecture)
+expect_equal "file name" "velora-debugger_${version}-1_${arch}.deb" "$(basename "$deb")"
+
+# Control fields
+field() { dpkg-deb --field "$deb" "$1"; }
+expect_equal Package velora-debugger "$(field Package)"
+expect_equal Version "${version}-1" "$(field Version)"
+expect_equal Architecture "$arch" "$(field Architecture)"
+[[ $(field Maintainer) =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] || fail "Maintainer: $(field Maintainer)"
+[ -n "$(field Description)" ] || fail "no Description"
+depends=$(field Depends)
+for library in libc6 libstdc++6 libqt5core5a libqt5gui5 libqt5widgets5; do
+    [[ $depends == *"$library ("* ]] || fail "Depends lacks $library: $depends"
+done
+
+# File list: every path the installed program needs, nothing outside /usr, all owned by root
+dpkg-deb --contents "$deb" >"$work/contents"
+paths=$(awk '{ print $6 }' "$work/contents")
+private=./usr/lib/velora-debugger
+expected=(
+    ./usr/bin/velora-debugger ./usr/bin/velora-sniff ./usr/bin/velora-sim ./usr/bin/velora-config
+    $private/velora-debugger $private/qtbase_ru.qm $private/License.txt $private/LGPL.txt
+    ./usr/share/applications/velora-debugger.desktop
+    ./usr/share/icons/hicolor/scalable/apps/velora-debugger.svg
+    ./usr/share/doc/velora-debugger/copyright
+)
+for size in 16 22 24 32 48 64 128 256; do
+    expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/velora-debugger.png")
+done
+for tool in velora-sniff velora-sim velora-config; do
+    expected+=("./usr/share/man/man1/$tool.1.gz")
+done
+for path in "${expected[@]}"; do
+    grep -qxF -- "$path" <<<"$paths" || fail "package lacks $path"
+done
+grep -qF -- "./usr/bin/velora-debugger -> ../lib/velora-debugger/velora-debugger" "$work/contents" ||
+    fail "usr/bin/velora-debugger is not the relative link to the program"
+outside=$(grep -v '^\./usr/' <<<"$paths" | grep -vx '\./')
+[ -z "$outside" ] || fail "files outside /usr: $outside"
+owners=$(awk '$2 != "root/root"' "$work/contents")
+[ -z "$owners" ] || fail "not owned by root: $owners"
+
+# Unpacked tree: the link leads to the program's directory with its three files
+root=$work/root
+dpkg-deb --extract "$deb" "$root"
+program=$(readlink -f "$root/usr/bin/velora-debugger")
+expect_equal "link target" "$root/usr/lib/velora-debugger/velora-debugger" "$program"
+for file in qtbase_ru.qm License.txt LGPL.txt; do
+    [ -s "$(dirname "$program")/$file" ] || fail "$file missing or empty beside the program"
+done
+grep -q 'GNU LESSER GENERAL PUBLIC LICENSE' "$root/usr/lib/velora-debugger/LGPL.txt" ||
+    fail "LGPL.txt is not the LGPL"
+
+for binary in "$program" "$root"/usr/bin/velora-{sniff,sim,config}; do
+    description=$(file --brief "$binary")
+    [[ $description == ELF*", stripped"* ]] || fail "$(basename "$binary"): $description"
+    unresolved=$(ldd "$binary" | grep 'not found')
+    [ -z "$unresolved" ] || fail "$(basename "$binary") needs missing libraries: $unresolved"
+done
+
+# The command-line tools, from the unpacked tree
+bin=$root/usr/bin
+"$bin/velora-sniff" --help >"$work/help" 2>&1 || fail "velora-sniff --help exited with $?"
+grep -q -- '--replay' "$work/help" || fail "velora-sniff --help does not describe --replay"
+
+if [ ! -e "$recording" ]; then
+    echo "SKIP: no recording $recording yet"
+elif "$bin/velora-sniff" --replay "$recording" >"$work/replay" 2>"$work/replay.err"; then
+    [ -s "$work/replay" ] || fail "velora-sniff --replay printed nothing for $recording"
+    [ -s "$work/replay.err" ] && fail "velora-sniff --replay complained: $(head -3 "$work/replay.err")"
+else
+    fail "velora-sniff --replay $recording exited with $?: $(head -3 "$work/replay.err")"
+fi
+
+# The simulator's stream, decoded by the sniffer, gives the events the simulator expects
+if "$bin/velora-sim" --seed 7 --bytes 5000 --output "$work/line.bin" --events "$work/events"; then
+    "$bin/velora-sniff" --tsv --replay "$work/line.bin" | cut -f1,2,4 >"$work/decoded"
+    expected_events=$(cut -f1-3 "$work/events")
+    [ -n "$expected_events" ] || fail "velora-sim wrote no events"
+    [ "$expected_events" = "$(cat "$work/decoded")" ] ||
+        fail "velora-sniff did not decode velora-sim's stream into its events"
+else
+    fail "velora-sim exited with $?"
+fi
+
+if "$bin/velora-config" check "$panel" >"$work/check" 2>&1; then
+    for line in "Секций: 1" "Приборов: 2" "Команд: 1"; do
+        grep -qxF "$line" "$work/check" || fail "velora-config check: no line '$line'"
+    done
+else
+    fail "velora-config check exited with $?: $(cat "$work/check")"
+fi
+
+# Manual pages: the NAME line that whatis reads, and the tool's own options
+for tool in velora-sniff velora-sim velora-config; do
+    page=$root/usr/share/man/man1/$tool.1.gz
+    lexgrog "$page" | grep -q "\"$tool - ..*\"" || fail "$tool.1: no NAME line"
+    zcat "$page" | grep -q -- '\\-\\-help' || fail "$tool.1: the options of --help are missing"
+done
+
+# Desktop entry: valid, and it names the installed program and icon
+entry=$root/usr/share/applications/velora-debugger.desktop
+desktop-file-validate "$entry" || fail "desktop entry does not validate"
+exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+icon_name=$(sed -n 's/^Icon=//p' "$entry")
+[ -e "$bin/$exec_name" ] || fail "desktop entry runs '$exec_name', not in /usr/bin"
+[ -e "$root/usr/share/icons/hicolor/48x48/apps/$icon_name.png" ] ||
+    fail "desktop entry's icon '$icon_name' is not installed"
+for size in 16 48 256; do
+    png=$root/usr/share/icons/hicolor/${size}x${size}/apps/velora-debugger.png
+    [[ $(file --brief "$png") == "PNG image data, $size x $size,"* ]] ||
+        fail "icon ${size}x${size}: $(file --brief "$png")"
+done
+
+# The desktop program, started through its link as the menu does, shows its window and keeps
+# running until it is stopped.
+runtime=$work/runtime
+mkdir -m 700 "$runtime"
+QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$runtime timeout 3 "$bin/velora-debugger" \
+    >"$work/app.log" 2>&1
+status=$?
+[ $status -eq 124 ] || fail "velora-debugger ended with $status within 3 s: $(head -5 "$work/app.log")"
+if grep -qiE 'error|fail|cannot|could not|not found' "$work/app.log"; then
+    fail "velora-debugger reported: $(head -5 "$work/app.log")"
+fi
+
+if [ $failures -ne 0 ]; then
+    echo "$failures failure(s)"
+    exit 1
+fi
+echo "package $(basename "$deb") checked"
