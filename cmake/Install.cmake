@@ -27,11 +27,25 @@ install(FILES ${velora_link} DESTINATION ${CMAKE_INSTALL_BINDIR})
 set(velora_tools velora-sniff velora-sim velora-config)
 install(TARGETS ${velora_tools} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-install(FILES ${PROJECT_SOURCE_DIR}/License.txt
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velora-debugger RENAME copyright)
-
 include(DesktopEntry)
 include(ManPages)
 foreach(tool ${velora_tools})
     velora_add_man_page(${tool})
 endforeach()
+
+# Debian's documentation directory: the licence as the copyright file, and the package's
+# change log (its newest entry carries the package version).
+set(velora_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/velora-debugger)
+install(FILES ${PROJECT_SOURCE_DIR}/License.txt DESTINATION ${velora_doc_dir} RENAME copyright)
+if(VELORA_GZIP)
+    set(changelog ${CMAKE_BINARY_DIR}/doc/changelog.Debian)
+    add_custom_command(
+        OUTPUT ${changelog}.gz
+        COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/packaging/changelog.Debian
+                ${changelog}
+        COMMAND ${VELORA_GZIP} -9 -n -f ${changelog}
+        DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog.Debian
+        VERBATIM)
+    add_custom_target(velora-debugger-changelog ALL DEPENDS ${changelog}.gz)
+    install(FILES ${changelog}.gz DESTINATION ${velora_doc_dir})
+endif()

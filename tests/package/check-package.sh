@@ -52,7 +52,7 @@ expected=(
     $private/velora-debugger $private/qtbase_ru.qm $private/License.txt $private/LGPL.txt
     ./usr/share/applications/velora-debugger.desktop
     ./usr/share/icons/hicolor/scalable/apps/velora-debugger.svg
-    ./usr/share/doc/velora-debugger/copyright
+    ./usr/share/doc/velora-debugger/copyright ./usr/share/doc/velora-debugger/changelog.Debian.gz
 )
 for size in 16 22 24 32 48 64 128 256; do
     expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/velora-debugger.png")
@@ -78,6 +78,9 @@ expect_equal "link target" "$root/usr/lib/velora-debugger/velora-debugger" "$pro
 for file in qtbase_ru.qm License.txt LGPL.txt; do
     [ -s "$(dirname "$program")/$file" ] || fail "$file missing or empty beside the program"
 done
+zcat "$root/usr/share/doc/velora-debugger/changelog.Debian.gz" >"$work/changelog"
+expect_equal "newest change log entry" "${version}-1" \
+    "$(dpkg-parsechangelog --file "$work/changelog" --show-field Version)"
 grep -q 'GNU LESSER GENERAL PUBLIC LICENSE' "$root/usr/lib/velora-debugger/LGPL.txt" ||
     fail "LGPL.txt is not the LGPL"
 
