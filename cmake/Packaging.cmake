@@ -1,6 +1,6 @@
 # Debian package of the desktop program and the command-line tools:
 #   cmake --build build --target package     (or: cd build && cpack -G DEB)
-if(VELORA_LINE_LIBS_ONLY)
+if(VELORA_LINE_LIBS_ONLY OR NOT UNIX)
     return()
 endif()
 
