@@ -129,7 +129,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::showError(const QString& text, const QString& details) {
     QMessageBox box(QMessageBox::Critical, tr("Ошибка"), text, QMessageBox::Ok, this);
-    box.setDefaultButton(QMessageBox::NoButton);
     if (!details.isEmpty()) {
         box.setInformativeText(details);
     }
