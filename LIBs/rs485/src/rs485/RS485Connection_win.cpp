@@ -51,15 +51,6 @@ DCB lineSettings(DWORD baudRate) {
     return dcb;
 }
 
-// A one-byte read returns as soon as a byte is there, with 0 bytes after readTimeout of
-// silence; longer reads also end 10 ms after a character without the next one.
-COMMTIMEOUTS openTimeouts(DWORD readTimeout) {
-    COMMTIMEOUTS t{};
-    t.ReadIntervalTimeout = RS485Connection::kIntervalTimeout;
-    t.ReadTotalTimeoutConstant = readTimeout;
-    return t;
-}
-
 // 0: reads return at once with what is buffered.
 COMMTIMEOUTS timeoutsFor(DWORD readTimeout) {
     COMMTIMEOUTS t{};
@@ -68,6 +59,20 @@ COMMTIMEOUTS timeoutsFor(DWORD readTimeout) {
     } else {
         t.ReadIntervalTimeout = MAXDWORD;
     }
+    return t;
+}
+
+// A one-byte read returns as soon as a byte is there, with 0 bytes after readTimeout of
+// silence; longer reads also end 10 ms after a character without the next one.
+// A time-out of 0 keeps its meaning here: without a total time-out the first read would
+// wait for a byte for ever.
+COMMTIMEOUTS openTimeouts(DWORD readTimeout) {
+    if (readTimeout == 0) {
+        return timeoutsFor(0);
+    }
+    COMMTIMEOUTS t{};
+    t.ReadIntervalTimeout = RS485Connection::kIntervalTimeout;
+    t.ReadTotalTimeoutConstant = readTimeout;
     return t;
 }
 
