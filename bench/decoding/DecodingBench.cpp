@@ -9,12 +9,34 @@
 
 #include <benchmark/benchmark.h>
 
+#include <random>
+
 namespace {
 
 constexpr double kLineBytesPerSecond = 1745.0;
 
-void decodeTraffic(benchmark::State& state, bool rawData) {
-    const auto traffic = velora_traffic::TrafficGenerator::random(2024, 20000);
+// Only acknowledged long answers and commands: every frame is decoded into text.
+velora_traffic::TrafficGenerator framesOnly() {
+    std::mt19937 rng(2024);
+    velora_traffic::TrafficGenerator traffic;
+    const auto& headers = velora_traffic::TrafficGenerator::longAnswerHeaders();
+    auto randomBytes = [&rng](std::size_t count) {
+        std::vector<std::uint8_t> bytes(count);
+        for (auto& b : bytes) {
+            b = static_cast<std::uint8_t>(rng());
+        }
+        return bytes;
+    };
+    for (int i = 0; i < 5000; ++i) {
+        const int address = 1 + i % 126;
+        traffic.longAnswer(address, headers[rng() % headers.size()], randomBytes(6), true);
+        traffic.command(address, randomBytes(5), true);
+    }
+    return traffic;
+}
+
+void decodeTraffic(benchmark::State& state, const velora_traffic::TrafficGenerator& traffic,
+                   bool rawData) {
     const std::vector<std::uint8_t>& bytes = traffic.bytes();
     EventListener listener;
     if (rawData) {
@@ -41,16 +63,21 @@ void decodeTraffic(benchmark::State& state, bool rawData) {
     state.SetBytesProcessed(static_cast<std::int64_t>(iterations * bytes.size()));
 }
 
-void BM_DecodeRaw(benchmark::State& state) {
-    decodeTraffic(state, true);
+// Mixed traffic: polls, short and long answers, commands, acknowledgements and noise.
+void BM_MixedTrafficRaw(benchmark::State& state) {
+    decodeTraffic(state, velora_traffic::TrafficGenerator::random(2024, 20000), true);
 }
-void BM_DecodeText(benchmark::State& state) {
-    decodeTraffic(state, false);
+void BM_MixedTrafficNoRaw(benchmark::State& state) {
+    decodeTraffic(state, velora_traffic::TrafficGenerator::random(2024, 20000), false);
+}
+void BM_AnswersAndCommandsRaw(benchmark::State& state) {
+    decodeTraffic(state, framesOnly(), true);
 }
 
 } // namespace
 
-BENCHMARK(BM_DecodeRaw)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DecodeText)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MixedTrafficRaw)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MixedTrafficNoRaw)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AnswersAndCommandsRaw)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
