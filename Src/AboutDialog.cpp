@@ -7,9 +7,8 @@
 #include <QLabel>
 #include <QUrl>
 
-#define VELORA_VERSION "1.1.6.1107"
-
 const char ProgramName[] = "Отладчик «Velora»";
+// VELORA_VERSION: the project's version, defined by the build.
 const char Version[] = VELORA_VERSION;
 const char VersionLine[] = "Версия " VELORA_VERSION;
 const char Description[] =
