@@ -110,12 +110,7 @@ void MainWindow::onAbout() {
     showAbout(this);
 }
 
-// A loss reported after the window has disconnected (a report already queued when the
-// user disconnected) is not shown a second time.
 void MainWindow::disconnectDetected() {
-    if (!ui->disconnect->isEnabled()) {
-        return;
-    }
     onDisconnect();
     showError(tr("Нет связи с преобразователем USB-RS485."));
 }
@@ -129,7 +124,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::showError(const QString& text, const QString& details) {
     QMessageBox box(QMessageBox::Critical, tr("Ошибка"), text, QMessageBox::Ok, this);
-    box.setDefaultButton(QMessageBox::NoButton);
     if (!details.isEmpty()) {
         box.setInformativeText(details);
     }

@@ -1,14 +1,19 @@
 #pragma once
 
 #include <ConnectDialog.h>
+#include <LogViewWidget.h>
 #include <MainWindow.h>
+
+#include <pseudo_terminal/PseudoTerminal.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -17,15 +22,20 @@
 namespace app_driver {
 
 // Calls `handle` with the next modal dialog of type Dialog once it is shown, polling from
-// a timer, so that code running the dialog's exec() can be driven without blocking.
+// a timer, so that code running the dialog's exec() can be driven without blocking. Gives
+// up after `timeoutMs`.
 template <class Dialog>
-void whenModal(std::function<void(Dialog*)> handle) {
+void whenModal(std::function<void(Dialog*)> handle, int timeoutMs = 10000) {
     auto* timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+    const QDeadlineTimer deadline(timeoutMs);
+    QObject::connect(timer, &QTimer::timeout, [timer, deadline, handle] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (dialog || deadline.hasExpired()) {
             timer->stop();
             timer->deleteLater();
-            handle(dialog);
+            if (dialog) {
+                handle(dialog);
+            }
         }
     });
     timer->start(10);
@@ -68,6 +78,31 @@ inline void connectTo(MainWindow& window, const QString& port) {
         dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
     action(window, "connect")->trigger();
+}
+
+inline LogViewWidget* logView(MainWindow& window) {
+    return window.findChild<LogViewWidget*>(QStringLiteral("logView"));
+}
+
+// Writes `bytes` to the line once the reader listens. The reader purges the port when it
+// starts, so bytes written just before are dropped as a whole: they are written again
+// until the first row shows up.
+inline bool writeWhenListening(MainWindow& window, const pseudo_terminal::PseudoTerminal& line,
+                               const std::vector<std::uint8_t>& bytes) {
+    LogViewWidget* view = logView(window);
+    const int before = view->rowCount();
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        line.write(bytes);
+        if (QTest::qWaitFor([&] { return view->rowCount() > before; }, 1000)) {
+            // A copy written while the first was still on its way shows up now, not later.
+            for (int rows = -1; rows != view->rowCount();) {
+                rows = view->rowCount();
+                QTest::qWait(300);
+            }
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace app_driver
