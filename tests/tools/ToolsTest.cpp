@@ -3,6 +3,8 @@
 // statistics table and the exit codes.
 #include <velora_traffic/TrafficGenerator.h>
 
+#include <pseudo_terminal/PseudoTerminal.h>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -146,6 +148,23 @@ TEST_F(ToolsTest, LiveThroughAPseudoTerminalRecordedAndReplayed) {
     const Result replayed = sniff({"--tsv", "--replay", path("record")});
     EXPECT_EQ(replayed.exitCode, 0);
     EXPECT_EQ(replayed.out, live.out);
+}
+
+TEST_F(ToolsTest, SerialPortCarriesTheSameStream) {
+    ASSERT_EQ(sim({"--seed", "4", "--bytes", "1500", "-o", path("line")}).exitCode, 0);
+    const QByteArray expected = readFile(path("line"));
+
+    // The port is the far side of a pseudo-terminal; the test reads what was transmitted.
+    pseudo_terminal::PseudoTerminal port;
+    QProcess line;
+    line.start(QStringLiteral(VELORA_SIM), {"--seed", "4", "--bytes", "1500", "--serial",
+                                            QString::fromStdString(port.slavePath())});
+    ASSERT_TRUE(line.waitForStarted());
+    const std::vector<std::uint8_t> sent = port.readSent(static_cast<std::size_t>(expected.size()));
+    ASSERT_TRUE(line.waitForFinished(30000));
+    EXPECT_EQ(line.exitCode(), 0) << line.readAllStandardError().toStdString();
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(sent.data()), static_cast<int>(sent.size())),
+              expected);
 }
 
 TEST_F(ToolsTest, InterruptEndsListeningCleanly) {
