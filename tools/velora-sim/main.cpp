@@ -259,7 +259,7 @@ int main(int argc, char** argv) {
                                         options.seed.value_or(std::random_device{}()));
     auto& traffic = simulator.traffic();
     std::uint64_t sent = 0;
-    auto emit = [&] {
+    auto sendStep = [&] {
         const auto bytes = traffic.takeBytes();
         sent += bytes.size();
         writeEvents(events, traffic.takeEvents());
@@ -268,13 +268,13 @@ int main(int argc, char** argv) {
     bool open = true;
     while (open && !stopRequested && (options.byteBudget == 0 || sent < options.byteBudget)) {
         simulator.step();
-        open = emit();
+        open = sendStep();
     }
     // Ends where a parser has reported everything: a line without answering devices
     // never gets there, and its last polls stay unreported on a live port.
     for (int i = 0; open && i < 2 * options.scenario.lastAddress && !traffic.settled(); ++i) {
         simulator.step();
-        open = emit();
+        open = sendStep();
     }
     writeEvents(events, traffic.eventsAfterFlush());
     const bool finished = output->finish();

@@ -226,7 +226,10 @@ int listen(const Options& options, QCoreApplication& app, EventListener& events,
     }
 
     // Ctrl+C and SIGTERM reach the event loop through a socket pair.
-    ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe);
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
+        std::perror("velora-sniff: socketpair");
+        return kExitFailure;
+    }
     QSocketNotifier interrupt(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&interrupt, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
     std::signal(SIGINT, onSignal);
