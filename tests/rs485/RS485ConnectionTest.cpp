@@ -8,8 +8,12 @@
 
 #include <chrono>
 #include <future>
+#include <grp.h>
 #include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using pseudo_terminal::PseudoTerminal;
@@ -165,6 +169,57 @@ TEST(ConnectionOpenTest, BareNameIsLookedUpUnderDev) {
     const std::string bare = pty.slavePath().substr(std::string("/dev/").size());
     RS485Connection connection;
     EXPECT_TRUE(connection.open(bare, 19200)) << connection.lastErrorText();
+}
+
+TEST(ConnectionOpenTest, ZeroReadTimeoutBeforeOpenStillReturnsAtOnce) {
+    PseudoTerminal pty;
+    RS485Connection connection;
+    connection.setReadTimeout(0);
+    ASSERT_TRUE(connection.open(pty.slavePath(), 19200)) << connection.lastErrorText();
+    std::uint8_t byte = 0;
+    const auto start = Clock::now();
+    EXPECT_EQ(connection.read(&byte, 1), 0u);
+    EXPECT_LT(msSince(start), 150);
+}
+
+// The reason a user without access to the device is given, seen from an unprivileged
+// child process (a pseudo-terminal belongs to group tty, mode 0620).
+TEST(ConnectionOpenTest, PermissionDeniedNamesTheDevicesGroup) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to drop to another user";
+    }
+    PseudoTerminal pty;
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        std::string text = "could not drop privileges";
+        if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0) {
+            RS485Connection connection;
+            text = connection.open(pty.slavePath(), 19200) ? "opened" : connection.lastErrorText();
+        }
+        const ssize_t written = ::write(pipeFds[1], text.data(), text.size());
+        ::_exit(written == static_cast<ssize_t>(text.size()) ? 0 : 1);
+    }
+    ::close(pipeFds[1]);
+    std::string text;
+    char chunk[256];
+    for (ssize_t n; (n = ::read(pipeFds[0], chunk, sizeof chunk)) > 0;) {
+        text.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+
+    struct stat info {};
+    ASSERT_EQ(::stat(pty.slavePath().c_str(), &info), 0);
+    const group* owner = ::getgrgid(info.st_gid);
+    ASSERT_NE(owner, nullptr);
+    EXPECT_NE(text.find("Нет доступа"), std::string::npos) << text;
+    EXPECT_NE(text.find("(Permission denied)"), std::string::npos) << text;
+    EXPECT_NE(text.find(std::string("«") + owner->gr_name + "»"), std::string::npos) << text;
 }
 
 TEST(ConnectionOpenTest, FailuresSayWhy) {

@@ -225,6 +225,15 @@ TEST_F(ListenerThreadTest, DestroyingAListeningFacadeStopsTheReaderBeforeThePort
     EXPECT_TRUE(reopened.open(pty.slavePath(), 19200)) << reopened.lastErrorText();
 }
 
+TEST_F(ListenerThreadTest, CloseWhileListeningStopsTheReaderFirst) {
+    velora->start();
+    waitUntilReading();
+    EXPECT_TRUE(velora->close());
+    EXPECT_FALSE(velora->isListening());
+    EXPECT_FALSE(velora->isOpen());
+    EXPECT_EQ(listener.connectionLost, 0);
+}
+
 TEST(ListenerFacadeTest, StopWithoutReaderReturnsAtOnce) {
     RecordingListener listener;
     VeloraListener velora(&listener);

@@ -29,12 +29,18 @@ struct ReadTimeouts {
     bool returnAtOnce = false;
 };
 
-ReadTimeouts openTimeouts(std::uint32_t readTimeout) {
-    return {RS485Connection::kIntervalTimeout, readTimeout, false};
-}
-
+// 0: reads return at once with what is buffered.
 ReadTimeouts timeoutsFor(std::uint32_t readTimeout) {
     return {0, readTimeout, readTimeout == 0};
+}
+
+// A time-out of 0 keeps its meaning here: without a total time-out the first read would
+// wait for a byte for ever.
+ReadTimeouts openTimeouts(std::uint32_t readTimeout) {
+    if (readTimeout == 0) {
+        return timeoutsFor(0);
+    }
+    return {RS485Connection::kIntervalTimeout, readTimeout, false};
 }
 
 std::string systemReason(int error) {
