@@ -112,8 +112,11 @@ void Device::apply(const std::vector<std::uint8_t>& command) {
 }
 
 void Device::afterPoll() {
+    if (news) {
+        return;
+    }
     for (auto& loop : loops) {
-        if (loop == kSwitchingOn && !news) {
+        if (loop == kSwitchingOn) {
             loop = kNormal;
             news = true;
         }

@@ -46,8 +46,8 @@ const char* const kUsage = R"(Использование: velora-sim [ПАРАМ
                              запуске (по умолчанию случайное)
   -t, --duration СЕКУНДЫ     длительность потока во времени линии
   -b, --bytes N              размер потока в байтах (не меньше N)
-Без --duration и --bytes поток идёт до Ctrl+C. Поток всегда кончается там, где
-ни один кадр не остался недочитанным.
+Без --duration и --bytes поток идёт до Ctrl+C (или SIGTERM). Если на линии есть
+приборы, поток кончается там, где ни один кадр не остался недочитанным.
 
 Вывод (по умолчанию стандартный вывод, так быстро, как его принимают):
   -o, --output ФАЙЛ          записать поток в файл («-» — стандартный вывод)
@@ -55,10 +55,14 @@ const char* const kUsage = R"(Использование: velora-sim [ПАРАМ
                              и, когда его откроют, передавать поток в темпе линии
                              (19200 бод, 11 битовых интервалов на символ)
   -S, --serial ПОРТ          открыть последовательный порт с параметрами линии и
-                             передавать поток в него
+                             передавать поток в него блоками (каждая запись ждёт
+                             разворота линии: около половины скорости линии)
   -e, --events ФАЙЛ          записать события, которые должен показать правильный
-                             приёмник: по строке «тип<TAB>адрес<TAB>байты»
+                             приёмник: по строке «тип<TAB>адрес<TAB>байты», как
+                             поля 1, 2 и 4 вывода velora-sniff --tsv (сообщений
+                             для адреса 127 журнал не показывает)
   -h, --help                 показать эту справку и выйти
+  -V, --version              показать версию и выйти
 )";
 
 [[noreturn]] void usageError(const std::string& message) {
@@ -100,13 +104,14 @@ Options parseOptions(int argc, char** argv) {
         {"serial", required_argument, nullptr, 'S'},
         {"events", required_argument, nullptr, 'e'},
         {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
     };
     Options options;
     int outputs = 0;
     opterr = 0;
     for (int c;
-         (c = getopt_long(argc, argv, ":d:l:c:k:n:s:t:b:o:pS:e:h", longOptions, nullptr)) != -1;) {
+         (c = getopt_long(argc, argv, ":d:l:c:k:n:s:t:b:o:pS:e:hV", longOptions, nullptr)) != -1;) {
         switch (c) {
         case 'd':
             options.scenario.devices =
@@ -160,6 +165,9 @@ Options parseOptions(int argc, char** argv) {
             break;
         case 'h':
             std::cout << kUsage;
+            std::exit(0);
+        case 'V':
+            std::cout << "velora-sim " VELORA_VERSION "\n";
             std::exit(0);
         case ':':
             usageError(std::string("параметру нужно значение: ") + argv[optind - 1]);
@@ -251,7 +259,7 @@ int main(int argc, char** argv) {
                                         options.seed.value_or(std::random_device{}()));
     auto& traffic = simulator.traffic();
     std::uint64_t sent = 0;
-    auto emit = [&] {
+    auto sendStep = [&] {
         const auto bytes = traffic.takeBytes();
         sent += bytes.size();
         writeEvents(events, traffic.takeEvents());
@@ -260,13 +268,13 @@ int main(int argc, char** argv) {
     bool open = true;
     while (open && !stopRequested && (options.byteBudget == 0 || sent < options.byteBudget)) {
         simulator.step();
-        open = emit();
+        open = sendStep();
     }
     // Ends where a parser has reported everything: a line without answering devices
     // never gets there, and its last polls stay unreported on a live port.
     for (int i = 0; open && i < 2 * options.scenario.lastAddress && !traffic.settled(); ++i) {
         simulator.step();
-        open = emit();
+        open = sendStep();
     }
     writeEvents(events, traffic.eventsAfterFlush());
     const bool finished = output->finish();

@@ -53,6 +53,7 @@ const char* const kUsage = R"(Использование: velora-sniff [ПАРА
   -s, --stats                в конце вывести таблицу по адресам (в --tsv — в
                              стандартный поток ошибок)
   -h, --help                 показать эту справку и выйти
+  -V, --version              показать версию и выйти
 
 Коды завершения: 0 — успешно, 1 — порт или файл не открылся, 2 — неверные
 параметры, 3 — потеряна связь с преобразователем.
@@ -95,12 +96,13 @@ Options parseOptions(int argc, char** argv) {
         {"addresses", required_argument, nullptr, 'a'},
         {"stats", no_argument, nullptr, 's'},
         {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
     };
     Options options;
     bool replay = false;
     opterr = 0;
-    for (int c; (c = getopt_long(argc, argv, ":r:w:xTt:a:sh", longOptions, nullptr)) != -1;) {
+    for (int c; (c = getopt_long(argc, argv, ":r:w:xTt:a:shV", longOptions, nullptr)) != -1;) {
         switch (c) {
         case 'r':
             options.replayPath = optarg;
@@ -129,6 +131,9 @@ Options parseOptions(int argc, char** argv) {
             break;
         case 'h':
             std::cout << kUsage;
+            std::exit(0);
+        case 'V':
+            std::cout << "velora-sniff " VELORA_VERSION "\n";
             std::exit(0);
         case ':':
             usageError(std::string("параметру нужно значение: ") + argv[optind - 1]);
@@ -168,10 +173,7 @@ void applyFilter(const Options& options, EventFilter& filter) {
     }
 }
 
-std::FILE* openFile(const std::string& path, const char* mode, std::FILE* standard) {
-    if (path == "-") {
-        return standard;
-    }
+std::FILE* openFile(const std::string& path, const char* mode) {
     std::FILE* file = std::fopen(path.c_str(), mode);
     if (!file) {
         std::cerr << "Не удалось открыть файл " << path << ": " << std::strerror(errno) << '\n';
@@ -181,7 +183,7 @@ std::FILE* openFile(const std::string& path, const char* mode, std::FILE* standa
 }
 
 int replay(const Options& options, velora_listener::ParserEventListener* listener) {
-    std::FILE* in = openFile(options.replayPath, "rb", stdin);
+    std::FILE* in = options.replayPath == "-" ? stdin : openFile(options.replayPath, "rb");
     velora_listener::ProtocolParser parser(listener);
     unsigned char buffer[1 << 16];
     std::size_t n = 0;
@@ -211,7 +213,7 @@ int listen(const Options& options, QCoreApplication& app, EventListener& events,
            velora_listener::ParserEventListener* listener, LogPrinter& printer) {
     std::FILE* record = nullptr;
     if (!options.recordPath.empty()) {
-        record = openFile(options.recordPath, "wb", stdout);
+        record = openFile(options.recordPath, "wb");
     }
     velora_listener::VeloraListener line(listener);
     if (!line.open(options.port)) {
@@ -224,7 +226,10 @@ int listen(const Options& options, QCoreApplication& app, EventListener& events,
     }
 
     // Ctrl+C and SIGTERM reach the event loop through a socket pair.
-    ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe);
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
+        std::perror("velora-sniff: socketpair");
+        return kExitFailure;
+    }
     QSocketNotifier interrupt(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&interrupt, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
     std::signal(SIGINT, onSignal);

@@ -92,9 +92,10 @@ bool TrafficGenerator::mayStartWith(std::uint8_t first) const {
     if (pendingAck >= 0 && first == pendingAck) {
         return false;
     }
+    // 0x80 after a poll of 127 does not continue the run: a poll byte has bit 7 clear.
     const int lastPoll = std::max(runEnd, openPoll);
-    if (lastPoll >= 0 &&
-        (first == lastPoll + 1 || isShortAnswerValue(first) || isLongAnswerHeader(first))) {
+    const bool continuesRun = (first & 0x80) == 0 && first == lastPoll + 1;
+    if (lastPoll >= 0 && (continuesRun || isShortAnswerValue(first) || isLongAnswerHeader(first))) {
         return false;
     }
     return true;
