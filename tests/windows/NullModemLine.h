@@ -45,6 +45,23 @@ inline void clearStickyParity() {
     CloseHandle(handle);
 }
 
+// Pulls the converter out: null_modem.py closes the terminal of the port under test, as a
+// USB-serial port vanishes, and links a new one under the same name. Returns once that is
+// done.
+inline void pullOutConverter() {
+    const char* request = std::getenv("VELORA_WINE_UNPLUG");
+    ASSERT_NE(request, nullptr) << "run the program through tests/windows/null_modem.py";
+    const HANDLE file = CreateFileA(request, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << request << ": " << GetLastError();
+    CloseHandle(file);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (GetFileAttributesA(request) != INVALID_FILE_ATTRIBUTES &&
+           std::chrono::steady_clock::now() < deadline) {
+        Sleep(10);
+    }
+    ASSERT_EQ(GetFileAttributesA(request), INVALID_FILE_ATTRIBUTES) << "nobody pulled it out";
+}
+
 // The line side of the cable, opened with plain Win32 calls: what it writes the port under
 // test receives, and what that port sends it reads.
 class NullModemLine {

@@ -1,5 +1,6 @@
 #include "NullModemLine.h"
 
+#include <rs485/DisconnectException.h>
 #include <rs485/RS485Connection.h>
 
 #include <gtest/gtest.h>
@@ -122,6 +123,29 @@ TEST_F(ComPortTest, MarkParityIsRememberedAndResetByClose) {
     connection.setMarkParity(true);
     EXPECT_TRUE(connection.close());
     EXPECT_FALSE(connection.markParity());
+}
+
+TEST_F(ComPortTest, WriteToAPulledOutConverterThrows) {
+    windows_tests::pullOutConverter();
+    const std::uint8_t byte = 0x55;
+    try {
+        connection.write(&byte, 1);
+        FAIL() << "the write went nowhere unnoticed";
+    } catch (const rs485::DisconnectException& e) {
+        EXPECT_STREQ(e.what(), "Нет связи с преобразователем USB-RS485");
+    }
+    // Formally open until the caller closes it.
+    EXPECT_TRUE(connection.isOpen());
+    EXPECT_TRUE(connection.close());
+
+    // Plugged in again, the port opens and reads.
+    windows_tests::clearStickyParity();
+    ASSERT_TRUE(connection.open(windows_tests::portUnderTest(), 19200))
+        << connection.lastErrorText();
+    line->write({0x33});
+    std::uint8_t got = 0;
+    EXPECT_EQ(connection.read(&got, 1), 1u);
+    EXPECT_EQ(got, 0x33);
 }
 
 TEST(ComPortOpenTest, MissingPortSaysSo) {

@@ -7,6 +7,10 @@ receives. The Windows tests open the first as the converter's port and drive the
 the second. The command gets VELORA_WINE_PORT=COMN and VELORA_WINE_LINE=COMM in its
 environment; its exit status is returned.
 
+A test pulls the converter out by creating the file named in VELORA_WINE_UNPLUG (a Windows
+path): the first port's terminal is then closed, as a USB-serial port vanishes, and a new
+one is linked under the same name; the file is removed once that is done.
+
 usage: null_modem.py PREFIX N M -- COMMAND...
 """
 
@@ -21,21 +25,27 @@ import tty
 
 class Port:
     def __init__(self, prefix, number):
+        self.link = os.path.join(prefix, "dosdevices", "com%d" % number)
+        self.name = "COM%d" % number
+        self.plug_in()
+
+    def plug_in(self):
         self.master, self.terminal = pty.openpty()
         # Raw from the start: no echo and no line editing before Wine sets the port up.
         tty.setraw(self.terminal)
-        self.link = os.path.join(prefix, "dosdevices", "com%d" % number)
-        self.name = "COM%d" % number
         if os.path.lexists(self.link):
             os.unlink(self.link)
         os.symlink(os.ttyname(self.terminal), self.link)
 
-    def close(self):
-        os.unlink(self.link)
+    def pull_out(self):
         os.close(self.master)
         # Kept open until here, so that the master never reads a hang-up while Wine has
         # the port closed between tests.
         os.close(self.terminal)
+
+    def close(self):
+        os.unlink(self.link)
+        self.pull_out()
 
 
 def write_all(fd, data):
@@ -43,10 +53,14 @@ def write_all(fd, data):
         data = data[os.write(fd, data):]
 
 
-def relay(a, b, stop):
-    peer = {a.master: b.master, b.master: a.master}
+def relay(a, b, stop, unplug_request):
     while True:
-        ready, _, _ = select.select([a.master, b.master, stop], [], [])
+        if os.path.exists(unplug_request):
+            a.pull_out()
+            a.plug_in()
+            os.unlink(unplug_request)
+        peer = {a.master: b.master, b.master: a.master}
+        ready, _, _ = select.select([a.master, b.master, stop], [], [], 0.02)
         if stop in ready:
             return
         for fd in ready:
@@ -58,10 +72,12 @@ def main(argv):
         sys.exit(__doc__)
     prefix, first, second, command = argv[0], int(argv[1]), int(argv[2]), argv[4:]
     a, b = Port(prefix, first), Port(prefix, second)
+    unplug_request = os.path.abspath(os.path.join(prefix, "unplug-request"))
     stop_read, stop_write = os.pipe()
-    thread = threading.Thread(target=relay, args=(a, b, stop_read), daemon=True)
+    thread = threading.Thread(target=relay, args=(a, b, stop_read, unplug_request), daemon=True)
     thread.start()
-    env = dict(os.environ, VELORA_WINE_PORT=a.name, VELORA_WINE_LINE=b.name)
+    env = dict(os.environ, VELORA_WINE_PORT=a.name, VELORA_WINE_LINE=b.name,
+               VELORA_WINE_UNPLUG="Z:" + unplug_request.replace("/", "\\"))
     try:
         status = subprocess.call(command, env=env)
     finally:
