@@ -103,6 +103,19 @@ TEST_F(ComPortTest, ZeroReadTimeoutReturnsWhatIsBuffered) {
     EXPECT_EQ(byte, 0x42);
 }
 
+TEST_F(ComPortTest, ReadTimeoutChangesApplyToTheOpenPort) {
+    connection.setReadTimeout(50);
+    EXPECT_EQ(connection.readTimeout(), 50u);
+    std::uint8_t byte = 0;
+    const auto start = Clock::now();
+    EXPECT_EQ(connection.read(&byte, 1), 0u);
+    EXPECT_GE(msSince(start), 40);
+    EXPECT_LT(msSince(start), 150);
+    line->write({0x17});
+    EXPECT_EQ(connection.read(&byte, 1), 1u);
+    EXPECT_EQ(byte, 0x17);
+}
+
 TEST_F(ComPortTest, WriteReachesTheLineAfterTheCharactersLeft) {
     const Bytes frame{0x85, 0x01, 0x02, 0x03, 0x04, 0x05, 0x10, 0x20};
     const auto start = Clock::now();
@@ -146,6 +159,21 @@ TEST_F(ComPortTest, WriteToAPulledOutConverterThrows) {
     std::uint8_t got = 0;
     EXPECT_EQ(connection.read(&got, 1), 1u);
     EXPECT_EQ(got, 0x33);
+}
+
+TEST_F(ComPortTest, RefusedSettingsLeaveThePortClosed) {
+    // Without clearStickyParity() the terminal refuses space parity (see there): the one
+    // setting it refuses.
+    EXPECT_TRUE(connection.close());
+    EXPECT_FALSE(connection.open(windows_tests::portUnderTest(), 19200));
+    EXPECT_FALSE(connection.isOpen());
+    EXPECT_NE(connection.lastErrorText().find("не принял настройки линии"), std::string::npos)
+        << connection.lastErrorText();
+    // The failed open left nothing behind: the next one succeeds and forgets the error.
+    windows_tests::clearStickyParity();
+    EXPECT_TRUE(connection.open(windows_tests::portUnderTest(), 19200))
+        << connection.lastErrorText();
+    EXPECT_EQ(connection.lastErrorText(), "");
 }
 
 TEST(ComPortOpenTest, MissingPortSaysSo) {
