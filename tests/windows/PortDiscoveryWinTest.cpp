@@ -166,6 +166,24 @@ TEST_F(FtdiTest, CountBeyondTheListedIdentifiersEndsTheWalk) {
     EXPECT_EQ(rs485::converterPortNames(), (Names{"COM9"}));
 }
 
+// Identifiers and port names are read into 99-byte buffers.
+TEST_F(FtdiTest, PortNameTooLongSkipsOnlyItsDevice) {
+    listDevices({"VID_0403+PID_6001+G6", "VID_0403+PID_6001+G7", "VID_0403+PID_6001+G8"}, 3);
+    addDeviceKey("VID_0403+PID_6001+G6", "COM7");
+    addDeviceKey("VID_0403+PID_6001+G7", "COM" + std::string(120, '9'));
+    addDeviceKey("VID_0403+PID_6001+G8", "COM8");
+    EXPECT_EQ(rs485::converterPortNames(), (Names{"COM7", "COM8"}));
+}
+
+TEST_F(FtdiTest, IdentifierTooLongEndsTheWalk) {
+    const std::string longIdentifier = "VID_0403+PID_6001+" + std::string(100, 'H');
+    listDevices({"VID_0403+PID_6001+H1", longIdentifier, "VID_0403+PID_6001+H3"}, 3);
+    addDeviceKey("VID_0403+PID_6001+H1", "COM9");
+    addDeviceKey(longIdentifier, "COM10");
+    addDeviceKey("VID_0403+PID_6001+H3", "COM11");
+    EXPECT_EQ(rs485::converterPortNames(), (Names{"COM9"}));
+}
+
 TEST_F(FtdiTest, ZeroCountGivesNoPorts) {
     listDevices({"VID_0403+PID_6001+F5"}, 0);
     addDeviceKey("VID_0403+PID_6001+F5", "COM9");
