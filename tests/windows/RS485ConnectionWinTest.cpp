@@ -104,13 +104,14 @@ TEST_F(ComPortTest, ZeroReadTimeoutReturnsWhatIsBuffered) {
 }
 
 TEST_F(ComPortTest, ReadTimeoutChangesApplyToTheOpenPort) {
-    connection.setReadTimeout(50);
-    EXPECT_EQ(connection.readTimeout(), 50u);
+    // Longer than the 200 ms of open(), so that a wait that ignored the change shows.
+    connection.setReadTimeout(600);
+    EXPECT_EQ(connection.readTimeout(), 600u);
     std::uint8_t byte = 0;
     const auto start = Clock::now();
     EXPECT_EQ(connection.read(&byte, 1), 0u);
-    EXPECT_GE(msSince(start), 40);
-    EXPECT_LT(msSince(start), 150);
+    EXPECT_GE(msSince(start), 550);
+    EXPECT_LT(msSince(start), 5000);
     line->write({0x17});
     EXPECT_EQ(connection.read(&byte, 1), 1u);
     EXPECT_EQ(byte, 0x17);
