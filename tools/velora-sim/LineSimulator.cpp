@@ -1,5 +1,6 @@
 #include "LineSimulator.h"
 
+#include <iterator>
 #include <stdexcept>
 
 namespace velora_sim {

@@ -29,7 +29,7 @@ void requestStop(int) {
     stopRequested = true;
 }
 
-const char* const kUsage = R"(Использование: velora-sim [ПАРАМЕТРЫ]
+const char* const kUsage = R"(Использование: velora-sim [ПАРАМЕТРЫ] [ПОРТ]
 Выдаёт поток байтов линии «Velora»: пульт по очереди опрашивает адреса, приборы
 отвечают одним байтом или ответом с данными, пульт подтверждает ответы и посылает
 команды, приборы подтверждают команды.
@@ -54,9 +54,10 @@ const char* const kUsage = R"(Использование: velora-sim [ПАРАМ
   -p, --pty                  создать псевдотерминал, вывести его путь первой строкой
                              и, когда его откроют, передавать поток в темпе линии
                              (19200 бод, 11 битовых интервалов на символ)
-  -S, --serial ПОРТ          открыть последовательный порт с параметрами линии и
-                             передавать поток в него блоками (каждая запись ждёт
-                             разворота линии: около половины скорости линии)
+  ПОРТ                       открыть последовательный порт (ttyUSB1, /dev/ttyUSB1) с
+                             параметрами линии и передавать поток в него блоками
+                             (каждая запись ждёт разворота линии: около половины
+                             скорости линии)
   -e, --events ФАЙЛ          записать события, которые должен показать правильный
                              приёмник: по строке «тип<TAB>адрес<TAB>байты», как
                              поля 1, 2 и 4 вывода velora-sniff --tsv (сообщений
@@ -101,7 +102,6 @@ Options parseOptions(int argc, char** argv) {
         {"bytes", required_argument, nullptr, 'b'},
         {"output", required_argument, nullptr, 'o'},
         {"pty", no_argument, nullptr, 'p'},
-        {"serial", required_argument, nullptr, 'S'},
         {"events", required_argument, nullptr, 'e'},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
@@ -111,7 +111,7 @@ Options parseOptions(int argc, char** argv) {
     int outputs = 0;
     opterr = 0;
     for (int c;
-         (c = getopt_long(argc, argv, ":d:l:c:k:n:s:t:b:o:pS:e:hV", longOptions, nullptr)) != -1;) {
+         (c = getopt_long(argc, argv, ":d:l:c:k:n:s:t:b:o:pe:hV", longOptions, nullptr)) != -1;) {
         switch (c) {
         case 'd':
             options.scenario.devices =
@@ -156,10 +156,6 @@ Options parseOptions(int argc, char** argv) {
             options.pty = true;
             ++outputs;
             break;
-        case 'S':
-            options.serialPort = optarg;
-            ++outputs;
-            break;
         case 'e':
             options.eventsPath = optarg;
             break;
@@ -176,10 +172,14 @@ Options parseOptions(int argc, char** argv) {
         }
     }
     if (optind < argc) {
+        options.serialPort = argv[optind++];
+        ++outputs;
+    }
+    if (optind < argc) {
         usageError(std::string("лишний аргумент: ") + argv[optind]);
     }
     if (outputs > 1) {
-        usageError("нужен один вывод: --output, --pty или --serial");
+        usageError("нужен один вывод: --output, --pty или ПОРТ");
     }
     const int highestDevice =
         options.scenario.devices.empty() ? 1 : *options.scenario.devices.rbegin();
