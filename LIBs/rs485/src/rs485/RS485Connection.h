@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace rs485 {
+
+// The serial port of a USB-RS485 converter, opened exclusively and set up for the Velora
+// line: 8 data bits, space parity sent, parity not checked, one stop bit, no flow control,
+// DTR and RTS off. Reads wait at most the read time-out for the first character and 10 ms
+// between characters. A failed read or write throws DisconnectException.
+//
+// The reader thread calls purge() and read(); open() and close() are called only while no
+// reader runs. There is no lock.
+class RS485Connection {
+public:
+    static constexpr std::uint32_t kDefaultReadTimeout = 200; // ms
+    static constexpr std::uint32_t kIntervalTimeout = 10;     // ms between characters
+
+    RS485Connection();
+    ~RS485Connection();
+
+    RS485Connection(const RS485Connection&) = delete;
+    RS485Connection& operator=(const RS485Connection&) = delete;
+
+    // portName: COM3 on Windows; a device path or a bare name (ttyUSB0 -> /dev/ttyUSB0)
+    // elsewhere. Precondition: closed. Every failure leaves the connection closed.
+    bool open(const std::string& portName, std::uint32_t baudRate);
+    bool close();
+    bool isOpen() const;
+
+    // Drops unread input and unsent output.
+    void purge();
+    // Returns the bytes read, fewer than length (0 on a silent line) after a time-out.
+    std::uint32_t read(void* buffer, std::uint32_t length);
+    std::uint32_t write(const void* buffer, std::uint32_t length);
+
+    void setReadTimeout(std::uint32_t milliseconds);
+    std::uint32_t readTimeout() const;
+
+    void setBaudRate(std::uint32_t baudRate);
+    // 0 when closed or when the port cannot tell.
+    std::uint32_t baudRate() const;
+
+    // Mark parity sends the ninth bit of every character as 1, space parity as 0.
+    void setMarkParity(bool mark);
+    bool markParity() const { return markParityRequested; }
+
+    // The system's reason for the last failed open, with a hint where the cause is common;
+    // empty after a successful open.
+    std::string lastErrorText() const;
+
+private:
+    struct State;
+    State* state;
+    bool markParityRequested = false;
+};
+
+} // namespace rs485

@@ -1,0 +1,49 @@
+#include <velora_listener/ListenerThread.h>
+#include <velora_listener/ProtocolParser.h>
+
+#include <rs485/DisconnectException.h>
+#include <rs485/RS485Connection.h>
+
+#include <cstdint>
+
+namespace velora_listener {
+
+ListenerThread::ListenerThread(rs485::RS485Connection* connection, ParserEventListener* listener)
+    : connection(connection)
+    , listener(listener) {}
+
+ListenerThread::~ListenerThread() {
+    stop();
+}
+
+void ListenerThread::start() {
+    stop();
+    stopRequested = false;
+    reader = std::thread(&ListenerThread::run, this);
+}
+
+void ListenerThread::stop() {
+    if (!reader.joinable()) {
+        return;
+    }
+    stopRequested = true;
+    reader.join();
+}
+
+void ListenerThread::run() {
+    ProtocolParser parser(listener);
+    try {
+        // Bytes that arrived while nobody listened are not parsed.
+        connection->purge();
+        while (!stopRequested) {
+            std::uint8_t byte = 0;
+            if (connection->read(&byte, 1) == 1) {
+                parser.feed(byte);
+            }
+        }
+    } catch (const rs485::DisconnectException&) {
+        listener->onConnectionLost();
+    }
+}
+
+} // namespace velora_listener

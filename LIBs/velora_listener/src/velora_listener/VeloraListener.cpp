@@ -1,0 +1,28 @@
+#include <velora_listener/VeloraListener.h>
+
+namespace velora_listener {
+
+VeloraListener::VeloraListener(ParserEventListener* listener)
+    : thread(&connection, listener) {}
+
+VeloraListener::~VeloraListener() {
+    thread.stop();
+}
+
+bool VeloraListener::open(const std::string& portName) {
+    return connection.open(portName, kBaudRate);
+}
+
+bool VeloraListener::close() {
+    return connection.close();
+}
+
+void VeloraListener::start() {
+    thread.start();
+}
+
+void VeloraListener::stop() {
+    thread.stop();
+}
+
+} // namespace velora_listener

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <velora_listener/ListenerThread.h>
+#include <velora_listener/ParserEventListener.h>
+
+#include <rs485/RS485Connection.h>
+
+#include <cstdint>
+#include <string>
+
+namespace velora_listener {
+
+// What the user interface drives the line through: the converter's port and the reader
+// thread. Pausing is stop() with the port left open; resuming is start(). The listener is
+// not owned and must outlive every reader.
+class VeloraListener {
+public:
+    static constexpr std::uint32_t kBaudRate = 19200;
+
+    explicit VeloraListener(ParserEventListener* listener);
+    // Stops a running reader before the port closes.
+    virtual ~VeloraListener();
+
+    VeloraListener(const VeloraListener&) = delete;
+    VeloraListener& operator=(const VeloraListener&) = delete;
+
+    // portName as the user picked it (COM3, ttyUSB0 or /dev/ttyUSB0), UTF-8.
+    bool open(const std::string& portName);
+    // Call only after stop().
+    bool close();
+    bool isOpen() const { return connection.isOpen(); }
+    void start();
+    void stop();
+    bool isListening() const { return thread.isRunning(); }
+
+    // Why the last open() failed, for the error message.
+    std::string lastErrorText() const { return connection.lastErrorText(); }
+
+private:
+    rs485::RS485Connection connection;
+    ListenerThread thread;
+};
+
+} // namespace velora_listener
