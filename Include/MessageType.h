@@ -1,0 +1,18 @@
+#pragma once
+
+// The type of a log message; type t owns bit (t - 1) of the event filter's type mask.
+enum MessageType {
+    mtQuery = 1,         // poll of a device
+    mtShortAnswer = 2,   // one-byte answer without data
+    mtLongAnswer = 3,    // answer with data
+    mtLongAnswerAck = 4, // acknowledgement of an answer with data
+    mtCommand = 5,       // command frame
+    mtCommandAck = 6,    // acknowledgement of a command
+    mtTrash = 7,         // bytes that fit no frame
+};
+
+constexpr int kMessageTypeCount = 7;
+
+constexpr int messageTypeBit(int type) {
+    return 1 << (type - 1);
+}
