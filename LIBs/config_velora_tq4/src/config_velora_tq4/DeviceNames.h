@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include <string>
+
+namespace config_velora_tq4 {
+
+// Display names of one device and the index of its event table in the configuration.
+class DeviceNames {
+public:
+    virtual ~DeviceNames() = default;
+
+    bool operator==(const DeviceNames& other) const;
+    bool operator!=(const DeviceNames& other) const { return !(*this == other); }
+
+    // Writes the "deviceNames" element with all seven children, empty ones included.
+    void toXml(QXmlStreamWriter& writer) const;
+    // Reads a "deviceNames" element whose start tag has just been read.
+    void parseXml(QXmlStreamReader& reader);
+    // Converts the six names to display form.
+    void lcdCorrection();
+
+    unsigned eventTable = 0; // 0: the base table
+    std::wstring deviceName;
+    std::wstring outsName;
+    std::wstring loop1Name;
+    std::wstring loop2Name;
+    std::wstring line3Name;
+    std::wstring line4Name;
+};
+
+} // namespace config_velora_tq4
