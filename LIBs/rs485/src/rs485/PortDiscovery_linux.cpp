@@ -1,6 +1,6 @@
 #include <rs485/PortDiscovery.h>
+#include <rs485/PortNameOrder.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -65,11 +65,6 @@ bool isFtdi(fs::path device, const fs::path& devicesRoot) {
     return false;
 }
 
-std::vector<std::string> sorted(std::vector<std::string> names) {
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 } // namespace
 
 std::vector<std::string> serialPortNames(const std::string& sysfsRoot) {
@@ -77,7 +72,7 @@ std::vector<std::string> serialPortNames(const std::string& sysfsRoot) {
     for (const auto& tty : hardwareTtys(sysfsRoot)) {
         names.push_back("/dev/" + tty.first);
     }
-    return sorted(std::move(names));
+    return sortedPortNames(std::move(names));
 }
 
 std::vector<std::string> converterPortNames(const std::string& sysfsRoot) {
@@ -89,7 +84,7 @@ std::vector<std::string> converterPortNames(const std::string& sysfsRoot) {
             names.push_back("/dev/" + tty.first);
         }
     }
-    return sorted(std::move(names));
+    return sortedPortNames(std::move(names));
 }
 
 std::vector<std::string> serialPortNames() {

@@ -23,7 +23,7 @@ public:
     RS485Connection(const RS485Connection&) = delete;
     RS485Connection& operator=(const RS485Connection&) = delete;
 
-    // portName: COM3 on Windows; a device path or a bare name (ttyUSB0 -> /dev/ttyUSB0)
+    // portName: COM3 on Windows; an absolute device path or a name under /dev (ttyUSB0)
     // elsewhere. Precondition: closed. Every failure leaves the connection closed.
     bool open(const std::string& portName, std::uint32_t baudRate);
     bool close();

@@ -29,12 +29,18 @@ struct ReadTimeouts {
     bool returnAtOnce = false;
 };
 
-ReadTimeouts openTimeouts(std::uint32_t readTimeout) {
-    return {RS485Connection::kIntervalTimeout, readTimeout, false};
-}
-
+// 0: reads return at once with what is buffered.
 ReadTimeouts timeoutsFor(std::uint32_t readTimeout) {
     return {0, readTimeout, readTimeout == 0};
+}
+
+// A time-out of 0 keeps its meaning here: without a total time-out the first read would
+// wait for a byte for ever.
+ReadTimeouts openTimeouts(std::uint32_t readTimeout) {
+    if (readTimeout == 0) {
+        return timeoutsFor(0);
+    }
+    return {RS485Connection::kIntervalTimeout, readTimeout, false};
 }
 
 std::string systemReason(int error) {
@@ -80,7 +86,7 @@ std::string openErrorText(const std::string& path, int error) {
 }
 
 std::string devicePath(const std::string& portName) {
-    return portName.find('/') == std::string::npos ? "/dev/" + portName : portName;
+    return !portName.empty() && portName.front() == '/' ? portName : "/dev/" + portName;
 }
 
 // Returns whether the port is readable within timeoutMs; throws when it hung up or failed.
@@ -223,16 +229,17 @@ bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) 
         return fail(openErrorText(path, errno));
     }
     termios_line::configureLine(t, speed);
-    if (::tcsetattr(fd, TCSANOW, &t) != 0) {
-        return fail(openErrorText(path, errno));
-    }
+    // The C library reports EINVAL when the driver dropped a flag it asked for, even where
+    // that flag is only the parity sent; what the port keeps decides.
+    const int setError = ::tcsetattr(fd, TCSANOW, &t) == 0 ? 0 : errno;
     termios actual{};
     if (::tcgetattr(fd, &actual) != 0) {
         return fail(openErrorText(path, errno));
     }
     if (!termios_line::keepsLineSettings(actual, speed)) {
         return fail("Порт " + path + " не принял настройки линии (" + std::to_string(baudRate) +
-                    " бод, 8 бит данных, без управления потоком).");
+                    " бод, 8 бит данных, без управления потоком)." +
+                    (setError ? " (" + systemReason(setError) + ")" : std::string()));
     }
     dropModemLines(fd);
     ::tcflush(fd, TCIOFLUSH);

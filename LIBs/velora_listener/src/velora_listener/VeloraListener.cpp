@@ -14,6 +14,8 @@ bool VeloraListener::open(const std::string& portName) {
 }
 
 bool VeloraListener::close() {
+    // A reader must never see its port closed under it.
+    thread.stop();
     return connection.close();
 }
 

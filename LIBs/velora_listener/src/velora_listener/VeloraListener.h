@@ -26,7 +26,7 @@ public:
 
     // portName as the user picked it (COM3, ttyUSB0 or /dev/ttyUSB0), UTF-8.
     bool open(const std::string& portName);
-    // Call only after stop().
+    // Stops a running reader first.
     bool close();
     bool isOpen() const { return connection.isOpen(); }
     void start();

@@ -1,0 +1,240 @@
+#include <rs485/DisconnectException.h>
+#include <rs485/RS485Connection.h>
+#include <rs485/TermiosLine.h>
+
+#include <pseudo_terminal/PseudoTerminal.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <grp.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using pseudo_terminal::PseudoTerminal;
+using rs485::RS485Connection;
+using Bytes = std::vector<std::uint8_t>;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+long long msSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+class ConnectionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(connection.open(pty.slavePath(), 19200)) << connection.lastErrorText();
+    }
+
+    PseudoTerminal pty;
+    RS485Connection connection;
+};
+
+TEST_F(ConnectionTest, PortKeepsTheLineSettings) {
+    EXPECT_TRUE(connection.isOpen());
+    EXPECT_EQ(connection.lastErrorText(), "");
+    EXPECT_EQ(connection.baudRate(), 19200u);
+
+    // The master side reports the slave's settings. A pseudo-terminal keeps all but the
+    // parity bit, which it has not got.
+    termios t{};
+    ASSERT_EQ(::tcgetattr(pty.masterFd(), &t), 0);
+    EXPECT_TRUE(rs485::termios_line::keepsLineSettings(t, B19200));
+    EXPECT_EQ(cfgetospeed(&t), speed_t{B19200});
+    EXPECT_EQ(t.c_cflag & CSIZE, tcflag_t{CS8});
+    EXPECT_FALSE(t.c_iflag & (INPCK | ISTRIP | PARMRK | IXON | IXOFF | ICRNL));
+    EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG));
+
+    connection.setBaudRate(9600);
+    EXPECT_EQ(connection.baudRate(), 9600u);
+}
+
+TEST_F(ConnectionTest, OneByteReturnsAtOnceAndSilenceAfterTheReadTimeout) {
+    pty.write({0xA5});
+    std::uint8_t byte = 0;
+    auto start = Clock::now();
+    EXPECT_EQ(connection.read(&byte, 1), 1u);
+    EXPECT_EQ(byte, 0xA5);
+    EXPECT_LT(msSince(start), 150);
+
+    start = Clock::now();
+    EXPECT_EQ(connection.read(&byte, 1), 0u);
+    EXPECT_GE(msSince(start), 150);
+    EXPECT_LT(msSince(start), 2000);
+}
+
+TEST_F(ConnectionTest, LongerReadEndsWithWhatCameBeforeTheSilence) {
+    // Every byte value passes unchanged, including those a terminal would interpret.
+    Bytes sent;
+    for (int b = 0; b < 256; ++b) {
+        sent.push_back(static_cast<std::uint8_t>(b));
+    }
+    pty.write(sent);
+    Bytes got(300);
+    EXPECT_EQ(connection.read(got.data(), static_cast<std::uint32_t>(got.size())), sent.size());
+    got.resize(sent.size());
+    EXPECT_EQ(got, sent);
+}
+
+TEST_F(ConnectionTest, NothingToReadWithoutLengthOrPort) {
+    pty.write({0x01});
+    std::uint8_t byte = 0;
+    EXPECT_EQ(connection.read(&byte, 0), 0u);
+    EXPECT_TRUE(connection.close());
+    EXPECT_FALSE(connection.isOpen());
+    EXPECT_EQ(connection.read(&byte, 1), 0u);
+    EXPECT_EQ(connection.write(&byte, 1), 0u);
+    EXPECT_EQ(connection.baudRate(), 0u);
+}
+
+TEST_F(ConnectionTest, PurgeDropsWhatArrived) {
+    pty.write({0x05, 0x40});
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    connection.purge();
+    std::uint8_t byte = 0;
+    EXPECT_EQ(connection.read(&byte, 1), 0u);
+}
+
+TEST_F(ConnectionTest, ZeroReadTimeoutReturnsWhatIsBuffered) {
+    connection.setReadTimeout(0);
+    EXPECT_EQ(connection.readTimeout(), 0u);
+    std::uint8_t byte = 0;
+    const auto start = Clock::now();
+    EXPECT_EQ(connection.read(&byte, 1), 0u);
+    EXPECT_LT(msSince(start), 150);
+    pty.write({0x42});
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(connection.read(&byte, 1), 1u);
+    EXPECT_EQ(byte, 0x42);
+}
+
+TEST_F(ConnectionTest, WriteReachesTheLine) {
+    const Bytes frame{0x85, 0x01, 0x02, 0x03, 0x04, 0x05, 0x10, 0x20};
+    EXPECT_EQ(connection.write(frame.data(), static_cast<std::uint32_t>(frame.size())), 8u);
+    EXPECT_EQ(pty.readSent(frame.size()), frame);
+}
+
+TEST_F(ConnectionTest, MarkParityIsRememberedAndResetByClose) {
+    connection.setMarkParity(true);
+    EXPECT_TRUE(connection.markParity());
+    connection.setMarkParity(true);
+    EXPECT_TRUE(connection.markParity());
+    EXPECT_TRUE(connection.close());
+    EXPECT_FALSE(connection.markParity());
+}
+
+TEST_F(ConnectionTest, LostConverterWhileReadingThrows) {
+    auto reading = std::async(std::launch::async, [this] {
+        std::uint8_t byte = 0;
+        for (int i = 0; i < 100; ++i) {
+            connection.read(&byte, 1); // returns 0 every read time-out until the hang-up
+        }
+        return std::string("no disconnect");
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    pty.closeMaster();
+    ASSERT_EQ(reading.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    try {
+        reading.get();
+        FAIL() << "read went on after the hang-up";
+    } catch (const rs485::DisconnectException& e) {
+        EXPECT_STREQ(e.what(), "Нет связи с преобразователем USB-RS485");
+    }
+    // The loss is reported again, not turned into a silent line.
+    std::uint8_t byte = 0;
+    EXPECT_THROW(connection.read(&byte, 1), rs485::DisconnectException);
+}
+
+TEST_F(ConnectionTest, SecondOpenOfTheSamePortFails) {
+    RS485Connection second;
+    EXPECT_FALSE(second.open(pty.slavePath(), 19200));
+    EXPECT_FALSE(second.isOpen());
+    EXPECT_NE(second.lastErrorText().find("занят другой программой"), std::string::npos)
+        << second.lastErrorText();
+
+    EXPECT_TRUE(connection.close());
+    EXPECT_TRUE(second.open(pty.slavePath(), 19200)) << second.lastErrorText();
+    EXPECT_EQ(second.lastErrorText(), "");
+}
+
+TEST(ConnectionOpenTest, BareNameIsLookedUpUnderDev) {
+    PseudoTerminal pty;
+    const std::string bare = pty.slavePath().substr(std::string("/dev/").size());
+    RS485Connection connection;
+    EXPECT_TRUE(connection.open(bare, 19200)) << connection.lastErrorText();
+}
+
+TEST(ConnectionOpenTest, ZeroReadTimeoutBeforeOpenStillReturnsAtOnce) {
+    PseudoTerminal pty;
+    RS485Connection connection;
+    connection.setReadTimeout(0);
+    ASSERT_TRUE(connection.open(pty.slavePath(), 19200)) << connection.lastErrorText();
+    std::uint8_t byte = 0;
+    const auto start = Clock::now();
+    EXPECT_EQ(connection.read(&byte, 1), 0u);
+    EXPECT_LT(msSince(start), 150);
+}
+
+// The reason a user without access to the device is given, seen from an unprivileged
+// child process (a pseudo-terminal belongs to group tty, mode 0620).
+TEST(ConnectionOpenTest, PermissionDeniedNamesTheDevicesGroup) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to drop to another user";
+    }
+    PseudoTerminal pty;
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        std::string text = "could not drop privileges";
+        if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0) {
+            RS485Connection connection;
+            text = connection.open(pty.slavePath(), 19200) ? "opened" : connection.lastErrorText();
+        }
+        const ssize_t written = ::write(pipeFds[1], text.data(), text.size());
+        ::_exit(written == static_cast<ssize_t>(text.size()) ? 0 : 1);
+    }
+    ::close(pipeFds[1]);
+    std::string text;
+    char chunk[256];
+    for (ssize_t n; (n = ::read(pipeFds[0], chunk, sizeof chunk)) > 0;) {
+        text.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+
+    struct stat info {};
+    ASSERT_EQ(::stat(pty.slavePath().c_str(), &info), 0);
+    const group* owner = ::getgrgid(info.st_gid);
+    ASSERT_NE(owner, nullptr);
+    EXPECT_NE(text.find("Нет доступа"), std::string::npos) << text;
+    EXPECT_NE(text.find("(Permission denied)"), std::string::npos) << text;
+    EXPECT_NE(text.find(std::string("«") + owner->gr_name + "»"), std::string::npos) << text;
+}
+
+TEST(ConnectionOpenTest, FailuresSayWhy) {
+    RS485Connection connection;
+    EXPECT_FALSE(connection.open("/dev/ttyVeloraMissing0", 19200));
+    EXPECT_NE(connection.lastErrorText().find("не найден"), std::string::npos)
+        << connection.lastErrorText();
+    EXPECT_FALSE(connection.open("/dev/null", 19200));
+    EXPECT_NE(connection.lastErrorText().find("не является последовательным портом"),
+              std::string::npos)
+        << connection.lastErrorText();
+    PseudoTerminal pty;
+    EXPECT_FALSE(connection.open(pty.slavePath(), 12345));
+    EXPECT_FALSE(connection.isOpen());
+    EXPECT_EQ(connection.readTimeout(), RS485Connection::kDefaultReadTimeout);
+}
+
+} // namespace
