@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstddef>
+
+namespace line_faults {
+
+// What the process holds, read from /proc/self: to show that nothing is left behind.
+std::size_t openDescriptorCount();
+std::size_t threadCount();
+// Kilobytes of a field of /proc/self/status such as "VmRSS" or "VmSize".
+std::size_t statusKilobytes(const char* field);
+// CPU time used by all threads of the process so far.
+double processCpuSeconds();
+
+} // namespace line_faults
