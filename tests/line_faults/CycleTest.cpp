@@ -41,10 +41,10 @@ bool receiveSome(const CountingListener& counter) {
 }
 
 TEST(Cycles, AThousandPausesAndResumesWhileTrafficFlows) {
-    PseudoTerminal line;
+    pseudo_terminal::PseudoTerminal line;
     CountingListener counter;
     velora_listener::VeloraListener listener(&counter);
-    ASSERT_TRUE(listener.open(line.portPath())) << listener.lastErrorText();
+    ASSERT_TRUE(listener.open(line.slavePath())) << listener.lastErrorText();
     BackgroundTraffic traffic(line);
     int silentCycles = 0;
     const auto cycle = [&] {
@@ -63,13 +63,13 @@ TEST(Cycles, AThousandPausesAndResumesWhileTrafficFlows) {
 }
 
 TEST(Cycles, TwoHundredConnectsAndDisconnectsWhileTrafficFlows) {
-    PseudoTerminal line;
+    pseudo_terminal::PseudoTerminal line;
     CountingListener counter;
     velora_listener::VeloraListener listener(&counter);
     BackgroundTraffic traffic(line);
     int silentCycles = 0;
     const auto cycle = [&] {
-        ASSERT_TRUE(listener.open(line.portPath())) << listener.lastErrorText();
+        ASSERT_TRUE(listener.open(line.slavePath())) << listener.lastErrorText();
         listener.start();
         silentCycles += receiveSome(counter) ? 0 : 1;
         listener.stop();
@@ -85,13 +85,13 @@ TEST(Cycles, TwoHundredConnectsAndDisconnectsWhileTrafficFlows) {
 }
 
 TEST(Cycles, DestroyingAListeningFacadeStopsTheReaderFirst) {
-    PseudoTerminal line;
+    pseudo_terminal::PseudoTerminal line;
     CountingListener counter;
     BackgroundTraffic traffic(line);
     const Footprint before;
     for (int i = 0; i < 50; ++i) {
         velora_listener::VeloraListener listener(&counter);
-        ASSERT_TRUE(listener.open(line.portPath())) << listener.lastErrorText();
+        ASSERT_TRUE(listener.open(line.slavePath())) << listener.lastErrorText();
         listener.start();
     }
     const Footprint after;

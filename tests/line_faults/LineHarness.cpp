@@ -3,6 +3,8 @@
 #include <velora_traffic/TrafficGenerator.h>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace line_faults {
 
@@ -28,7 +30,7 @@ std::size_t synchronise(PseudoTerminal& line, const velora_traffic::RecordingLis
     };
     const std::vector<std::uint8_t> pair{0x05, 0x40};
     for (int attempt = 0; attempt < 200 && !answered(); ++attempt) {
-        line.writeAll(pair);
+        line.write(pair);
         waitFor(answered, 50ms);
     }
     // Pairs still on their way when the first answer was seen arrive whole.
@@ -52,7 +54,8 @@ double writePaced(PseudoTerminal& line, const std::vector<std::uint8_t>& bytes,
         const auto due =
             std::min(bytes.size(), static_cast<std::size_t>(bytesPerSecond * slice / 100.0));
         if (due > written) {
-            line.writeAll(bytes.data() + written, due - written);
+            line.write({bytes.begin() + static_cast<long>(written),
+                        bytes.begin() + static_cast<long>(due)});
             written = due;
         }
         std::this_thread::sleep_until(start + slice * 10ms);
@@ -61,12 +64,15 @@ double writePaced(PseudoTerminal& line, const std::vector<std::uint8_t>& bytes,
 }
 
 BackgroundTraffic::BackgroundTraffic(PseudoTerminal& line)
-    : writer([this, &line] {
+    : master(line.masterFd())
+    , flags(::fcntl(master, F_GETFL))
+    , writer([this] {
+        ::fcntl(master, F_SETFL, flags | O_NONBLOCK);
         const auto traffic = velora_traffic::TrafficGenerator::random(7, 400).bytes();
         std::size_t at = 0;
         while (running) {
             const std::size_t n = std::min<std::size_t>(16, traffic.size() - at);
-            line.writeSome(traffic.data() + at, n);
+            (void)!::write(master, traffic.data() + at, n);
             at = (at + n) % traffic.size();
             std::this_thread::sleep_for(1ms);
         }
@@ -75,6 +81,7 @@ BackgroundTraffic::BackgroundTraffic(PseudoTerminal& line)
 BackgroundTraffic::~BackgroundTraffic() {
     running = false;
     writer.join();
+    ::fcntl(master, F_SETFL, flags);
 }
 
 } // namespace line_faults

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PseudoTerminal.h"
+#include <pseudo_terminal/PseudoTerminal.h>
 
 #include <velora_listener/ParserEventListener.h>
 #include <velora_traffic/RecordingListener.h>
@@ -16,6 +16,7 @@
 namespace line_faults {
 
 using namespace std::chrono_literals;
+using pseudo_terminal::PseudoTerminal;
 
 // Polls until the condition holds or the time is up; returns the condition.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
@@ -33,14 +34,18 @@ std::size_t byteCount(const std::vector<velora_traffic::Event>& events);
 double writePaced(PseudoTerminal& line, const std::vector<std::uint8_t>& bytes,
                   double bytesPerSecond);
 
-// Random valid traffic written without waiting every millisecond, on a thread of its own,
-// while the test opens, closes, pauses and resumes the listener.
+// Random valid traffic written every millisecond on a thread of its own, while the test
+// opens, closes, pauses and resumes the listener. It switches the master side to
+// non-blocking writes and drops what does not fit, so that a paused reader cannot hold it
+// up; the line's other writes must wait until it is gone.
 class BackgroundTraffic {
 public:
     explicit BackgroundTraffic(PseudoTerminal& line);
     ~BackgroundTraffic();
 
 private:
+    int master;
+    int flags;
     std::atomic<bool> running{true};
     std::thread writer;
 };

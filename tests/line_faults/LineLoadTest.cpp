@@ -44,10 +44,10 @@ TrafficGenerator trafficOf(std::size_t size, std::uint32_t seed) {
 void runAtRate(double bytesPerSecond, double seconds, std::uint32_t seed) {
     const TrafficGenerator traffic =
         trafficOf(static_cast<std::size_t>(bytesPerSecond * seconds), seed);
-    PseudoTerminal line;
+    pseudo_terminal::PseudoTerminal line;
     RecordingListener recorder;
     velora_listener::VeloraListener listener(&recorder);
-    ASSERT_TRUE(listener.open(line.portPath())) << listener.lastErrorText();
+    ASSERT_TRUE(listener.open(line.slavePath())) << listener.lastErrorText();
     listener.start();
     const std::size_t synced = synchronise(line, recorder);
 

@@ -1,6 +1,6 @@
 // Ports that cannot be opened: open() says false with a reason and leaves nothing open.
 #include "ProcessProbe.h"
-#include "PseudoTerminal.h"
+#include <pseudo_terminal/PseudoTerminal.h>
 
 #include <rs485/RS485Connection.h>
 #include <velora_listener/VeloraListener.h>
@@ -39,8 +39,8 @@ protected:
         EXPECT_EQ(openDescriptorCount(), descriptors);
 
         {
-            PseudoTerminal good;
-            EXPECT_TRUE(connection.open(good.portPath(), 19200)) << connection.lastErrorText();
+            pseudo_terminal::PseudoTerminal good;
+            EXPECT_TRUE(connection.open(good.slavePath(), 19200)) << connection.lastErrorText();
             EXPECT_TRUE(connection.lastErrorText().empty());
             EXPECT_TRUE(connection.close());
         }
@@ -74,21 +74,21 @@ TEST_F(OpenFailure, CharacterDeviceThatIsNotATerminal) {
 }
 
 TEST_F(OpenFailure, PortHeldByAnotherInstance) {
-    PseudoTerminal line;
+    pseudo_terminal::PseudoTerminal line;
     velora_traffic::RecordingListener recorder;
     velora_listener::VeloraListener first(&recorder);
-    ASSERT_TRUE(first.open(line.portPath())) << first.lastErrorText();
+    ASSERT_TRUE(first.open(line.slavePath())) << first.lastErrorText();
 
     velora_listener::VeloraListener second(&recorder);
     const std::size_t descriptors = openDescriptorCount();
-    EXPECT_FALSE(second.open(line.portPath()));
+    EXPECT_FALSE(second.open(line.slavePath()));
     EXPECT_FALSE(second.isOpen());
     EXPECT_NE(second.lastErrorText().find("занят"), std::string::npos) << second.lastErrorText();
     EXPECT_EQ(openDescriptorCount(), descriptors);
 
     // Once the first lets go, the second gets the port.
     EXPECT_TRUE(first.close());
-    EXPECT_TRUE(second.open(line.portPath())) << second.lastErrorText();
+    EXPECT_TRUE(second.open(line.slavePath())) << second.lastErrorText();
     EXPECT_TRUE(second.close());
 }
 

@@ -31,18 +31,18 @@ bool hasFrameOf(const std::vector<Event>& events, int type) {
 }
 
 TEST(Unplug, MidFrameReportsOneLossDropsThePartialFrameAndLeavesTheProcessIdle) {
-    PseudoTerminal line;
+    pseudo_terminal::PseudoTerminal line;
     RecordingListener recorder;
     velora_listener::VeloraListener listener(&recorder);
-    ASSERT_TRUE(listener.open(line.portPath())) << listener.lastErrorText();
+    ASSERT_TRUE(listener.open(line.slavePath())) << listener.lastErrorText();
     const std::size_t threadsBefore = threadCount();
     listener.start();
     const std::size_t synced = synchronise(line, recorder);
     ASSERT_EQ(threadCount(), threadsBefore + 1);
 
-    ASSERT_TRUE(line.writeAll(halfLongAnswer()));
+    line.write(halfLongAnswer());
     std::this_thread::sleep_for(100ms); // the half frame is in the parser
-    line.unplug();
+    line.closeMaster();
 
     ASSERT_TRUE(waitFor([&] { return recorder.connectionLost == 1; }, 2000ms));
     EXPECT_TRUE(waitFor([&] { return threadCount() == threadsBefore; }, 1000ms))
@@ -61,33 +61,33 @@ TEST(Unplug, MidFrameReportsOneLossDropsThePartialFrameAndLeavesTheProcessIdle) 
 }
 
 TEST(Unplug, WhileIdleEndsTheReaderWithinTheReadTimeOut) {
-    PseudoTerminal line;
+    pseudo_terminal::PseudoTerminal line;
     RecordingListener recorder;
     velora_listener::VeloraListener listener(&recorder);
-    ASSERT_TRUE(listener.open(line.portPath())) << listener.lastErrorText();
+    ASSERT_TRUE(listener.open(line.slavePath())) << listener.lastErrorText();
     listener.start();
     synchronise(line, recorder);
-    line.unplug();
+    line.closeMaster();
     EXPECT_TRUE(waitFor([&] { return recorder.connectionLost == 1; }, 1000ms));
     listener.stop();
     listener.close();
 }
 
 TEST(Pause, AFrameCutByThePauseIsNotReportedAndWhatCameDuringThePauseIsPurged) {
-    PseudoTerminal line;
+    pseudo_terminal::PseudoTerminal line;
     RecordingListener recorder;
     velora_listener::VeloraListener listener(&recorder);
-    ASSERT_TRUE(listener.open(line.portPath())) << listener.lastErrorText();
+    ASSERT_TRUE(listener.open(line.slavePath())) << listener.lastErrorText();
     listener.start();
     synchronise(line, recorder);
 
     TrafficGenerator traffic;
     traffic.longAnswer(9, 0x43, {1, 2, 3, 4, 5, 6}, true);
     const auto& bytes = traffic.bytes();
-    ASSERT_TRUE(line.writeAll(bytes.data(), 6));
+    line.write({bytes.begin(), bytes.begin() + 6});
     std::this_thread::sleep_for(100ms);
     listener.stop();
-    ASSERT_TRUE(line.writeAll(bytes.data() + 6, bytes.size() - 6));
+    line.write({bytes.begin() + 6, bytes.end()});
     std::this_thread::sleep_for(50ms);
 
     listener.start();
