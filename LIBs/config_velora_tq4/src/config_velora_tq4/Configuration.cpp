@@ -11,8 +11,10 @@
 
 namespace config_velora_tq4 {
 
-const std::string Configuration::kDeviceId = "Velora-TQ4";
-const EventTable Configuration::defaultEventTable;
+const EventTable& Configuration::defaultEventTable() {
+    static const EventTable table;
+    return table;
+}
 
 namespace {
 
@@ -99,7 +101,7 @@ void Configuration::clear() {
     sections_.clear();
     sections_[0] = Section();
     commands_.clear();
-    eventTables_.assign(1, defaultEventTable);
+    eventTables_.assign(1, defaultEventTable());
 }
 
 void Configuration::setClockSyncHour(int hour) {
@@ -256,7 +258,7 @@ void Configuration::moveEventTableToEnd(int i) {
 }
 
 void Configuration::clearEventTables() {
-    eventTables_.assign(1, defaultEventTable);
+    eventTables_.assign(1, defaultEventTable());
     remapEventTableReferences([](unsigned) { return 0u; });
 }
 
@@ -304,7 +306,7 @@ void Configuration::remapEventTableReferences(const Remap& remap) {
 
 void Configuration::toXml(QXmlStreamWriter& writer) const {
     writer.writeStartElement(QStringLiteral("configuration"));
-    writer.writeAttribute(QStringLiteral("deviceId"), QString::fromStdString(kDeviceId));
+    writer.writeAttribute(QStringLiteral("deviceId"), QLatin1String(kDeviceId));
     writer.writeAttribute(QStringLiteral("version"), QString::number(kFormatVersion));
     writeInt(writer, QStringLiteral("backlightLevel"), backlightLevel_);
     writeInt(writer, QStringLiteral("backlightTime"), backlightTime_);
@@ -334,7 +336,7 @@ void Configuration::toXml(QXmlStreamWriter& writer) const {
     }
     for (int i = 0; i < eventTableCount(); ++i) {
         const EventTable& table = eventTables_[static_cast<std::size_t>(i)];
-        if (table != defaultEventTable) {
+        if (table != defaultEventTable()) {
             table.toXml(writer, i);
         }
     }
@@ -358,8 +360,7 @@ void Configuration::parseXml(QXmlStreamReader& reader) {
 bool Configuration::readRoot(QXmlStreamReader& reader) {
     const bool found = reader.readNextStartElement();
     if (found && reader.name() == QLatin1String("configuration") &&
-        reader.attributes().value(QStringLiteral("deviceId")) ==
-            QString::fromStdString(kDeviceId) &&
+        reader.attributes().value(QStringLiteral("deviceId")) == QLatin1String(kDeviceId) &&
         reader.attributes().value(QStringLiteral("version")) == QString::number(kFormatVersion)) {
         return true;
     }
@@ -434,7 +435,7 @@ void Configuration::readEventTable(QXmlStreamReader& reader) {
         return;
     }
     while (eventTableCount() <= index) {
-        eventTables_.push_back(defaultEventTable);
+        eventTables_.push_back(defaultEventTable());
     }
     eventTables_[static_cast<std::size_t>(index)].parseXml(reader);
 }
@@ -464,7 +465,7 @@ bool Configuration::rebuildEventTables() {
         EventTable& table = eventTables_[static_cast<std::size_t>(i)];
         EventTable unnamed = table;
         unnamed.name.clear();
-        if (isEventTableUsed(i) || unnamed != defaultEventTable) {
+        if (isEventTableUsed(i) || unnamed != defaultEventTable()) {
             if (table.name.empty()) {
                 table.name = eventTableName(i);
             }

@@ -20,15 +20,16 @@ namespace config_velora_tq4 {
 // devices' event-table numbers follow every removal or move of a table.
 class Configuration {
 public:
-    static const std::string kDeviceId;
+    static constexpr char kDeviceId[] = "Velora-TQ4";
     static constexpr int kFormatVersion = 2;
     static constexpr int kMaxCommands = 64;
     static constexpr int kMaxEventTables = 16;
     static constexpr int kMaxPasswordLength = 8;
     // clockSyncHour of a panel that does not synchronise its clock.
     static constexpr int kNoClockSync = 255;
-    // The default contents of an event table; new tables are copies of it.
-    static const EventTable defaultEventTable;
+    // The default contents of an event table; new tables are copies of it. Built on first
+    // use, so that configurations constructed during static initialisation see it too.
+    static const EventTable& defaultEventTable();
 
     Configuration();
     virtual ~Configuration() = default;
