@@ -232,6 +232,17 @@ TEST(CommandXml, ReadingIsRobust) {
     EXPECT_EQ(command.data(), (std::vector<std::uint8_t>{0x55, 0xFF, 0, 0, 0, 0, 0, 0xAB}));
 }
 
+// A stray child inside a text element is skipped; it does not break the document.
+TEST(CommandXml, StrayChildInsideNameOrByteIsSkipped) {
+    const Command command = readCommand(
+        QStringLiteral(
+            "<command><name>A<b>x</b>B</name>"
+            "<data><byte i=\"0\">0x<i/>12</byte><byte i=\"1\">0x34</byte></data></command>"),
+        false);
+    EXPECT_EQ(command.name(), L"AB");
+    EXPECT_EQ(command.data(), (std::vector<std::uint8_t>{0x12, 0x34, 0, 0, 0, 0, 0, 0}));
+}
+
 TEST(CommandXml, ReadingClearsAndEndsOnItsElement) {
     QXmlStreamReader reader(QStringLiteral("<list><command><data><byte>0x07</byte></data>"
                                            "</command><next/></list>"));

@@ -1,5 +1,6 @@
 #include <config_velora_tq4/Command.h>
 #include <config_velora_tq4/TextParts.h>
+#include <config_velora_tq4/XmlText.h>
 
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -283,7 +284,7 @@ void Command::fromXml(QXmlStreamReader& reader) {
     std::fill(bytes.begin(), bytes.end(), 0);
     while (reader.readNextStartElement()) {
         if (reader.name() == QLatin1String("name")) {
-            commandName = reader.readElementText().toStdWString();
+            commandName = readWText(reader);
         } else if (reader.name() == QLatin1String("data")) {
             while (reader.readNextStartElement()) {
                 if (reader.name() != QLatin1String("byte")) {
@@ -296,7 +297,7 @@ void Command::fromXml(QXmlStreamReader& reader) {
                     reader.skipCurrentElement();
                     continue;
                 }
-                const QString value = reader.readElementText();
+                const QString value = readText(reader);
                 if (value.startsWith(QLatin1String("0x"))) {
                     bytes[static_cast<std::size_t>(index)] =
                         static_cast<std::uint8_t>(value.midRef(2).toULongLong(nullptr, 16));

@@ -1,0 +1,148 @@
+#include <AboutDialog.h>
+
+#include <AboutForm.h>
+
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QUrl>
+
+#define VELORA_VERSION "1.1.6.1107"
+
+const char ProgramName[] = "Отладчик «Velora»";
+const char Version[] = VELORA_VERSION;
+const char VersionLine[] = "Версия " VELORA_VERSION;
+const char Description[] =
+    "Программа прослушивает линию связи системы «Velora» и расшифровывает полученные данные. "
+    "Предназначена для поиска неисправностей при пуско-наладочных работах.";
+const char Copyright[] = "© 2026 The VeloraDebugger developers";
+const char Contacts[] = "<html>Сайт проекта: <a href=\"https://velora-debugger.example.org/\">"
+                        "velora-debugger.example.org</a><br>Поддержка: "
+                        "<a href=\"mailto:support@velora-debugger.example.org\">"
+                        "support@velora-debugger.example.org</a></html>";
+const char QtCopyrightYear[] = "2019";
+
+namespace {
+
+const char* const textLabels[] = {"lblCaption", "lblVersion",   "lblDesc",
+                                  "lblLicense", "lblCopyright", "lblContacts"};
+const char thirdPartiesLabel[] = "lblThirdParties";
+const char qtLicensingPage[] = "https://www.qt.io/licensing/";
+
+QString qtNotice(const QString& dir) {
+    return QString::fromUtf8("<html>Данная программа использует Qt версии ") +
+           QString::fromUtf8(qVersion()) + QString::fromUtf8(".<br>Copyright © ") +
+           QString::fromUtf8(QtCopyrightYear) +
+           QString::fromUtf8(
+               " The Qt Company.<br>Указанное программное обеспечение, его распространение, "
+               "модификация и использование подпадают под действие положений лицензии GNU "
+               "Lesser General Public License Version 3, полный текст которой представлен в "
+               "файле ") +
+           fileLink(dir, QStringLiteral("LGPL.txt"), QStringLiteral("LGPL.txt")) +
+           QString::fromUtf8(", расположенном в установочной директории, а также по адресу ") +
+           QStringLiteral("<a href=\"%1\">%1</a>").arg(QString::fromUtf8(qtLicensingPage)) +
+           QStringLiteral(".</html>");
+}
+
+} // namespace
+
+// QUrl builds file:///C:/dir/x on Windows and file:///dir/x on Linux, and encodes what a
+// path may hold that a URL may not.
+QString fileLink(const QString& dir, const QString& fileName, const QString& label) {
+    const QString url = QUrl::fromLocalFile(dir + "/" + fileName).toString(QUrl::FullyEncoded);
+    return QStringLiteral("<a href=\"%1\">%2</a>").arg(url.toHtmlEscaped(), label);
+}
+
+QAboutDialog::QAboutDialog(QWidget* parent)
+    : form(new QAboutForm(parent)) {
+    for (const char* name : textLabels) {
+        setLabelText(name, QString());
+    }
+    setLabelText(thirdPartiesLabel, QString());
+}
+
+QAboutDialog::~QAboutDialog() {
+    delete form;
+}
+
+void QAboutDialog::setProgramName(const QString& text) {
+    setLabelText("lblCaption", text);
+}
+void QAboutDialog::setProgramName(const char* utf8) {
+    setProgramName(QString::fromUtf8(utf8));
+}
+void QAboutDialog::setVersion(const QString& text) {
+    setLabelText("lblVersion", text);
+}
+void QAboutDialog::setVersion(const char* utf8) {
+    setVersion(QString::fromUtf8(utf8));
+}
+void QAboutDialog::setDescription(const QString& text) {
+    setLabelText("lblDesc", text);
+}
+void QAboutDialog::setDescription(const char* utf8) {
+    setDescription(QString::fromUtf8(utf8));
+}
+void QAboutDialog::setCopyright(const QString& text) {
+    setLabelText("lblCopyright", text);
+}
+void QAboutDialog::setCopyright(const char* utf8) {
+    setCopyright(QString::fromUtf8(utf8));
+}
+void QAboutDialog::setLicense(const QString& text) {
+    setLabelText("lblLicense", text);
+}
+void QAboutDialog::setLicense(const char* utf8) {
+    setLicense(QString::fromUtf8(utf8));
+}
+void QAboutDialog::setContacts(const QString& text) {
+    setLabelText("lblContacts", text);
+}
+void QAboutDialog::setContacts(const char* utf8) {
+    setContacts(QString::fromUtf8(utf8));
+}
+void QAboutDialog::setThirdParties(const QString& text) {
+    setLabelText(thirdPartiesLabel, text);
+}
+void QAboutDialog::setThirdParties(const char* utf8) {
+    setThirdParties(QString::fromUtf8(utf8));
+}
+
+int QAboutDialog::exec() {
+    for (const char* name : textLabels) {
+        if (label(name)->text().isEmpty()) {
+            label(name)->close();
+        }
+    }
+    if (label(thirdPartiesLabel)->text().isEmpty()) {
+        form->findChild<QGroupBox*>(QStringLiteral("grpThirdParties"))->close();
+    }
+    return form->exec();
+}
+
+QLabel* QAboutDialog::label(const char* name) const {
+    return form->findChild<QLabel*>(QString::fromLatin1(name));
+}
+
+void QAboutDialog::setLabelText(const char* name, const QString& text) {
+    label(name)->setText(text);
+}
+
+void showAbout(QWidget* parent) {
+    QAboutDialog dialog(parent);
+    dialog.setProgramName(ProgramName);
+    dialog.setVersion(VersionLine);
+    dialog.setDescription(Description);
+    dialog.setCopyright(Copyright);
+
+    const QString dir = QCoreApplication::applicationDirPath();
+    dialog.setLicense(QStringLiteral("<html>") +
+                      fileLink(dir, QStringLiteral("License.txt"),
+                               QString::fromUtf8("Посмотреть текст лицензионного соглашения")) +
+                      QStringLiteral("</html>"));
+    dialog.setContacts(Contacts);
+
+    static const QString notice = qtNotice(dir);
+    dialog.setThirdParties(notice);
+    dialog.exec();
+}

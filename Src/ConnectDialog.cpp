@@ -1,0 +1,63 @@
+#include <ConnectDialog.h>
+
+#include "ui_ConnectDialog.h"
+
+#include <rs485/PortDiscovery.h>
+
+#include <QPushButton>
+
+PortDiscovery PortDiscovery::system() {
+    return {[] { return rs485::serialPortNames(); }, [] { return rs485::converterPortNames(); }};
+}
+
+ConnectDialog::ConnectDialog(QWidget* parent, PortDiscovery discovery)
+    : QDialog(parent, Qt::WindowCloseButtonHint)
+    , ui(new Ui::ConnectDialog)
+    , discovery(std::move(discovery)) {
+    ui->setupUi(this);
+    connect(ui->updatePortList, &QPushButton::clicked, this, &ConnectDialog::onUpdatePortList);
+    connect(ui->portName, &QComboBox::editTextChanged, this, [this] { updateOkButton(); });
+    fillPortList();
+    showConverterPort();
+}
+
+ConnectDialog::~ConnectDialog() {
+    delete ui;
+}
+
+QString ConnectDialog::portName() const {
+    return ui->portName->currentText().trimmed();
+}
+
+void ConnectDialog::onUpdatePortList() {
+    fillPortList();
+    showConverterPort();
+}
+
+void ConnectDialog::fillPortList() {
+    const std::vector<std::string> ports = discovery.serialPorts();
+    ui->portName->clear();
+    for (const std::string& port : ports) {
+        ui->portName->addItem(QString::fromStdString(port));
+    }
+    updateOkButton();
+}
+
+void ConnectDialog::showConverterPort() {
+    const std::vector<std::string> converters = discovery.converterPorts();
+    if (converters.empty()) {
+        ui->message->setText(tr("Преобразователь USB-RS485 не обнаружен."));
+        return;
+    }
+    const QString port = QString::fromStdString(converters.front());
+    const QString text = tr("Преобразователь USB-RS485 подключён к порту ") + port + ".";
+    ui->portName->setCurrentIndex(
+        ui->portName->findData(port, Qt::DisplayRole, Qt::MatchCaseSensitive));
+    ui->message->setText(text);
+}
+
+void ConnectDialog::updateOkButton() {
+    if (QPushButton* ok = ui->buttonBox->button(QDialogButtonBox::Ok)) {
+        ok->setEnabled(!portName().isEmpty());
+    }
+}

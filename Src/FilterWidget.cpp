@@ -1,0 +1,104 @@
+#include <FilterWidget.h>
+
+#include "ui_FilterWidget.h"
+
+#include <QListWidgetItem>
+
+namespace {
+
+// Type mask bits sent by the check boxes: bit (t - 1) stands for message type t.
+constexpr int queryMask = 0x01;
+constexpr int shortAnswerMask = 0x02;
+constexpr int longAnswerMask = 0x0c; // answer with data and its acknowledgement
+constexpr int commandMask = 0x30;    // command and its acknowledgement
+constexpr int trashMask = 0x40;
+
+constexpr int firstListedAddress = 1;
+constexpr int lastListedAddress = 127;
+
+} // namespace
+
+FilterWidget::FilterWidget(QWidget* parent)
+    : QWidget(parent)
+    , ui(new Ui::FilterWidget) {
+    ui->setupUi(this);
+    fillDevices();
+
+    connect(ui->tQuery, &QCheckBox::toggled, this, &FilterWidget::onTQuery);
+    connect(ui->tShortAnswer, &QCheckBox::toggled, this, &FilterWidget::onTShortAnswer);
+    connect(ui->tLongAnswer, &QCheckBox::toggled, this, &FilterWidget::onTLongAnswer);
+    connect(ui->tCommand, &QCheckBox::toggled, this, &FilterWidget::onTCommand);
+    connect(ui->tTrash, &QCheckBox::toggled, this, &FilterWidget::onTTrash);
+    connect(ui->selectAll, &QPushButton::clicked, this, &FilterWidget::onSelectAllClicked);
+    connect(ui->clearAll, &QPushButton::clicked, this, &FilterWidget::onClearAllClicked);
+    connectDevices();
+}
+
+FilterWidget::~FilterWidget() {
+    delete ui;
+}
+
+void FilterWidget::onTQuery(bool checked) {
+    emit typesChanged(queryMask, checked);
+}
+void FilterWidget::onTShortAnswer(bool checked) {
+    emit typesChanged(shortAnswerMask, checked);
+}
+void FilterWidget::onTLongAnswer(bool checked) {
+    emit typesChanged(longAnswerMask, checked);
+}
+void FilterWidget::onTCommand(bool checked) {
+    emit typesChanged(commandMask, checked);
+}
+void FilterWidget::onTTrash(bool checked) {
+    emit typesChanged(trashMask, checked);
+}
+
+void FilterWidget::onSelectAllClicked() {
+    setAllChecked(Qt::Checked);
+    emit allAddressesChanged(true);
+    connectDevices();
+}
+
+void FilterWidget::onClearAllClicked() {
+    setAllChecked(Qt::Unchecked);
+    emit allAddressesChanged(false);
+    connectDevices();
+}
+
+void FilterWidget::devicesItemChanged(QListWidgetItem* item) {
+    if (!item) {
+        return;
+    }
+    const int address = item->data(Qt::UserRole).toInt();
+    const int state = item->data(Qt::CheckStateRole).toInt();
+    emit addressChanged(address, state == Qt::Checked);
+}
+
+void FilterWidget::fillDevices() {
+    for (int address = firstListedAddress; address <= lastListedAddress; ++address) {
+        addDevice(tr("адрес ") + QString::number(address), address);
+    }
+}
+
+void FilterWidget::addDevice(const QString& text, int address) {
+    auto* item = new QListWidgetItem(text);
+    item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
+    item->setData(Qt::UserRole, address);
+    item->setCheckState(Qt::Checked);
+    item->setTextAlignment(Qt::AlignLeft);
+    ui->devices->addItem(item);
+}
+
+void FilterWidget::connectDevices() {
+    connect(ui->devices, &QListWidget::itemChanged, this, &FilterWidget::devicesItemChanged);
+}
+
+// Sets every item without one addressChanged per item: the list's connections to this
+// panel are dropped first; the caller reports the change as a whole and reconnects.
+void FilterWidget::setAllChecked(Qt::CheckState state) {
+    disconnect(ui->devices, nullptr, this, nullptr);
+    for (int row = 0; row < ui->devices->count(); ++row) {
+        ui->devices->item(row)->setData(Qt::CheckStateRole, state);
+    }
+}

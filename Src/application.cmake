@@ -1,0 +1,66 @@
+# The desktop application: its classes form the library velora_app, which the program
+# (main.cpp alone) and the widget tests link.
+find_package(Qt5 REQUIRED COMPONENTS Widgets)
+
+set(velora_app_forms
+    ${CMAKE_CURRENT_SOURCE_DIR}/AboutForm.ui
+    ${CMAKE_CURRENT_SOURCE_DIR}/ConnectDialog.ui
+    ${CMAKE_CURRENT_SOURCE_DIR}/FilterWidget.ui
+    ${CMAKE_CURRENT_SOURCE_DIR}/MainWindow.ui
+)
+add_library(velora_app STATIC
+    ${VELORA_INCLUDE_DIR}/AboutDialog.h
+    ${VELORA_INCLUDE_DIR}/AboutForm.h
+    ${VELORA_INCLUDE_DIR}/ConnectDialog.h
+    ${VELORA_INCLUDE_DIR}/FilterWidget.h
+    ${VELORA_INCLUDE_DIR}/LogViewWidget.h
+    ${VELORA_INCLUDE_DIR}/MainWindow.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/AboutDialog.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/AboutForm.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ConnectDialog.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/EventListenerFilterWidget.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/FilterWidget.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/LogViewWidget.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/MainWindow.cpp
+    ${velora_app_forms}
+)
+set_target_properties(velora_app PROPERTIES AUTOMOC ON AUTOUIC ON)
+target_include_directories(velora_app PUBLIC ${VELORA_INCLUDE_DIR})
+target_link_libraries(velora_app PUBLIC velora_decoding velora_listener rs485 Qt5::Widgets)
+
+# The icons. An object library, so that every program that links velora_app gets the
+# resources registered at start-up (a static archive would drop their initialiser).
+add_library(velora_app_resources OBJECT ${CMAKE_CURRENT_SOURCE_DIR}/resources.qrc)
+set_target_properties(velora_app_resources PROPERTIES AUTORCC ON)
+target_link_libraries(velora_app_resources PRIVATE Qt5::Core)
+target_sources(velora_app INTERFACE $<TARGET_OBJECTS:velora_app_resources>)
+
+add_executable(velora-debugger ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
+target_link_libraries(velora-debugger PRIVATE velora_app)
+if(WIN32)
+    set_target_properties(velora-debugger PROPERTIES WIN32_EXECUTABLE ON)
+endif()
+
+# Files next to the program: Qt's Russian translation (optional at run time) and the two
+# licence texts that the About dialog links.
+get_target_property(velora_qmake Qt5::qmake IMPORTED_LOCATION)
+execute_process(COMMAND ${velora_qmake} -query QT_INSTALL_TRANSLATIONS
+                OUTPUT_VARIABLE velora_qt_translations OUTPUT_STRIP_TRAILING_WHITESPACE)
+set(velora_copy_commands
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/License.txt
+            $<TARGET_FILE_DIR:velora-debugger>/License.txt)
+if(EXISTS ${velora_qt_translations}/qtbase_ru.qm)
+    list(APPEND velora_copy_commands
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${velora_qt_translations}/qtbase_ru.qm
+                $<TARGET_FILE_DIR:velora-debugger>/qtbase_ru.qm)
+else()
+    message(WARNING "qtbase_ru.qm not found in ${velora_qt_translations} (qttranslations5-l10n)")
+endif()
+if(EXISTS /usr/share/common-licenses/LGPL-3)
+    list(APPEND velora_copy_commands
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different /usr/share/common-licenses/LGPL-3
+                $<TARGET_FILE_DIR:velora-debugger>/LGPL.txt)
+else()
+    message(WARNING "/usr/share/common-licenses/LGPL-3 not found: LGPL.txt is not placed")
+endif()
+add_custom_command(TARGET velora-debugger POST_BUILD ${velora_copy_commands} VERBATIM)
