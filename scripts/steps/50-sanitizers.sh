@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer, then the
-# line libraries' tests (parser, serial port, reader thread, faults) under
-# ThreadSanitizer. Any report fails the step. Each build has its own directory.
+# tests of the reader thread and of everything it calls under ThreadSanitizer: the line
+# libraries (parser, serial port, reader thread, faults), decoding, the filter changed
+# while listening, and the application's end-to-end run. Any report fails the step. Each
+# build has its own directory.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$top"
@@ -28,10 +30,10 @@ cmake --build build-asan -j "$jobs"
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs"
 )
 
-echo "--- ThreadSanitizer: line libraries"
+echo "--- ThreadSanitizer: reader thread and what it calls"
 configure build-tsan "-fsanitize=thread"
 mapfile -t line_tests < <(cmake --build build-tsan --target help |
-    sed -n 's/^\.\.\. \(\(rs485\|velora_protocol\|velora_listener\|line_faults\)_tests\)$/\1/p')
+    sed -n 's/^\.\.\. \(\(rs485\|velora_protocol\|velora_listener\|line_faults\|listener_threads\|decoding\|app\)_tests\)$/\1/p')
 if ((${#line_tests[@]} == 0)); then
     echo "50-sanitizers: no line library tests found" >&2
     exit 1
@@ -41,6 +43,6 @@ export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$supp/
 for t in "${line_tests[@]}"; do
     exe=$(find build-tsan/tests -name "$t" -type f -perm -u+x | head -n 1)
     echo "--- $t under ThreadSanitizer"
-    "$exe" --gtest_brief=1
+    QT_QPA_PLATFORM=offscreen "$exe" --gtest_brief=1
 done
-echo "50-sanitizers: ASan+UBSan suite and TSan line tests clean"
+echo "50-sanitizers: ASan+UBSan suite and TSan thread tests clean"
