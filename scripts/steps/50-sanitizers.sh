@@ -20,29 +20,28 @@ configure() { # dir flags...
 }
 
 echo "--- AddressSanitizer + UndefinedBehaviorSanitizer: whole suite"
+# Also for the build: test discovery runs every test program once.
+export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"
+export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$supp/tsan.supp"
+export QT_QPA_PLATFORM=offscreen
 configure build-asan "-fsanitize=address,undefined -fno-sanitize-recover=all"
 cmake --build build-asan -j "$jobs"
-(
-    cd build-asan
-    export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"
-    export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
-    export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
-    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs"
-)
+(cd build-asan && ctest --output-on-failure -j "$jobs")
 
 echo "--- ThreadSanitizer: reader thread and what it calls"
 configure build-tsan "-fsanitize=thread"
-mapfile -t line_tests < <(cmake --build build-tsan --target help |
+mapfile -t thread_tests < <(cmake --build build-tsan --target help |
     sed -n 's/^\.\.\. \(\(rs485\|velora_protocol\|velora_listener\|line_faults\|listener_threads\|decoding\|app\)_tests\)$/\1/p')
-if ((${#line_tests[@]} == 0)); then
-    echo "50-sanitizers: no line library tests found" >&2
+if ((${#thread_tests[@]} == 0)); then
+    echo "50-sanitizers: no reader thread tests found" >&2
     exit 1
 fi
-cmake --build build-tsan -j "$jobs" --target "${line_tests[@]}"
-export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$supp/tsan.supp"
-for t in "${line_tests[@]}"; do
+cmake --build build-tsan -j "$jobs" --target "${thread_tests[@]}"
+for t in "${thread_tests[@]}"; do
     exe=$(find build-tsan/tests -name "$t" -type f -perm -u+x | head -n 1)
     echo "--- $t under ThreadSanitizer"
-    QT_QPA_PLATFORM=offscreen "$exe" --gtest_brief=1
+    "$exe" --gtest_brief=1
 done
 echo "50-sanitizers: ASan+UBSan suite and TSan thread tests clean"
