@@ -7,9 +7,8 @@
 #include <QLabel>
 #include <QUrl>
 
-#define VELORA_VERSION "1.1.6.1107"
-
 const char ProgramName[] = "Отладчик «Velora»";
+// VELORA_VERSION: the project's version, defined by the build.
 const char Version[] = VELORA_VERSION;
 const char VersionLine[] = "Версия " VELORA_VERSION;
 const char Description[] =
@@ -29,17 +28,19 @@ const char* const textLabels[] = {"lblCaption", "lblVersion",   "lblDesc",
 const char thirdPartiesLabel[] = "lblThirdParties";
 const char qtLicensingPage[] = "https://www.qt.io/licensing/";
 
+QString tr(const char* text) {
+    return QCoreApplication::translate("AboutForm", text);
+}
+
 QString qtNotice(const QString& dir) {
-    return QString::fromUtf8("<html>Данная программа использует Qt версии ") +
-           QString::fromUtf8(qVersion()) + QString::fromUtf8(".<br>Copyright © ") +
-           QString::fromUtf8(QtCopyrightYear) +
-           QString::fromUtf8(
-               " The Qt Company.<br>Указанное программное обеспечение, его распространение, "
-               "модификация и использование подпадают под действие положений лицензии GNU "
-               "Lesser General Public License Version 3, полный текст которой представлен в "
-               "файле ") +
+    return tr("<html>Данная программа использует Qt версии ") + QString::fromUtf8(qVersion()) +
+           QString::fromUtf8(".<br>Copyright © ") + QString::fromUtf8(QtCopyrightYear) +
+           tr(" The Qt Company.<br>Указанное программное обеспечение, его распространение, "
+              "модификация и использование подпадают под действие положений лицензии GNU "
+              "Lesser General Public License Version 3, полный текст которой представлен в "
+              "файле ") +
            fileLink(dir, QStringLiteral("LGPL.txt"), QStringLiteral("LGPL.txt")) +
-           QString::fromUtf8(", расположенном в установочной директории, а также по адресу ") +
+           tr(", расположенном в установочной директории, а также по адресу ") +
            QStringLiteral("<a href=\"%1\">%1</a>").arg(QString::fromUtf8(qtLicensingPage)) +
            QStringLiteral(".</html>");
 }
@@ -138,7 +139,7 @@ void showAbout(QWidget* parent) {
     const QString dir = QCoreApplication::applicationDirPath();
     dialog.setLicense(QStringLiteral("<html>") +
                       fileLink(dir, QStringLiteral("License.txt"),
-                               QString::fromUtf8("Посмотреть текст лицензионного соглашения")) +
+                               tr("Посмотреть текст лицензионного соглашения")) +
                       QStringLiteral("</html>"));
     dialog.setContacts(Contacts);
 

@@ -9,6 +9,7 @@
 namespace {
 
 enum Column { MarkerColumn = 0, RawDataColumn = 1, AddressColumn = 2, TextColumn = 3 };
+constexpr int markerWidth = 17;
 
 // The key sequence that shows the raw data column.
 const QString eggSequence = QStringLiteral("DEBUG");
@@ -52,8 +53,8 @@ LogViewWidget::LogViewWidget(QWidget* parent)
 
     setColumnCount(4);
     // The header would otherwise keep every column as wide as its widest character needs.
-    horizontalHeader()->setMinimumSectionSize(17);
-    setColumnWidth(MarkerColumn, 17);
+    horizontalHeader()->setMinimumSectionSize(markerWidth);
+    setColumnWidth(MarkerColumn, markerWidth);
     setColumnWidth(RawDataColumn, 220);
     setColumnWidth(AddressColumn, 50);
 

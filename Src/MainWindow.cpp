@@ -110,12 +110,7 @@ void MainWindow::onAbout() {
     showAbout(this);
 }
 
-// A loss reported after the window has disconnected (a report already queued when the
-// user disconnected) is not shown a second time.
 void MainWindow::disconnectDetected() {
-    if (!ui->disconnect->isEnabled()) {
-        return;
-    }
     onDisconnect();
     showError(tr("Нет связи с преобразователем USB-RS485."));
 }

@@ -1,4 +1,5 @@
 #include <velora_listener/VeloraListener.h>
+#include <velora_traffic/LineChecks.h>
 #include <velora_traffic/RecordingListener.h>
 
 #include <rs485/RS485Connection.h>
@@ -7,38 +8,24 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
-#include <functional>
 #include <memory>
-#include <random>
 #include <thread>
 #include <vector>
 
 using pseudo_terminal::PseudoTerminal;
 using velora_listener::VeloraListener;
 using velora_traffic::Event;
+using velora_traffic::mentions;
 using velora_traffic::RecordingListener;
 using velora_traffic::TrafficGenerator;
+using velora_traffic::waitFor;
 using Bytes = std::vector<std::uint8_t>;
 using Events = std::vector<Event>;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 namespace {
-
-constexpr std::uint8_t kProbeAddress = 0x7E;
-
-bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s) {
-    const auto deadline = Clock::now() + timeout;
-    while (!condition()) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
 
 long long msSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
@@ -51,75 +38,16 @@ protected:
         ASSERT_TRUE(velora->open(pty.slavePath())) << velora->lastErrorText();
     }
 
-    // The reader purges the port when it starts, at a moment the test cannot see. Polls an
-    // answered probe address until the parser reports it, waits until nothing more comes,
-    // and returns the number of events so far: from there on, the parser is idle and sees
-    // exactly what the test writes.
-    std::size_t waitUntilReading() {
-        const auto probed = [this] {
-            const Events events = listener.snapshot();
-            return std::any_of(events.begin(), events.end(), [](const Event& e) {
-                return e.type == velora_traffic::ShortAnswer && e.address == kProbeAddress;
-            });
-        };
-        for (int attempt = 0; attempt < 50 && !probed(); ++attempt) {
-            pty.write({kProbeAddress, 0x40});
-            waitFor(probed, 200ms);
-        }
-        EXPECT_TRUE(probed()) << "the reader never read";
-        std::size_t count = listener.snapshot().size();
-        for (;;) {
-            std::this_thread::sleep_for(300ms);
-            const std::size_t now = listener.snapshot().size();
-            if (now == count) {
-                return count;
-            }
-            count = now;
-        }
-    }
+    std::size_t waitUntilReading() { return velora_traffic::waitUntilReading(listener, writer); }
 
-    // Writes the traffic and checks that the parser reported its events after `first`. A
-    // final 0x00 settles the last frame, which a parser can only be sure of when the next
-    // byte comes; the 0x00 itself stays in the parser's trash.
     void expectDelivered(std::size_t first, const TrafficGenerator& traffic, std::uint32_t seed) {
-        Bytes bytes = traffic.bytes();
-        bytes.push_back(0x00);
-        writeInPieces(bytes, seed);
-        const std::size_t count = traffic.events().size();
-        EXPECT_TRUE(waitFor([&] { return listener.snapshot().size() >= first + count; }))
-            << "only " << listener.snapshot().size() - first << " of " << count << " events";
-        const Events all = listener.snapshot();
-        ASSERT_GE(all.size(), first + count);
-        const auto begin = all.begin() + static_cast<std::ptrdiff_t>(first);
-        EXPECT_EQ(Events(begin, begin + static_cast<std::ptrdiff_t>(count)), traffic.events());
-    }
-
-    // Writes the stream in pieces of random size, as a converter delivers it.
-    void writeInPieces(const Bytes& bytes, std::uint32_t seed) {
-        std::mt19937 rng(seed);
-        std::size_t at = 0;
-        while (at < bytes.size()) {
-            const std::size_t n = std::min<std::size_t>(bytes.size() - at, 1 + rng() % 48);
-            pty.write(Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(at),
-                            bytes.begin() + static_cast<std::ptrdiff_t>(at + n)));
-            at += n;
-            if (rng() % 8 == 0) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(rng() % 15));
-            }
-        }
-    }
-
-    // Whether an event carries the address or has it among its bytes.
-    static bool mentions(const Events& events, int address) {
-        return std::any_of(events.begin(), events.end(), [&](const Event& e) {
-            return e.address == address ||
-                   std::find(e.bytes.begin(), e.bytes.end(), address) != e.bytes.end();
-        });
+        velora_traffic::expectDelivered(listener, writer, first, traffic, seed);
     }
 
     PseudoTerminal pty;
     RecordingListener listener;
     std::unique_ptr<VeloraListener> velora;
+    const velora_traffic::LineWriter writer = [this](const Bytes& bytes) { pty.write(bytes); };
 };
 
 TEST_F(ListenerThreadTest, FramesWrittenIntoTheLineReachTheListenerIntact) {

@@ -9,8 +9,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDialogButtonBox>
-#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -27,14 +27,12 @@ namespace app_driver {
 template <class Dialog>
 void whenModal(std::function<void(Dialog*)> handle, int timeoutMs = 10000) {
     auto* timer = new QTimer(qApp);
-    auto* clock = new QElapsedTimer;
-    clock->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, handle, timeoutMs] {
+    const QDeadlineTimer deadline(timeoutMs);
+    QObject::connect(timer, &QTimer::timeout, [timer, deadline, handle] {
         auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (dialog || clock->hasExpired(timeoutMs)) {
+        if (dialog || deadline.hasExpired()) {
             timer->stop();
             timer->deleteLater();
-            delete clock;
             if (dialog) {
                 handle(dialog);
             }

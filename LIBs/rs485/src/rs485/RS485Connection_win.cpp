@@ -175,7 +175,9 @@ bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) 
 }
 
 bool RS485Connection::close() {
-    if (!CloseHandle(state->handle)) {
+    // INVALID_HANDLE_VALUE is also the pseudo handle of the own process, which CloseHandle
+    // "closes" with success: without a port there is nothing to report as closed.
+    if (!isOpen() || !CloseHandle(state->handle)) {
         return false;
     }
     state->handle = INVALID_HANDLE_VALUE;

@@ -5,12 +5,20 @@
 #include <rs485/RS485Connection.h>
 
 #include <cstdint>
+#include <utility>
 
 namespace velora_listener {
 
 ListenerThread::ListenerThread(rs485::RS485Connection* connection, ParserEventListener* listener)
+    : ListenerThread(connection, listener, [connection](void* buffer, std::uint32_t length) {
+        return connection->read(buffer, length);
+    }) {}
+
+ListenerThread::ListenerThread(rs485::RS485Connection* connection, ParserEventListener* listener,
+                               ReadCall readCall)
     : connection(connection)
-    , listener(listener) {}
+    , listener(listener)
+    , readCall(std::move(readCall)) {}
 
 ListenerThread::~ListenerThread() {
     stop();
@@ -37,7 +45,7 @@ void ListenerThread::run() {
         connection->purge();
         while (!stopRequested) {
             std::uint8_t byte = 0;
-            if (connection->read(&byte, 1) == 1) {
+            if (readCall(&byte, 1) == 1) {
                 parser.feed(byte);
             }
         }

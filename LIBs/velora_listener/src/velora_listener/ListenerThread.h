@@ -3,6 +3,8 @@
 #include <velora_listener/ParserEventListener.h>
 
 #include <atomic>
+#include <cstdint>
+#include <functional>
 #include <thread>
 
 namespace rs485 {
@@ -15,7 +17,16 @@ namespace velora_listener {
 // lost converter once through onConnectionLost(). Neither pointer is owned.
 class ListenerThread {
 public:
+    // One read of the line: up to length bytes into buffer, 0 after a silent read time-out;
+    // throws rs485::DisconnectException when the converter is lost.
+    using ReadCall = std::function<std::uint32_t(void* buffer, std::uint32_t length)>;
+
+    // Reads through connection->read().
     ListenerThread(rs485::RS485Connection* connection, ParserEventListener* listener);
+    // Reads through readCall; the connection is still the one purged at every start. Lets a
+    // test stand in for a converter that fails where the system cannot make it fail.
+    ListenerThread(rs485::RS485Connection* connection, ParserEventListener* listener,
+                   ReadCall readCall);
     virtual ~ListenerThread();
 
     ListenerThread(const ListenerThread&) = delete;
@@ -36,6 +47,7 @@ private:
     std::thread reader;
     rs485::RS485Connection* connection;
     ParserEventListener* listener;
+    ReadCall readCall;
     std::atomic<bool> stopRequested{false};
 };
 
