@@ -143,6 +143,9 @@ TEST_F(OutsideDocument, WronglyEncodedBytesAreAnErrorNotGarbledNames) {
     expectComplete(reading.configuration);
 
     const Reading unknown = read(QByteArray(kDocument).replace("UTF-8", "x-velora-unknown"));
+    EXPECT_TRUE(unknown.failed);
+    EXPECT_TRUE(unknown.error.contains(QStringLiteral("x-velora-unknown")))
+        << unknown.error.toStdString();
     expectComplete(unknown.configuration);
 }
 
