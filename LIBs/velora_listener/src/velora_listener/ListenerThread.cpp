@@ -46,6 +46,9 @@ void ListenerThread::run() {
         while (!stopRequested) {
             std::uint8_t byte = 0;
             if (readCall(&byte, 1) == 1) {
+                if (byteTap) {
+                    byteTap(byte);
+                }
                 parser.feed(byte);
             }
         }

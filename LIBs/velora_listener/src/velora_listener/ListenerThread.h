@@ -40,6 +40,9 @@ public:
     void stop();
     // True while a reader is attached, also after a lost converter ended it, until stop().
     bool isRunning() const { return reader.joinable(); }
+    // Receives every byte read, on the reader thread, before the parser does (a raw
+    // capture of the line). Set only while no reader runs.
+    void setByteTap(std::function<void(std::uint8_t)> tap) { byteTap = std::move(tap); }
 
 private:
     void run();
@@ -48,6 +51,7 @@ private:
     rs485::RS485Connection* connection;
     ParserEventListener* listener;
     ReadCall readCall;
+    std::function<void(std::uint8_t)> byteTap;
     std::atomic<bool> stopRequested{false};
 };
 

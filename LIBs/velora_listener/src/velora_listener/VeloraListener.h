@@ -6,6 +6,7 @@
 #include <rs485/RS485Connection.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace velora_listener {
@@ -32,6 +33,8 @@ public:
     void start();
     void stop();
     bool isListening() const { return thread.isRunning(); }
+    // Every byte read, before the parser; see ListenerThread::setByteTap.
+    void setByteTap(std::function<void(std::uint8_t)> tap) { thread.setByteTap(std::move(tap)); }
 
     // Why the last open() failed, for the error message.
     std::string lastErrorText() const { return connection.lastErrorText(); }

@@ -3,6 +3,7 @@
 #include <velora_protocol/Crc16.h>
 
 #include <algorithm>
+#include <iterator>
 
 namespace velora_traffic {
 
@@ -48,12 +49,21 @@ std::vector<std::uint8_t> randomNoise(std::mt19937& rng) {
 } // namespace
 
 std::ostream& operator<<(std::ostream& out, const Event& event) {
+    return out << event.type << '@' << event.address << '[' << toHex(event.bytes) << ']';
+}
+
+std::string toHex(const std::vector<std::uint8_t>& bytes) {
     static const char* const digits = "0123456789ABCDEF";
-    out << event.type << '@' << event.address << '[';
-    for (std::size_t i = 0; i < event.bytes.size(); ++i) {
-        out << (i ? " " : "") << digits[event.bytes[i] >> 4] << digits[event.bytes[i] & 0xF];
+    std::string text;
+    text.reserve(bytes.size() * 3);
+    for (const std::uint8_t b : bytes) {
+        if (!text.empty()) {
+            text += ' ';
+        }
+        text += digits[b >> 4];
+        text += digits[b & 0xF];
     }
-    return out << ']';
+    return text;
 }
 
 void appendCrc(std::vector<std::uint8_t>& frame) {
@@ -73,8 +83,8 @@ const std::vector<std::uint8_t>& TrafficGenerator::longAnswerHeaders() {
 }
 
 // What the parser still holds decides which byte may come next: the acknowledgement it
-// waits for would be taken as such, and after a poll run a byte that continues the run
-// or answers its last poll would be read together with it.
+// waits for would be taken as such, and after an unanswered poll a byte that continues
+// the run or answers the poll would be read together with it.
 bool TrafficGenerator::mayStartWith(std::uint8_t first) const {
     if (needsNoise) {
         return false;
@@ -82,9 +92,31 @@ bool TrafficGenerator::mayStartWith(std::uint8_t first) const {
     if (pendingAck >= 0 && first == pendingAck) {
         return false;
     }
-    if (runEnd >= 0 &&
-        (first == runEnd + 1 || isShortAnswerValue(first) || isLongAnswerHeader(first))) {
+    // 0x80 after a poll of 127 does not continue the run: a poll byte has bit 7 clear.
+    const int lastPoll = std::max(runEnd, openPoll);
+    const bool continuesRun = (first & 0x80) == 0 && first == lastPoll + 1;
+    if (lastPoll >= 0 && (continuesRun || isShortAnswerValue(first) || isLongAnswerHeader(first))) {
         return false;
+    }
+    return true;
+}
+
+// Checks the first byte of the next element and settles a single unanswered poll before
+// it: a poll of the next address makes the two a run, anything else makes it trash.
+bool TrafficGenerator::begin(std::uint8_t first, bool mayContinueRun) {
+    const int lastPoll = std::max(runEnd, openPoll);
+    const bool continuesRun = mayContinueRun && lastPoll >= 0 && first == lastPoll + 1;
+    if (!continuesRun && !mayStartWith(first)) {
+        return false;
+    }
+    if (openPoll >= 0) {
+        const auto a = static_cast<std::uint8_t>(openPoll);
+        openPoll = -1;
+        if (continuesRun) {
+            report(Query, a, {a});
+        } else {
+            addTrash(a);
+        }
     }
     return true;
 }
@@ -118,7 +150,7 @@ void TrafficGenerator::afterFrame(int ack, int end, bool noiseNext) {
 bool TrafficGenerator::shortAnswer(int address, std::uint8_t status) {
     const auto a = static_cast<std::uint8_t>(address);
     if (address < 1 || address > 127 || !isShortAnswerValue(status) || status == a + 1 ||
-        !mayStartWith(a)) {
+        !begin(a, true)) {
         return false;
     }
     append({a, status});
@@ -132,7 +164,7 @@ bool TrafficGenerator::longAnswer(int address, std::uint8_t header,
                                   const std::vector<std::uint8_t>& data, bool acknowledged) {
     const auto a = static_cast<std::uint8_t>(address);
     if (address < 1 || address > 127 || !isLongAnswerHeader(header) || header == a + 1 ||
-        data.size() != 6 || !mayStartWith(a)) {
+        data.size() != 6 || !begin(a, true)) {
         return false;
     }
     std::vector<std::uint8_t> frame{header, a};
@@ -153,7 +185,7 @@ bool TrafficGenerator::longAnswer(int address, std::uint8_t header,
 bool TrafficGenerator::command(int address, const std::vector<std::uint8_t>& body,
                                bool acknowledged) {
     const auto first = static_cast<std::uint8_t>(0x80 | address);
-    if (address < 1 || address > 127 || body.size() != 5 || !mayStartWith(first)) {
+    if (address < 1 || address > 127 || body.size() != 5 || !begin(first, false)) {
         return false;
     }
     std::vector<std::uint8_t> frame{first};
@@ -172,7 +204,7 @@ bool TrafficGenerator::command(int address, const std::vector<std::uint8_t>& bod
 bool TrafficGenerator::pollRun(int firstAddress, int count) {
     const int last = firstAddress + count - 1;
     if (firstAddress < 1 || count < 2 || last > 127 ||
-        !mayStartWith(static_cast<std::uint8_t>(firstAddress))) {
+        !begin(static_cast<std::uint8_t>(firstAddress), true)) {
         return false;
     }
     for (int a = firstAddress; a <= last; ++a) {
@@ -183,19 +215,39 @@ bool TrafficGenerator::pollRun(int firstAddress, int count) {
     return true;
 }
 
+bool TrafficGenerator::poll(int address) {
+    const bool continuesRun = address > 0 && std::max(runEnd, openPoll) == address - 1;
+    if (address < 1 || address > 127 || !begin(static_cast<std::uint8_t>(address), true)) {
+        return false;
+    }
+    const auto a = static_cast<std::uint8_t>(address);
+    append({a});
+    if (continuesRun) {
+        report(Query, address, {a});
+        afterFrame(-1, address, false);
+    } else {
+        afterFrame(-1, -1, false);
+        openPoll = address;
+    }
+    return true;
+}
+
 void TrafficGenerator::noise(const std::vector<std::uint8_t>& bytes) {
+    if (bytes.empty()) {
+        return;
+    }
+    // 0x00 and 0x80 are refused nowhere.
+    begin(bytes.front(), false);
     for (const std::uint8_t b : bytes) {
         append({b});
         addTrash(b);
     }
-    if (!bytes.empty()) {
-        afterFrame(-1, -1, false);
-    }
+    afterFrame(-1, -1, false);
 }
 
 bool TrafficGenerator::lonePoll(int address, const std::vector<std::uint8_t>& noiseBytes) {
     if (address < 1 || address > 127 || noiseBytes.empty() ||
-        !mayStartWith(static_cast<std::uint8_t>(address))) {
+        !begin(static_cast<std::uint8_t>(address), false)) {
         return false;
     }
     append({static_cast<std::uint8_t>(address)});
@@ -248,11 +300,26 @@ TrafficGenerator TrafficGenerator::random(std::uint32_t seed, std::size_t elemen
 }
 
 std::vector<Event> TrafficGenerator::eventsAfterFlush() const {
-    std::vector<Event> all = reported;
+    const auto confirmed = reported.end() - static_cast<std::ptrdiff_t>(unconfirmedPolls());
+    std::vector<Event> all(reported.begin(), confirmed);
     if (!trash.empty()) {
         all.push_back({Trash, 0, trash});
     }
     return all;
+}
+
+std::vector<std::uint8_t> TrafficGenerator::takeBytes() {
+    std::vector<std::uint8_t> taken;
+    taken.swap(stream);
+    return taken;
+}
+
+std::vector<Event> TrafficGenerator::takeEvents() {
+    const auto confirmed = reported.end() - static_cast<std::ptrdiff_t>(unconfirmedPolls());
+    std::vector<Event> taken(std::make_move_iterator(reported.begin()),
+                             std::make_move_iterator(confirmed));
+    reported.erase(reported.begin(), confirmed);
+    return taken;
 }
 
 } // namespace velora_traffic

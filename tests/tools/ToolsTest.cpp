@@ -1,0 +1,333 @@
+// velora-sim and velora-sniff as programs: the simulator's events are what the decoder
+// reports, from a file and live through a pseudo-terminal; recording, filters, the
+// statistics table and the exit codes.
+#include <velora_traffic/TrafficGenerator.h>
+
+#include <pseudo_terminal/PseudoTerminal.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+#include <poll.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using velora_traffic::TrafficGenerator;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Result run(const QString& program, const QStringList& arguments, const QByteArray& input = {}) {
+    QProcess process;
+    process.start(program, arguments);
+    EXPECT_TRUE(process.waitForStarted()) << program.toStdString();
+    process.write(input);
+    process.closeWriteChannel();
+    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+Result sim(const QStringList& arguments) {
+    return run(QStringLiteral(VELORA_SIM), arguments);
+}
+
+Result sniff(const QStringList& arguments, const QByteArray& input = {}) {
+    return run(QStringLiteral(VELORA_SNIFF), arguments, input);
+}
+
+using Lines = std::vector<std::string>;
+
+Lines lines(const QByteArray& text) {
+    Lines all;
+    for (const QByteArray& line : text.split('\n')) {
+        all.push_back(line.toStdString());
+    }
+    if (!all.empty() && all.back().empty()) {
+        all.pop_back();
+    }
+    return all;
+}
+
+// A --tsv line without its text: type, address, bytes, as the simulator lists events.
+Lines withoutText(const QByteArray& tsv) {
+    Lines events;
+    for (const std::string& line : lines(tsv)) {
+        const QList<QByteArray> fields = QByteArray::fromStdString(line).split('\t');
+        EXPECT_EQ(fields.size(), 4) << line;
+        EXPECT_FALSE(fields.value(2).isEmpty()) << line;
+        events.push_back(
+            (fields.value(0) + '\t' + fields.value(1) + '\t' + fields.value(3)).toStdString());
+    }
+    return events;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+void writeFile(const QString& path, const std::vector<std::uint8_t>& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+}
+
+class ToolsTest : public ::testing::Test {
+protected:
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    QTemporaryDir dir;
+};
+
+const QStringList kScenarios[] = {
+    {},
+    {"--devices", "1,62-66,79,111,126", "--last-address", "127", "--change-rate", "0.2",
+     "--command-rate", "0.1", "--noise-rate", "0.05"},
+    {"-d", "3", "-l", "4", "-c", "0.5", "-k", "0.3", "-n", "0.3"},
+};
+
+} // namespace
+
+TEST_F(ToolsTest, SimulatedEventsAreWhatTheReplayReports) {
+    for (const QStringList& scenario : kScenarios) {
+        for (const char* seed : {"1", "77", "4000000000"}) {
+            const QStringList options =
+                scenario + QStringList{"--seed", seed,         "--bytes", "30000",
+                                       "-o",     path("line"), "-e",      path("events")};
+            ASSERT_EQ(sim(options).exitCode, 0);
+            const Result decoded = sniff({"--tsv", "--replay", path("line")});
+            ASSERT_EQ(decoded.exitCode, 0);
+            EXPECT_GE(readFile(path("line")).size(), 30000);
+            ASSERT_EQ(withoutText(decoded.out), lines(readFile(path("events"))))
+                << scenario.join(' ').toStdString() << " --seed " << seed;
+        }
+    }
+}
+
+TEST_F(ToolsTest, StandardOutputIntoStandardInput) {
+    const Result line = sim({"--seed", "5", "--duration", "10"});
+    ASSERT_EQ(line.exitCode, 0);
+    EXPECT_NEAR(line.out.size(), 17455, 40);
+    ASSERT_EQ(sim({"--seed", "5", "--duration", "10", "-e", path("events")}).exitCode, 0);
+    const Result decoded = sniff({"--tsv", "-r", "-"}, line.out);
+    EXPECT_EQ(withoutText(decoded.out), lines(readFile(path("events"))));
+}
+
+TEST_F(ToolsTest, LiveThroughAPseudoTerminalRecordedAndReplayed) {
+    QProcess line;
+    line.start(QStringLiteral(VELORA_SIM),
+               {"--pty", "--seed", "11", "--duration", "3", "--command-rate", "0.05",
+                "--noise-rate", "0.02", "-e", path("events")});
+    ASSERT_TRUE(line.waitForReadyRead(10000));
+    const QString pty = QString::fromUtf8(line.readLine().trimmed());
+    ASSERT_TRUE(pty.startsWith("/dev/")) << pty.toStdString();
+
+    // The line ends when the simulator closes the terminal: a converter pulled out.
+    const Result live = sniff({"--tsv", "--record", path("record"), pty});
+    ASSERT_TRUE(line.waitForFinished(30000));
+    EXPECT_EQ(line.exitCode(), 0);
+    EXPECT_EQ(live.exitCode, 3);
+    EXPECT_EQ(live.err, "Нет связи с преобразователем USB-RS485.\n");
+    const Lines expected = lines(readFile(path("events")));
+    EXPECT_GT(expected.size(), 1500u);
+    EXPECT_EQ(withoutText(live.out), expected);
+
+    const Result replayed = sniff({"--tsv", "--replay", path("record")});
+    EXPECT_EQ(replayed.exitCode, 0);
+    EXPECT_EQ(replayed.out, live.out);
+}
+
+// What the far side of the pseudo-terminal receives, until `count` bytes came or the
+// line stayed silent for five seconds.
+QByteArray receive(const pseudo_terminal::PseudoTerminal& port, int count) {
+    QByteArray bytes;
+    char buffer[4096];
+    while (bytes.size() < count) {
+        pollfd p{port.masterFd(), POLLIN, 0};
+        if (::poll(&p, 1, 5000) <= 0 || !(p.revents & POLLIN)) {
+            break;
+        }
+        const ssize_t n = ::read(port.masterFd(), buffer, sizeof buffer);
+        if (n <= 0) {
+            break;
+        }
+        bytes.append(buffer, static_cast<int>(n));
+    }
+    return bytes;
+}
+
+TEST_F(ToolsTest, SerialPortCarriesTheSameStream) {
+    ASSERT_EQ(sim({"--seed", "4", "--bytes", "1500", "-o", path("line")}).exitCode, 0);
+    const QByteArray expected = readFile(path("line"));
+
+    // The port is the far side of a pseudo-terminal; the test reads what was transmitted.
+    pseudo_terminal::PseudoTerminal port;
+    QProcess line;
+    line.start(QStringLiteral(VELORA_SIM),
+               {"--seed", "4", "--bytes", "1500", QString::fromStdString(port.slavePath())});
+    ASSERT_TRUE(line.waitForStarted());
+    EXPECT_EQ(receive(port, expected.size()), expected);
+    ASSERT_TRUE(line.waitForFinished(30000));
+    EXPECT_EQ(line.exitCode(), 0) << line.readAllStandardError().toStdString();
+}
+
+TEST_F(ToolsTest, InterruptEndsListeningCleanly) {
+    QProcess line;
+    line.start(QStringLiteral(VELORA_SIM), {"--pty", "--seed", "3", "-e", path("events")});
+    ASSERT_TRUE(line.waitForReadyRead(10000));
+    const QString pty = QString::fromUtf8(line.readLine().trimmed());
+
+    QProcess listener;
+    listener.start(QStringLiteral(VELORA_SNIFF), {"--stats", "--timestamps", pty});
+    ASSERT_TRUE(listener.waitForReadyRead(10000));
+    ::kill(static_cast<pid_t>(listener.processId()), SIGINT);
+    ASSERT_TRUE(listener.waitForFinished(10000));
+    EXPECT_EQ(listener.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(listener.exitCode(), 0);
+    const QByteArray out = listener.readAllStandardOutput();
+    EXPECT_TRUE(out.contains("Опрос"));
+    EXPECT_TRUE(out.contains("Опрошены без ответа: "));
+    EXPECT_TRUE(QRegExp("\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d > .*")
+                    .exactMatch(QString::fromStdString(lines(out).front())));
+
+    // SIGTERM ends the simulator cleanly too, with a complete event list.
+    line.terminate();
+    ASSERT_TRUE(line.waitForFinished(10000));
+    EXPECT_EQ(line.exitCode(), 0);
+    EXPECT_TRUE(readFile(path("events")).endsWith('\n'));
+}
+
+TEST_F(ToolsTest, FiltersFollowTheFilterPanelRules) {
+    ASSERT_EQ(sim({"--seed", "8", "--bytes", "20000", "-n", "0.05", "-k", "0.05", "-o",
+                   path("line"), "-e", path("events")})
+                  .exitCode,
+              0);
+    const Lines all = lines(readFile(path("events")));
+    const auto expect = [&](const QStringList& filter, const std::function<bool(int, int)>& shown) {
+        Lines expected;
+        for (const std::string& event : all) {
+            const QList<QByteArray> fields = QByteArray::fromStdString(event).split('\t');
+            if (shown(fields[0].toInt(), fields[1].toInt())) {
+                expected.push_back(event);
+            }
+        }
+        EXPECT_FALSE(expected.empty());
+        const Result decoded = sniff(QStringList{"--tsv", "-r", path("line")} + filter);
+        EXPECT_EQ(withoutText(decoded.out), expected) << filter.join(' ').toStdString();
+    };
+    expect({"--types", "3,4", "--addresses", "2,5"}, [](int type, int address) {
+        return type >= 3 && type <= 4 && (address == 2 || address == 5);
+    });
+    // Trash has no address: the address filter never hides it.
+    expect({"-t", "1,5-7", "-a", "3"}, [](int type, int address) {
+        return type == 7 || ((type == 1 || type >= 5) && address == 3);
+    });
+    expect({"-t", "2"}, [](int type, int) { return type == 2; });
+}
+
+TEST_F(ToolsTest, TextLinesAndStatisticsOfAKnownStream) {
+    TrafficGenerator traffic;
+    ASSERT_TRUE(traffic.shortAnswer(1, 0x40));
+    ASSERT_TRUE(traffic.pollRun(2, 2));
+    ASSERT_TRUE(traffic.longAnswer(4, 0x43, {0x01, 0x09, 0x0C, 0, 0, 0}, true));
+    ASSERT_TRUE(traffic.command(1, {0, 0x11, 0, 0, 0}, true));
+    traffic.noise({0x00, 0x80, 0x00});
+    ASSERT_TRUE(traffic.shortAnswer(1, 0x48));
+    ASSERT_TRUE(traffic.poll(2));
+    ASSERT_TRUE(traffic.poll(3));
+    ASSERT_TRUE(traffic.shortAnswer(4, 0x40));
+    ASSERT_TRUE(traffic.poll(9));
+    traffic.noise({0x80});
+    writeFile(path("line"), traffic.bytes());
+
+    const QByteArray table = "Адрес    Опросы   Без данных    С данными   Команды  Подтверждения\n"
+                             "    1         2           2           0         1              1\n"
+                             "    2         2           0           0         0              0\n"
+                             "    3         2           0           0         0              0\n"
+                             "    4         2           1           1         0              1\n"
+                             "Опрошены без ответа: 2-3\n"
+                             "Мусорные байты: 5\n";
+    const Result text = sniff({"--stats", "-r", path("line"), "--raw"});
+    EXPECT_EQ(text.exitCode, 0);
+    const Lines out = lines(text.out);
+    ASSERT_EQ(out.size(), 24u) << text.out.toStdString();
+    EXPECT_EQ(out[0], ">   1  Опрос  [01]");
+    EXPECT_EQ(out[1], "<   1  Ответ: нет данных  [40]");
+    EXPECT_EQ(out[5], "<   4  Ответ: бит OK; шлейф 1 - норма; шлейф 2 - пожар; л.с. 3 - норма; "
+                      "л.с. 4 - норма.  [43 04 01 09 0C 00 00 00 9F 6E]");
+    EXPECT_EQ(out[7], ">   1  Команда: сброс; включить шлейф 1.  [81 00 11 00 00 00 1B 36]");
+    EXPECT_EQ(out[8], "<   1  Подтверждение  [50]");
+    EXPECT_EQ(out[9], "       Байты: 00 80 00  [00 80 00]");
+    EXPECT_EQ(out[16], "       Байты: 09 80  [09 80]") << "the unanswered poll and the noise";
+    EXPECT_TRUE(text.out.endsWith(table));
+
+    // In TSV the table goes to standard error; standard output has the messages only.
+    const Result tsv = sniff({"--stats", "--tsv", "-r", path("line")});
+    EXPECT_EQ(tsv.err, table);
+    EXPECT_EQ(lines(tsv.out).size(), 17u);
+    EXPECT_EQ(lines(tsv.out)[0], "1\t1\tОпрос\t01");
+    EXPECT_EQ(lines(tsv.out)[16], "7\t0\tБайты: 09 80\t09 80");
+}
+
+TEST_F(ToolsTest, ExitCodes) {
+    EXPECT_EQ(sniff({}).exitCode, 2);
+    EXPECT_EQ(sniff({"--bogus", "ttyS0"}).exitCode, 2);
+    EXPECT_EQ(sniff({"ttyS0", "ttyS1"}).exitCode, 2);
+    EXPECT_EQ(sniff({"-r", "x", "ttyS0"}).exitCode, 2);
+    EXPECT_EQ(sniff({"-r", "x", "--record", "y"}).exitCode, 2);
+    EXPECT_EQ(sniff({"--tsv", "--timestamps", "ttyS0"}).exitCode, 2);
+    EXPECT_EQ(sniff({"--types", "0-3", "ttyS0"}).exitCode, 2);
+    EXPECT_EQ(sniff({"--addresses", "1,", "ttyS0"}).exitCode, 2);
+    EXPECT_EQ(sniff({"--types"}).exitCode, 2);
+
+    const Result missingPort = sniff({path("no-such-port")});
+    EXPECT_EQ(missingPort.exitCode, 1);
+    EXPECT_TRUE(missingPort.err.startsWith("Ошибка при открытии порта " +
+                                           path("no-such-port").toUtf8() + ": "))
+        << missingPort.err.toStdString();
+    EXPECT_GT(missingPort.err.size(), 60);
+    EXPECT_EQ(sniff({"-r", path("no-such-file")}).exitCode, 1);
+
+    const Result help = sniff({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("--replay"));
+
+    EXPECT_EQ(sim({"--seed", "x"}).exitCode, 2);
+    EXPECT_EQ(sim({"--noise-rate", "1.5"}).exitCode, 2);
+    EXPECT_EQ(sim({"--pty", "-o", "x"}).exitCode, 2);
+    EXPECT_EQ(sim({"-d", "30", "-l", "20"}).exitCode, 2);
+    EXPECT_EQ(sim({"ttyS0", "ttyS1"}).exitCode, 2);
+    EXPECT_EQ(sim({"--pty", "ttyS0"}).exitCode, 2);
+    const Result missingSimPort = sim({path("no-such-port"), "--bytes", "10"});
+    EXPECT_EQ(missingSimPort.exitCode, 1);
+    EXPECT_TRUE(missingSimPort.err.contains("Ошибка при открытии порта "));
+    EXPECT_EQ(sim({"--help"}).exitCode, 0);
+}
+
+// The sample line is reproduced by its command, and decodes to the simulator's events.
+TEST_F(ToolsTest, SampleLine) {
+    const QString sample = QDir(QStringLiteral(VELORA_SAMPLES)).filePath("velora-line.bin");
+    ASSERT_EQ(sim({"-d", "1-6,9,12,17,25", "-l", "30", "-c", "0.05", "-k", "0.02", "-n", "0.005",
+                   "-s", "2026", "-t", "60", "-o", path("line"), "-e", path("events")})
+                  .exitCode,
+              0);
+    EXPECT_EQ(readFile(path("line")), readFile(sample));
+    const Result decoded = sniff({"--tsv", "-r", sample});
+    EXPECT_EQ(decoded.exitCode, 0);
+    EXPECT_EQ(withoutText(decoded.out), lines(readFile(path("events"))));
+}

@@ -1,0 +1,165 @@
+#include "Device.h"
+
+#include <velora_traffic/TrafficGenerator.h>
+
+namespace velora_sim {
+
+namespace {
+
+bool chance(std::mt19937& rng, int inHundred) {
+    return std::uniform_int_distribution<int>(0, 99)(rng) < inHundred;
+}
+
+// Command bytes, device layout.
+constexpr std::size_t kGroupsByte = 1;
+constexpr std::size_t kFlagsByte = 2;
+constexpr std::size_t kCancelByte = 3;
+constexpr std::uint8_t kResetFlag = 0x01;
+constexpr std::uint8_t kLoop1Off = 0x04;
+constexpr std::uint8_t kLoop1On = 0x10;
+constexpr std::uint8_t kLoop2On = 0x20;
+constexpr std::uint8_t kLoop2Off = 0x80;
+constexpr std::uint8_t kCancelAlarm = 0x80;
+
+// Answer header: bit 1 always, bit 0 the device's OK bit, bit 2 a reset it reports.
+constexpr std::uint8_t kHeader = 0x42;
+constexpr std::uint8_t kHeaderOk = 0x01;
+constexpr std::uint8_t kHeaderReset = 0x04;
+constexpr std::uint8_t kHeaderSpare = 0x20;
+
+constexpr std::uint8_t kAlarmBits = Device::kFire | Device::kAttention | Device::kTriggered;
+
+} // namespace
+
+Device::Device(int address, std::mt19937& rng)
+    : ownAddress(address) {
+    // A status byte equal to the next address would read as a poll of it.
+    std::vector<std::uint8_t> values;
+    for (const std::uint8_t v : velora_traffic::TrafficGenerator::shortAnswerValues()) {
+        if (v != address + 1) {
+            values.push_back(v);
+        }
+    }
+    statusByte = values[std::uniform_int_distribution<std::size_t>(0, values.size() - 1)(rng)];
+}
+
+void Device::randomChange(std::mt19937& rng) {
+    static const std::uint8_t alarms[] = {kFire, kAttention, kTriggered};
+    const int kind = std::uniform_int_distribution<int>(0, 9)(rng);
+    const int which = std::uniform_int_distribution<int>(0, 1)(rng);
+    switch (kind) {
+    case 0:
+    case 1:
+        loops[which] = alarms[std::uniform_int_distribution<int>(0, 2)(rng)];
+        break;
+    case 2:
+        loops[which] = chance(rng, 50) ? kFault : kBlocked;
+        break;
+    case 3:
+    case 4:
+        loops[which] = kNormal;
+        break;
+    case 5:
+        lines[which] = chance(rng, 50) ? LineState::Triggered : LineState::Fault;
+        break;
+    case 6:
+        lines[which] = LineState::Normal;
+        break;
+    case 7:
+        tamper = !tamper;
+        break;
+    case 8:
+        outputsFault = !outputsFault;
+        break;
+    default:
+        badSupply = !badSupply;
+        break;
+    }
+    news = true;
+}
+
+void Device::apply(const std::vector<std::uint8_t>& command) {
+    const std::uint8_t flags = command[kFlagsByte];
+    if (flags & kResetFlag) {
+        loops[0] = loops[1] = kNormal;
+        lines[0] = lines[1] = LineState::Normal;
+        groups = 0;
+        resetReported = true;
+        news = true;
+    }
+    if (command[kCancelByte] & kCancelAlarm) {
+        for (auto& loop : loops) {
+            if (loop & kAlarmBits) {
+                loop = kNormal;
+                news = true;
+            }
+        }
+    }
+    if (command[kGroupsByte] != 0 && command[kGroupsByte] != groups) {
+        groups = command[kGroupsByte];
+        news = true;
+    }
+    const std::uint8_t switches[2][2] = {{kLoop1On, kLoop1Off}, {kLoop2On, kLoop2Off}};
+    for (int i = 0; i < 2; ++i) {
+        if (flags & switches[i][0]) {
+            loops[i] = kSwitchingOn;
+            news = true;
+        } else if (flags & switches[i][1]) {
+            loops[i] = kOff;
+            news = true;
+        }
+    }
+}
+
+void Device::afterPoll() {
+    if (news) {
+        return;
+    }
+    for (auto& loop : loops) {
+        if (loop == kSwitchingOn) {
+            loop = kNormal;
+            news = true;
+        }
+    }
+}
+
+std::uint8_t Device::header() const {
+    std::uint8_t header = kHeader | kHeaderOk;
+    if (resetReported) {
+        header |= kHeaderReset;
+    }
+    // A header equal to the next address would read as a poll of it; bit 5 is free.
+    if (header == ownAddress + 1) {
+        header |= kHeaderSpare;
+    }
+    return header;
+}
+
+std::vector<std::uint8_t> Device::data() const {
+    std::uint8_t lineBits = 0;
+    for (int i = 0; i < 2; ++i) {
+        // Line 3 owns bits 2, 4, 6 of answer byte 4, line 4 bits 3, 5, 7.
+        switch (lines[i]) {
+        case LineState::Normal:
+            lineBits |= static_cast<std::uint8_t>(0x04 << i);
+            break;
+        case LineState::Fault:
+            lineBits |= static_cast<std::uint8_t>(0x10 << i);
+            break;
+        case LineState::Triggered:
+            lineBits |= static_cast<std::uint8_t>(0x40 << i);
+            break;
+        }
+    }
+    const auto byte4 =
+        static_cast<std::uint8_t>(lineBits | (tamper ? 0x01 : 0) | (outputsFault ? 0x02 : 0));
+    const auto byte6 = static_cast<std::uint8_t>(badSupply ? 0x80 : 0);
+    return {loops[0], loops[1], byte4, groups, byte6, 0x00};
+}
+
+void Device::reported() {
+    resetReported = false;
+    news = false;
+}
+
+} // namespace velora_sim

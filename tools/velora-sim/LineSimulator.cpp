@@ -1,0 +1,109 @@
+#include "LineSimulator.h"
+
+#include <iterator>
+#include <stdexcept>
+
+namespace velora_sim {
+
+namespace {
+
+int randomInt(std::mt19937& rng, int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(rng);
+}
+
+// Every element of the simulated line is one the generator can tell apart; a refusal
+// is a fault of the simulator.
+void require(bool added) {
+    if (!added) {
+        throw std::logic_error("the simulated line became ambiguous");
+    }
+}
+
+} // namespace
+
+LineSimulator::LineSimulator(const Scenario& scenario, std::uint32_t seed)
+    : scenario(scenario)
+    , rng(seed) {
+    for (const int address : scenario.devices) {
+        devices.emplace(address, Device(address, rng));
+    }
+}
+
+bool LineSimulator::chance(double rate) {
+    return rate > 0 && std::uniform_real_distribution<double>(0.0, 1.0)(rng) < rate;
+}
+
+void LineSimulator::step() {
+    if (chance(scenario.noiseRate)) {
+        noise();
+    }
+    if (!devices.empty() && chance(scenario.commandRate)) {
+        command();
+    }
+    poll(nextAddress);
+    nextAddress = nextAddress % scenario.lastAddress + 1;
+}
+
+// Noise on an idle line reads as 0x00 (a break) or 0x80 (a start bit in the middle of a
+// character), bytes that fit no frame wherever they stand.
+void LineSimulator::noise() {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(randomInt(rng, 1, 6)));
+    for (auto& b : bytes) {
+        b = randomInt(rng, 0, 1) ? 0x80 : 0x00;
+    }
+    generator.noise(bytes);
+}
+
+// Bytes 1..5 of a device command: groups, flags (reset, loop switches), alarm
+// cancellation with the address copy, outputs on, outputs off.
+void LineSimulator::command() {
+    auto it = devices.begin();
+    std::advance(it, randomInt(rng, 0, static_cast<int>(devices.size()) - 1));
+    Device& device = it->second;
+    const auto address = static_cast<std::uint8_t>(device.address());
+    std::vector<std::uint8_t> frame{static_cast<std::uint8_t>(0x80 | address), 0, 0, 0, 0, 0};
+    switch (randomInt(rng, 0, 5)) {
+    case 0:
+        frame[2] = 0x01;
+        break;
+    case 1:
+        frame[3] = static_cast<std::uint8_t>(0x80 | address);
+        break;
+    case 2:
+        frame[1] = static_cast<std::uint8_t>(1u << randomInt(rng, 0, 7));
+        break;
+    case 3: {
+        static const std::uint8_t switches[] = {0x04, 0x10, 0x20, 0x80, 0x30, 0x84};
+        frame[2] = switches[randomInt(rng, 0, 5)];
+        break;
+    }
+    default:
+        frame[randomInt(rng, 4, 5)] = static_cast<std::uint8_t>(randomInt(rng, 1, 255));
+        frame[3] = address;
+        break;
+    }
+    require(generator.command(address, {frame.begin() + 1, frame.end()}, true));
+    device.apply(frame);
+}
+
+void LineSimulator::poll(int address) {
+    ++pollCount;
+    const auto it = devices.find(address);
+    if (it == devices.end()) {
+        require(generator.poll(address));
+        return;
+    }
+    Device& device = it->second;
+    if (chance(scenario.changeRate)) {
+        device.randomChange(rng);
+    }
+    if (device.hasNews()) {
+        require(generator.longAnswer(address, device.header(), device.data(), true));
+        device.reported();
+    } else {
+        require(generator.shortAnswer(address, device.status()));
+    }
+    device.afterPoll();
+}
+
+} // namespace velora_sim

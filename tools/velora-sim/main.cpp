@@ -1,0 +1,286 @@
+// velora-sim: the byte stream of a Velora line, a panel polling its devices.
+#include "LineSimulator.h"
+#include "PseudoTerminal.h"
+#include "SerialOutput.h"
+
+#include <velora_cli/NumberList.h>
+#include <velora_traffic/TrafficGenerator.h>
+
+#include <atomic>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <getopt.h>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <random>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+constexpr int kExitUsage = 2;
+constexpr int kExitFailure = 1;
+
+std::atomic<bool> stopRequested{false};
+
+void requestStop(int) {
+    stopRequested = true;
+}
+
+const char* const kUsage = R"(Использование: velora-sim [ПАРАМЕТРЫ] [ПОРТ]
+Выдаёт поток байтов линии «Velora»: пульт по очереди опрашивает адреса, приборы
+отвечают одним байтом или ответом с данными, пульт подтверждает ответы и посылает
+команды, приборы подтверждают команды.
+
+Сценарий:
+  -d, --devices СПИСОК       адреса приборов, например 1-3,5 (по умолчанию 1-3,5,8-10,16)
+  -l, --last-address N       пульт опрашивает адреса 1..N (по умолчанию 20 или
+                             наибольший адрес прибора; 1..127)
+  -c, --change-rate P        вероятность смены состояния прибора (тревога,
+                             неисправность, восстановление) перед его опросом (0.02)
+  -k, --command-rate P       вероятность команды перед опросом (0.01)
+  -n, --noise-rate P         вероятность помехи перед опросом (0)
+  -s, --seed N               начальное число генератора: тот же поток при каждом
+                             запуске (по умолчанию случайное)
+  -t, --duration СЕКУНДЫ     длительность потока во времени линии
+  -b, --bytes N              размер потока в байтах (не меньше N)
+Без --duration и --bytes поток идёт до Ctrl+C (или SIGTERM). Если на линии есть
+приборы, поток кончается там, где ни один кадр не остался недочитанным.
+
+Вывод (по умолчанию стандартный вывод, так быстро, как его принимают):
+  -o, --output ФАЙЛ          записать поток в файл («-» — стандартный вывод)
+  -p, --pty                  создать псевдотерминал, вывести его путь первой строкой
+                             и, когда его откроют, передавать поток в темпе линии
+                             (19200 бод, 11 битовых интервалов на символ)
+  ПОРТ                       открыть последовательный порт (ttyUSB1, /dev/ttyUSB1) с
+                             параметрами линии и передавать поток в него блоками
+                             (каждая запись ждёт разворота линии: около половины
+                             скорости линии)
+  -e, --events ФАЙЛ          записать события, которые должен показать правильный
+                             приёмник: по строке «тип<TAB>адрес<TAB>байты», как
+                             поля 1, 2 и 4 вывода velora-sniff --tsv (сообщений
+                             для адреса 127 журнал не показывает)
+  -h, --help                 показать эту справку и выйти
+  -V, --version              показать версию и выйти
+)";
+
+[[noreturn]] void usageError(const std::string& message) {
+    std::cerr << "velora-sim: " << message << "\nПодробнее: velora-sim --help\n";
+    std::exit(kExitUsage);
+}
+
+template <typename T>
+T required(const std::optional<T>& value, const char* option) {
+    if (!value) {
+        usageError(std::string("неверное значение ") + option + ": " + optarg);
+    }
+    return *value;
+}
+
+struct Options {
+    velora_sim::Scenario scenario;
+    std::optional<int> lastAddress;
+    std::optional<std::uint32_t> seed;
+    std::uint64_t byteBudget = 0; // 0: until interrupted
+    std::string output = "-";
+    bool pty = false;
+    std::string serialPort;
+    std::string eventsPath;
+};
+
+Options parseOptions(int argc, char** argv) {
+    static const option longOptions[] = {
+        {"devices", required_argument, nullptr, 'd'},
+        {"last-address", required_argument, nullptr, 'l'},
+        {"change-rate", required_argument, nullptr, 'c'},
+        {"command-rate", required_argument, nullptr, 'k'},
+        {"noise-rate", required_argument, nullptr, 'n'},
+        {"seed", required_argument, nullptr, 's'},
+        {"duration", required_argument, nullptr, 't'},
+        {"bytes", required_argument, nullptr, 'b'},
+        {"output", required_argument, nullptr, 'o'},
+        {"pty", no_argument, nullptr, 'p'},
+        {"events", required_argument, nullptr, 'e'},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
+        {nullptr, 0, nullptr, 0},
+    };
+    Options options;
+    int outputs = 0;
+    opterr = 0;
+    for (int c;
+         (c = getopt_long(argc, argv, ":d:l:c:k:n:s:t:b:o:pe:hV", longOptions, nullptr)) != -1;) {
+        switch (c) {
+        case 'd':
+            options.scenario.devices =
+                required(velora_cli::parseNumberList(optarg, 1, 127), "--devices");
+            break;
+        case 'l':
+            options.lastAddress = static_cast<int>(
+                required(velora_cli::parseNumber(optarg, 1, 127), "--last-address"));
+            break;
+        case 'c':
+            options.scenario.changeRate =
+                required(velora_cli::parseFraction(optarg, 0, 1), "--change-rate");
+            break;
+        case 'k':
+            options.scenario.commandRate =
+                required(velora_cli::parseFraction(optarg, 0, 1), "--command-rate");
+            break;
+        case 'n':
+            options.scenario.noiseRate =
+                required(velora_cli::parseFraction(optarg, 0, 1), "--noise-rate");
+            break;
+        case 's':
+            options.seed = static_cast<std::uint32_t>(
+                required(velora_cli::parseNumber(optarg, 0, 0xFFFFFFFFLL), "--seed"));
+            break;
+        case 't': {
+            const double seconds =
+                required(velora_cli::parseFraction(optarg, 0, 1e9), "--duration");
+            options.byteBudget = static_cast<std::uint64_t>(
+                std::ceil(seconds * velora_sim::LinePace::kBytesPerSecond));
+            break;
+        }
+        case 'b':
+            options.byteBudget = static_cast<std::uint64_t>(
+                required(velora_cli::parseNumber(optarg, 1, 1LL << 50), "--bytes"));
+            break;
+        case 'o':
+            options.output = optarg;
+            ++outputs;
+            break;
+        case 'p':
+            options.pty = true;
+            ++outputs;
+            break;
+        case 'e':
+            options.eventsPath = optarg;
+            break;
+        case 'h':
+            std::cout << kUsage;
+            std::exit(0);
+        case 'V':
+            std::cout << "velora-sim " VELORA_VERSION "\n";
+            std::exit(0);
+        case ':':
+            usageError(std::string("параметру нужно значение: ") + argv[optind - 1]);
+        default:
+            usageError(std::string("неизвестный параметр: ") + argv[optind - 1]);
+        }
+    }
+    if (optind < argc) {
+        options.serialPort = argv[optind++];
+        ++outputs;
+    }
+    if (optind < argc) {
+        usageError(std::string("лишний аргумент: ") + argv[optind]);
+    }
+    if (outputs > 1) {
+        usageError("нужен один вывод: --output, --pty или ПОРТ");
+    }
+    const int highestDevice =
+        options.scenario.devices.empty() ? 1 : *options.scenario.devices.rbegin();
+    options.scenario.lastAddress =
+        options.lastAddress.value_or(std::max(options.scenario.lastAddress, highestDevice));
+    if (highestDevice > options.scenario.lastAddress) {
+        usageError("прибор с адресом " + std::to_string(highestDevice) +
+                   " не опрашивается: --last-address " +
+                   std::to_string(options.scenario.lastAddress));
+    }
+    return options;
+}
+
+// The log shows no message of types 1 to 6 outside the addresses 1..126.
+void writeEvents(std::FILE* file, const std::vector<velora_traffic::Event>& events) {
+    if (!file) {
+        return;
+    }
+    for (const auto& e : events) {
+        if (e.type != velora_traffic::Trash && (e.address < 1 || e.address > 126)) {
+            continue;
+        }
+        std::fprintf(file, "%d\t%d\t%s\n", e.type, e.address,
+                     velora_traffic::toHex(e.bytes).c_str());
+    }
+}
+
+std::FILE* openFile(const std::string& path) {
+    std::FILE* file = path == "-" ? stdout : std::fopen(path.c_str(), "wb");
+    if (!file) {
+        std::perror(("velora-sim: " + path).c_str());
+        std::exit(kExitFailure);
+    }
+    return file;
+}
+
+std::unique_ptr<velora_sim::LineOutput> openOutput(const Options& options) {
+    if (options.pty) {
+        auto terminal = std::make_unique<velora_sim::PseudoTerminal>();
+        std::cout << terminal->path() << std::endl;
+        if (!terminal->waitForReader(stopRequested)) {
+            std::exit(0);
+        }
+        return terminal;
+    }
+    if (!options.serialPort.empty()) {
+        auto port = std::make_unique<velora_sim::SerialOutput>();
+        std::string error;
+        if (!port->open(options.serialPort, error)) {
+            std::cerr << "velora-sim: Ошибка при открытии порта " << options.serialPort << ": "
+                      << error << '\n';
+            std::exit(kExitFailure);
+        }
+        return port;
+    }
+    return std::make_unique<velora_sim::StreamOutput>(openFile(options.output));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const Options options = parseOptions(argc, argv);
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    std::FILE* events = options.eventsPath.empty() ? nullptr : openFile(options.eventsPath);
+    std::unique_ptr<velora_sim::LineOutput> output;
+    try {
+        output = openOutput(options);
+    } catch (const std::runtime_error& error) {
+        std::cerr << "velora-sim: " << error.what() << '\n';
+        return kExitFailure;
+    }
+
+    velora_sim::LineSimulator simulator(options.scenario,
+                                        options.seed.value_or(std::random_device{}()));
+    auto& traffic = simulator.traffic();
+    std::uint64_t sent = 0;
+    auto sendStep = [&] {
+        const auto bytes = traffic.takeBytes();
+        sent += bytes.size();
+        writeEvents(events, traffic.takeEvents());
+        return output->send(bytes);
+    };
+    bool open = true;
+    while (open && !stopRequested && (options.byteBudget == 0 || sent < options.byteBudget)) {
+        simulator.step();
+        open = sendStep();
+    }
+    // Ends where a parser has reported everything: a line without answering devices
+    // never gets there, and its last polls stay unreported on a live port.
+    for (int i = 0; open && i < 2 * options.scenario.lastAddress && !traffic.settled(); ++i) {
+        simulator.step();
+        open = sendStep();
+    }
+    writeEvents(events, traffic.eventsAfterFlush());
+    const bool finished = output->finish();
+    if (events && std::fflush(events) != 0) {
+        std::perror("velora-sim: --events");
+        return kExitFailure;
+    }
+    return open && finished ? 0 : kExitFailure;
+}
