@@ -63,6 +63,19 @@ QString formatError() {
     return QCoreApplication::translate("Configuration", "Неправильный формат файла.");
 }
 
+// Reads up to the root element; false when there is none. A document type that declares
+// entities is refused: a few hundred bytes of nested or repeated references expand into
+// gigabytes of text, and the configuration format has no use for them.
+bool readToRoot(QXmlStreamReader& reader) {
+    while (reader.readNext() != QXmlStreamReader::StartElement) {
+        if (reader.atEnd() ||
+            (reader.isDTD() && reader.text().contains(QLatin1String("<!ENTITY")))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 Configuration::Configuration() {
@@ -358,7 +371,7 @@ void Configuration::parseXml(QXmlStreamReader& reader) {
 }
 
 bool Configuration::readRoot(QXmlStreamReader& reader) {
-    const bool found = reader.readNextStartElement();
+    const bool found = readToRoot(reader);
     if (found && reader.name() == QLatin1String("configuration") &&
         reader.attributes().value(QStringLiteral("deviceId")) == QLatin1String(kDeviceId) &&
         reader.attributes().value(QStringLiteral("version")) == QString::number(kFormatVersion)) {

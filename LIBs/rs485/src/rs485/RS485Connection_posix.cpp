@@ -76,6 +76,7 @@ std::string openErrorText(const std::string& path, int error) {
         text = "Порт " + path + " не найден: устройство не подключено.";
         break;
     case ENOTTY:
+    case EISDIR:
         text = path + " не является последовательным портом.";
         break;
     default:

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang and libFuzzer (AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs each for a bounded time, starting from the
+# committed corpus. A crash, a failed check, a leak, a time-out or running out of
+# memory fails the step and leaves the input in build-fuzz/artifacts.
+#   FUZZ_SECONDS  time per target (default 60)
+set -euo pipefail
+top=$(cd "$(dirname "$0")/../.." && pwd)
+cd "$top"
+jobs=$(nproc)
+seconds=${FUZZ_SECONDS:-60}
+flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all"
+
+cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVELORA_WERROR=OFF -DVELORA_LIBFUZZER=ON -DCMAKE_CXX_FLAGS="$flags" \
+    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+mapfile -t targets < <(cmake --build build-fuzz --target help |
+    sed -n 's/^\.\.\. \(fuzz_[a-z_]*\)$/\1/p' | grep -v '_replay$')
+if ((${#targets[@]} == 0)); then
+    echo "60-fuzz: no fuzz targets" >&2
+    exit 1
+fi
+cmake --build build-fuzz -j "$jobs" --target "${targets[@]}"
+
+export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+mkdir -p build-fuzz/artifacts
+for target in "${targets[@]}"; do
+    name=${target#fuzz_}
+    work="build-fuzz/corpus/$name"
+    mkdir -p "$work"
+    echo "--- $target for ${seconds}s"
+    if ! "build-fuzz/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/$name-" \
+        "$work" "fuzz/corpus/$name" 2>"build-fuzz/$name.log"; then
+        tail -n 60 "build-fuzz/$name.log"
+        for artifact in build-fuzz/artifacts/"$name"-*; do
+            [ -e "$artifact" ] || continue
+            echo "input $artifact:"
+            od -A d -t x1 "$artifact" | head -n 40
+        done
+        echo "60-fuzz: $target failed" >&2
+        exit 1
+    fi
+    grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)' \
+        "build-fuzz/$name.log" || true
+done
+echo "60-fuzz: ${#targets[@]} targets ran ${seconds}s each without a finding"
