@@ -86,9 +86,6 @@ const std::vector<std::uint8_t>& TrafficGenerator::longAnswerHeaders() {
 // waits for would be taken as such, and after an unanswered poll a byte that continues
 // the run or answers the poll would be read together with it.
 bool TrafficGenerator::mayStartWith(std::uint8_t first) const {
-    if (needsNoise) {
-        return false;
-    }
     if (pendingAck >= 0 && first == pendingAck) {
         return false;
     }
@@ -141,10 +138,9 @@ void TrafficGenerator::addTrash(std::uint8_t byte) {
     }
 }
 
-void TrafficGenerator::afterFrame(int ack, int end, bool noiseNext) {
+void TrafficGenerator::afterFrame(int ack, int end) {
     pendingAck = ack;
     runEnd = end;
-    needsNoise = noiseNext;
 }
 
 bool TrafficGenerator::shortAnswer(int address, std::uint8_t status) {
@@ -156,7 +152,7 @@ bool TrafficGenerator::shortAnswer(int address, std::uint8_t status) {
     append({a, status});
     report(Query, address, {a});
     report(ShortAnswer, address, {status});
-    afterFrame(-1, -1, false);
+    afterFrame(-1, -1);
     return true;
 }
 
@@ -178,7 +174,7 @@ bool TrafficGenerator::longAnswer(int address, std::uint8_t header,
         append({0x70});
         report(LongAnswerAck, address, {0x70});
     }
-    afterFrame(acknowledged ? -1 : 0x70, -1, false);
+    afterFrame(acknowledged ? -1 : 0x70, -1);
     return true;
 }
 
@@ -197,7 +193,7 @@ bool TrafficGenerator::command(int address, const std::vector<std::uint8_t>& bod
         append({0x50});
         report(CommandAck, address, {0x50});
     }
-    afterFrame(acknowledged ? -1 : 0x50, -1, false);
+    afterFrame(acknowledged ? -1 : 0x50, -1);
     return true;
 }
 
@@ -211,7 +207,7 @@ bool TrafficGenerator::pollRun(int firstAddress, int count) {
         append({static_cast<std::uint8_t>(a)});
         report(Query, a, {static_cast<std::uint8_t>(a)});
     }
-    afterFrame(-1, last, false);
+    afterFrame(-1, last);
     return true;
 }
 
@@ -224,9 +220,9 @@ bool TrafficGenerator::poll(int address) {
     append({a});
     if (continuesRun) {
         report(Query, address, {a});
-        afterFrame(-1, address, false);
+        afterFrame(-1, address);
     } else {
-        afterFrame(-1, -1, false);
+        afterFrame(-1, -1);
         openPoll = address;
     }
     return true;
@@ -242,7 +238,7 @@ void TrafficGenerator::noise(const std::vector<std::uint8_t>& bytes) {
         append({b});
         addTrash(b);
     }
-    afterFrame(-1, -1, false);
+    afterFrame(-1, -1);
 }
 
 bool TrafficGenerator::lonePoll(int address, const std::vector<std::uint8_t>& noiseBytes) {
@@ -260,7 +256,7 @@ void TrafficGenerator::randomElement(std::mt19937& rng) {
     for (;;) {
         const int address = randomInt(rng, 1, 127);
         bool added = false;
-        switch (needsNoise ? 5 : randomInt(rng, 0, 9)) {
+        switch (randomInt(rng, 0, 9)) {
         case 0:
         case 1:
             added = shortAnswer(address, pick(shortAnswerValues(), rng));

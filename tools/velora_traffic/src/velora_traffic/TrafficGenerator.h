@@ -103,7 +103,7 @@ private:
     void append(const std::vector<std::uint8_t>& bytes);
     void report(int type, int address, std::vector<std::uint8_t> bytes);
     void addTrash(std::uint8_t byte);
-    void afterFrame(int pendingAck, int runEnd, bool needsNoise);
+    void afterFrame(int pendingAck, int runEnd);
 
     std::vector<std::uint8_t> stream;
     std::vector<Event> reported;
@@ -111,7 +111,6 @@ private:
     int pendingAck = -1; // acknowledgement byte the parser waits for, or -1
     int runEnd = -1;     // last address of an unanswered poll run just appended, or -1
     int openPoll = -1;   // a single unanswered poll just appended, or -1
-    bool needsNoise = false;
 };
 
 } // namespace velora_traffic
