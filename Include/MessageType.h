@@ -16,3 +16,20 @@ constexpr int kMessageTypeCount = 7;
 constexpr int messageTypeBit(int type) {
     return 1 << (type - 1);
 }
+
+// The direction marker of the log: ">" what the control panel sends (polls, commands,
+// acknowledgements of answers), "<" what a device sends, a blank for anything else.
+constexpr const char* directionMarker(int type) {
+    switch (type) {
+    case mtQuery:
+    case mtLongAnswerAck:
+    case mtCommand:
+        return ">";
+    case mtShortAnswer:
+    case mtLongAnswer:
+    case mtCommandAck:
+        return "<";
+    default:
+        return " ";
+    }
+}

@@ -1,5 +1,7 @@
 #include <LogViewWidget.h>
 
+#include <MessageType.h>
+
 #include <QBrush>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -14,23 +16,17 @@ constexpr int markerWidth = 17;
 // The key sequence that shows the raw data column.
 const QString eggSequence = QStringLiteral("DEBUG");
 
-struct TypeStyle {
-    QString marker;
-    QBrush background;
+// Row backgrounds, indexed by message type - 1.
+const QBrush typeBackgrounds[] = {
+    QBrush(QColor(189, 255, 164), Qt::SolidPattern), // poll
+    QBrush(QColor(255, 255, 164), Qt::SolidPattern), // short answer
+    QBrush(QColor(255, 204, 164), Qt::SolidPattern), // long answer
+    QBrush(QColor(255, 255, 164), Qt::SolidPattern), // its acknowledgement
+    QBrush(QColor(164, 204, 255), Qt::SolidPattern), // command
+    QBrush(QColor(255, 255, 164), Qt::SolidPattern), // its acknowledgement
+    QBrush(QColor(255, 164, 164), Qt::SolidPattern), // trash
 };
-
-// Indexed by message type - 1. ">" marks what the control panel sends, "<" what a device
-// sends.
-const TypeStyle typeStyles[] = {
-    {QStringLiteral(">"), QBrush(QColor(189, 255, 164), Qt::SolidPattern)}, // poll
-    {QStringLiteral("<"), QBrush(QColor(255, 255, 164), Qt::SolidPattern)}, // short answer
-    {QStringLiteral("<"), QBrush(QColor(255, 204, 164), Qt::SolidPattern)}, // long answer
-    {QStringLiteral(">"), QBrush(QColor(255, 255, 164), Qt::SolidPattern)}, // its ack
-    {QStringLiteral(">"), QBrush(QColor(164, 204, 255), Qt::SolidPattern)}, // command
-    {QStringLiteral("<"), QBrush(QColor(255, 255, 164), Qt::SolidPattern)}, // its ack
-    {QStringLiteral(" "), QBrush(QColor(255, 164, 164), Qt::SolidPattern)}, // trash
-};
-constexpr int typeCount = int(sizeof typeStyles / sizeof typeStyles[0]);
+constexpr int typeCount = int(sizeof typeBackgrounds / sizeof typeBackgrounds[0]);
 
 QTableWidgetItem* newItem(const QString& text, const QBrush* background, bool centred) {
     auto* item = new QTableWidgetItem(text);
@@ -78,8 +74,8 @@ void LogViewWidget::addMessage(int type, int address, QString text, QString rawD
     insertRow(row);
 
     const bool known = type >= 1 && type <= typeCount;
-    const QString marker = known ? typeStyles[type - 1].marker : QStringLiteral(" ");
-    const QBrush* background = known ? &typeStyles[type - 1].background : nullptr;
+    const QString marker = QString::fromLatin1(directionMarker(type));
+    const QBrush* background = known ? &typeBackgrounds[type - 1] : nullptr;
 
     QTableWidgetItem* markerItem = newItem(marker, background, true);
     QTableWidgetItem* addressItem =

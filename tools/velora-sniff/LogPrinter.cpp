@@ -11,21 +11,6 @@ LogPrinter::LogPrinter(Format format, bool showRaw, bool timestamps, std::FILE* 
     , timestamps(timestamps)
     , out(out) {}
 
-QString LogPrinter::directionMarker(int type) {
-    switch (type) {
-    case mtQuery:
-    case mtLongAnswerAck:
-    case mtCommand:
-        return QStringLiteral(">");
-    case mtShortAnswer:
-    case mtLongAnswer:
-    case mtCommandAck:
-        return QStringLiteral("<");
-    default:
-        return QStringLiteral(" ");
-    }
-}
-
 QString LogPrinter::format(int type, int address, const QString& text,
                            const QString& rawData) const {
     if (lineFormat == Format::Tsv) {
@@ -35,7 +20,7 @@ QString LogPrinter::format(int type, int address, const QString& text,
     if (timestamps) {
         line = QDateTime::currentDateTime().toString(QStringLiteral("hh:mm:ss.zzz "));
     }
-    line += directionMarker(type) + ' ';
+    line += QLatin1String(directionMarker(type)) + ' ';
     line += address > 0 ? QString::number(address).rightJustified(3) : QStringLiteral("   ");
     line += QStringLiteral("  ") + text;
     if (showRaw && !rawData.isEmpty()) {

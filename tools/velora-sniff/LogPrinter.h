@@ -18,8 +18,6 @@ public:
     LogPrinter(Format format, bool showRaw, bool timestamps, std::FILE* out);
 
     QString format(int type, int address, const QString& text, const QString& rawData) const;
-    // ">" what the panel sends, "<" what a device sends, a blank for trash.
-    static QString directionMarker(int type);
 
 public slots:
     void print(int type, int address, const QString& text, const QString& rawData);
