@@ -53,7 +53,7 @@ Section randomSection(Random& r, int address, int tableCount) {
     section.group = r.between(0, 8);
     section.dubler = r.chance(50);
     section.name = r.chance(70) ? r.nonEmptyText(10) : std::wstring();
-    if (section.dubler && !section.name.empty()) {
+    if (section.dubler) {
         section.dublerName = r.text(10);
     }
     for (int n = r.between(0, 5); n > 0; --n) {
