@@ -2,31 +2,15 @@
 #include <config_velora_tq4/Configuration.h>
 #include <config_velora_tq4/DeviceNames.h>
 #include <config_velora_tq4/DocumentCheck.h>
+#include <config_velora_tq4/DocumentReader.h>
 #include <config_velora_tq4/EventTable.h>
-#include <config_velora_tq4/SourceText.h>
-#include <config_velora_tq4/TextChecks.h>
-
-#include <QStringList>
-#include <QXmlStreamReader>
 
 #include <algorithm>
-#include <limits>
-#include <map>
-#include <memory>
-#include <optional>
 
 namespace config_velora_tq4 {
 
 namespace {
 
-using Severity = Diagnostic::Severity;
-
-struct Range {
-    int low;
-    int high;
-};
-
-constexpr Range kAnyNumber{std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
 constexpr Range kFlag{0, 1};
 constexpr Range kDeviceAddress{1, 127};
 // Section addresses are console numbers, six bits in a console command.
@@ -35,20 +19,6 @@ constexpr Range kZone{0, 255};
 constexpr Range kHour{0, 23};
 constexpr Range kTableIndex{0, Configuration::kMaxEventTables - 1};
 constexpr Range kByteIndex{0, static_cast<int>(Command::kLength) - 1};
-constexpr unsigned kMaxByte = 0xFF;
-
-bool contains(Range range, int value) {
-    return value >= range.low && value <= range.high;
-}
-
-QString quoted(const QString& text) {
-    return QStringLiteral("«%1»").arg(text);
-}
-
-QString rangeText(Range range) {
-    return QStringLiteral("%1..%2").arg(range.low).arg(range.high);
-}
-
 const QStringList kNumberSettings{"backlightLevel", "backlightTime", "messageTime", "menuTime",
                                   "pultAddress"};
 const QStringList kRootChildren =
@@ -77,42 +47,15 @@ struct SectionState {
     std::map<int, Reference> references;
 };
 
-// Where each child was first given within one parent element.
-using Seen = std::map<QString, SourcePosition>;
-
-class Checker {
+// The rules of the configuration format, on top of the reading steps.
+class Checker : private DocumentReader {
 public:
     explicit Checker(const QByteArray& xml)
-        : bytes(xml)
-        , reader(xml) {}
+        : DocumentReader(xml) {}
 
     std::vector<Diagnostic> run();
 
 private:
-    void report(Severity severity, SourcePosition at, const QString& text) {
-        diagnostics.push_back({severity, at.line, at.column, text});
-    }
-    void error(SourcePosition at, const QString& text) { report(Severity::Error, at, text); }
-    void warning(SourcePosition at, const QString& text) { report(Severity::Warning, at, text); }
-
-    SourcePosition here() const { return source->at(reader.characterOffset()); }
-    bool nextChild();
-    QString text();
-    void unknownElement(const QStringList& known);
-    void once(Seen& seen, const QString& key, const QString& what);
-
-    std::optional<int> number(const QString& label, const QString& text, SourcePosition at,
-                              Range range);
-    std::optional<int> attributeNumber(const QString& name, const QString& label);
-    std::optional<int> requiredAttribute(const QString& name, const QString& label,
-                                         const QString& missing);
-    std::optional<int> indexAttribute(const QString& name, Range range, const QString& of,
-                                      const QString& skipped);
-    bool flagAttribute(const QString& name);
-    void hexByte(const QString& label, const QString& text, SourcePosition at);
-    void displayText(const QString& label, SourcePosition at);
-    void onceShown(Seen& seen, const QString& key);
-
     bool root();
     void rootChild();
     void setting(const QString& name);
@@ -125,12 +68,6 @@ private:
     void commandData();
     void eventTable();
     void references();
-
-    QByteArray bytes;
-    QXmlStreamReader reader;
-    std::unique_ptr<SourceText> source;
-    SourcePosition elementStart;
-    std::vector<Diagnostic> diagnostics;
 
     bool rootMissing = false;
     Seen settings;
@@ -160,178 +97,8 @@ std::vector<Diagnostic> Checker::run() {
     return diagnostics;
 }
 
-// Moves to the next child start element of the current element; false at its end tag or
-// when the XML breaks off.
-bool Checker::nextChild() {
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isStartElement()) {
-            elementStart = source->tagStart(reader.characterOffset());
-            return true;
-        }
-        if (reader.isEndElement()) {
-            return false;
-        }
-    }
-    return false;
-}
-
-// The text of the current element, as the readers take it: nested elements are skipped.
-QString Checker::text() {
-    QString result;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isCharacters()) {
-            result += reader.text();
-        } else if (reader.isStartElement()) {
-            warning(source->tagStart(reader.characterOffset()),
-                    QStringLiteral("вложенный элемент %1 пропускается")
-                        .arg(quoted(reader.name().toString())));
-            reader.skipCurrentElement();
-        } else if (reader.isEndElement()) {
-            break;
-        }
-    }
-    return result;
-}
-
-void Checker::unknownElement(const QStringList& known) {
-    const QString name = reader.name().toString();
-    QString text = QStringLiteral("неизвестный элемент %1 пропускается").arg(quoted(name));
-    const QString similar = similarName(name, known);
-    if (!similar.isEmpty()) {
-        text += QStringLiteral("; возможно, имелось в виду %1").arg(quoted(similar));
-    }
-    warning(elementStart, text);
-    reader.skipCurrentElement();
-}
-
-void Checker::once(Seen& seen, const QString& key, const QString& what) {
-    const auto earlier = seen.find(key);
-    if (earlier != seen.end()) {
-        warning(elementStart,
-                QStringLiteral("%1 повторяется (впервые в строке %2); действует последнее значение")
-                    .arg(what)
-                    .arg(earlier->second.line));
-    }
-    seen[key] = elementStart;
-}
-
-std::optional<int> Checker::number(const QString& label, const QString& text, SourcePosition at,
-                                   Range range) {
-    bool ok = false;
-    const int value = text.toInt(&ok, 10);
-    if (!ok) {
-        error(at, QStringLiteral("%1: %2 — не число, читается как 0").arg(label, quoted(text)));
-        return std::nullopt;
-    }
-    if (!contains(range, value)) {
-        error(
-            at,
-            QStringLiteral("%1: %2 вне диапазона %3").arg(label).arg(value).arg(rangeText(range)));
-    }
-    return value;
-}
-
-// An attribute read as a decimal number (absent or not a number: 0); an error when it is
-// present but not a number. Empty unless it holds a number.
-std::optional<int> Checker::attributeNumber(const QString& name, const QString& label) {
-    const QXmlStreamAttributes attributes = reader.attributes();
-    if (!attributes.hasAttribute(name)) {
-        return std::nullopt;
-    }
-    return number(label, attributes.value(name).toString(), elementStart, kAnyNumber);
-}
-
-std::optional<int> Checker::requiredAttribute(const QString& name, const QString& label,
-                                              const QString& missing) {
-    if (!reader.attributes().hasAttribute(name)) {
-        error(elementStart,
-              QStringLiteral("%1 (атрибут %2), читается как 0").arg(missing, quoted(name)));
-    }
-    return attributeNumber(name, label);
-}
-
-// The index of a byte or a table, as its reader takes it (absent or not a number: 0); empty,
-// with the element skipped, when it is outside `range`.
-std::optional<int> Checker::indexAttribute(const QString& name, Range range, const QString& of,
-                                           const QString& skipped) {
-    const int index = requiredAttribute(name, QStringLiteral("номер %1").arg(of),
-                                        QStringLiteral("у %1 нет номера").arg(of))
-                          .value_or(0);
-    if (!contains(range, index)) {
-        error(elementStart, QStringLiteral("номер %1 %2 вне диапазона %3, %4")
-                                .arg(of)
-                                .arg(index)
-                                .arg(rangeText(range), skipped));
-        reader.skipCurrentElement();
-        return std::nullopt;
-    }
-    return index;
-}
-
-// "true" or "false"; any other value reads as false.
-bool Checker::flagAttribute(const QString& name) {
-    const QStringRef value = reader.attributes().value(name);
-    if (reader.attributes().hasAttribute(name) && value != QLatin1String("true") &&
-        value != QLatin1String("false")) {
-        warning(elementStart,
-                QStringLiteral("атрибут %1: %2 читается как «false»; ожидается «true» или «false»")
-                    .arg(quoted(name), quoted(value.toString())));
-    }
-    return value == QLatin1String("true");
-}
-
-void Checker::hexByte(const QString& label, const QString& text, SourcePosition at) {
-    if (!text.startsWith(QLatin1String("0x"))) {
-        error(at,
-              QStringLiteral("%1: %2 не читается: нужен префикс «0x»").arg(label, quoted(text)));
-        return;
-    }
-    bool ok = false;
-    const qulonglong value = text.midRef(2).toULongLong(&ok, 16);
-    if (!ok) {
-        error(at, QStringLiteral("%1: %2 — не шестнадцатеричное число, читается как 0")
-                      .arg(label, quoted(text)));
-    } else if (value > kMaxByte) {
-        error(
-            at,
-            QStringLiteral("%1: %2 больше 0xFF, сохраняется только младший байт").arg(label, text));
-    }
-}
-
-// A text that the display shows, given once under its parent (`key` names the field).
-void Checker::onceShown(Seen& seen, const QString& key) {
-    const QString label = quoted(reader.name().toString());
-    once(seen, key, label);
-    displayText(label, here());
-}
-
-// Reads the current element's text, which the display shows.
-void Checker::displayText(const QString& label, SourcePosition at) {
-    const QString value = text();
-    const QString form = displayForm(value);
-    if (form != value) {
-        warning(at, QStringLiteral("%1: %2 будет записано в виде для дисплея %3")
-                        .arg(label, quoted(value), quoted(form)));
-    }
-    const QString hidden = hiddenCharacter(form);
-    if (!hidden.isEmpty()) {
-        warning(at, QStringLiteral("%1: символ %2 дисплей не показывает, вместо него будет «.»")
-                        .arg(label, quoted(hidden)));
-    }
-    const int length = form.toUcs4().size();
-    if (length > kDisplayWidth) {
-        warning(at, QStringLiteral("%1: %2 длиннее строки дисплея: %3 знака при ширине %4")
-                        .arg(label, quoted(form))
-                        .arg(length)
-                        .arg(kDisplayWidth));
-    }
-}
-
 bool Checker::root() {
-    reader.readNext();
-    source = std::make_unique<SourceText>(bytes, reader.documentEncoding().toString());
+    start();
     while (!reader.isStartElement()) {
         const int entity = reader.isDTD() ? reader.text().indexOf(QLatin1String("<!ENTITY")) : -1;
         if (entity >= 0) {
