@@ -219,3 +219,23 @@ TEST_F(CaptureTest, RingKeepsTheNewestFiles) {
     EXPECT_GT(pattern.match(names.front()).captured(1).toInt(), 1);
     EXPECT_TRUE(readFile(path("raw")).endsWith(joined));
 }
+
+// velora-sim plays a capture into a pseudo-terminal with its recorded gaps: listened to,
+// it decodes as the capture does, and it takes at least the capture's time span.
+TEST_F(CaptureTest, SimulatorReplaysACaptureOnTheBench) {
+    ASSERT_EQ(sim({"--seed", "13", "--bytes", "2500", "-o", path("raw")}).exitCode, 0);
+    ASSERT_EQ(sniff({"-r", path("raw"), "--write", path("site.pcap")}).exitCode, 0);
+    QProcess line;
+    line.start(QStringLiteral(VELORA_SIM), {"--pty", "--replay", path("site.pcap")});
+    ASSERT_TRUE(line.waitForReadyRead(10000));
+    const QString pty = QString::fromUtf8(line.readLine().trimmed());
+    const Result live = sniff({"--tsv", "--write", path("bench.pcap"), pty});
+    ASSERT_TRUE(line.waitForFinished(30000));
+    EXPECT_EQ(line.exitCode(), 0) << line.readAllStandardError().toStdString();
+    EXPECT_EQ(live.out, sniff({"--tsv", "-r", path("site.pcap")}).out);
+
+    const std::vector<Record> site = records(path("site.pcap"));
+    const std::vector<Record> bench = records(path("bench.pcap"));
+    ASSERT_FALSE(bench.empty());
+    EXPECT_GE(bench.back().ns - bench.front().ns, (site.back().ns - site.front().ns) * 9 / 10);
+}

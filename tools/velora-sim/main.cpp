@@ -3,6 +3,7 @@
 #include "PseudoTerminal.h"
 #include "SerialOutput.h"
 
+#include <velora_capture/CaptureReader.h>
 #include <velora_cli/NumberList.h>
 #include <velora_traffic/TrafficGenerator.h>
 
@@ -17,6 +18,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -46,6 +48,9 @@ const char* const kUsage = R"(Использование: velora-sim [ПАРАМ
                              запуске (по умолчанию случайное)
   -t, --duration СЕКУНДЫ     длительность потока во времени линии
   -b, --bytes N              размер потока в байтах (не меньше N)
+  -r, --replay ФАЙЛ          вместо сценария воспроизвести запись: pcap или pcapng
+                             с записанными паузами, сырые байты в темпе линии
+                             («-» — стандартный ввод)
 Без --duration и --bytes поток идёт до Ctrl+C (или SIGTERM). Если на линии есть
 приборы, поток кончается там, где ни один кадр не остался недочитанным.
 
@@ -88,6 +93,7 @@ struct Options {
     bool pty = false;
     std::string serialPort;
     std::string eventsPath;
+    std::string replayPath;
 };
 
 Options parseOptions(int argc, char** argv) {
@@ -100,6 +106,7 @@ Options parseOptions(int argc, char** argv) {
         {"seed", required_argument, nullptr, 's'},
         {"duration", required_argument, nullptr, 't'},
         {"bytes", required_argument, nullptr, 'b'},
+        {"replay", required_argument, nullptr, 'r'},
         {"output", required_argument, nullptr, 'o'},
         {"pty", no_argument, nullptr, 'p'},
         {"events", required_argument, nullptr, 'e'},
@@ -111,7 +118,7 @@ Options parseOptions(int argc, char** argv) {
     int outputs = 0;
     opterr = 0;
     for (int c;
-         (c = getopt_long(argc, argv, ":d:l:c:k:n:s:t:b:o:pe:hV", longOptions, nullptr)) != -1;) {
+         (c = getopt_long(argc, argv, ":d:l:c:k:n:s:t:b:r:o:pe:hV", longOptions, nullptr)) != -1;) {
         switch (c) {
         case 'd':
             options.scenario.devices =
@@ -148,6 +155,9 @@ Options parseOptions(int argc, char** argv) {
             options.byteBudget = static_cast<std::uint64_t>(
                 required(velora_cli::parseNumber(optarg, 1, 1LL << 50), "--bytes"));
             break;
+        case 'r':
+            options.replayPath = optarg;
+            break;
         case 'o':
             options.output = optarg;
             ++outputs;
@@ -180,6 +190,9 @@ Options parseOptions(int argc, char** argv) {
     }
     if (outputs > 1) {
         usageError("нужен один вывод: --output, --pty или ПОРТ");
+    }
+    if (!options.replayPath.empty() && !options.eventsPath.empty()) {
+        usageError("--events только для сценария, не для --replay");
     }
     const int highestDevice =
         options.scenario.devices.empty() ? 1 : *options.scenario.devices.rbegin();
@@ -238,6 +251,38 @@ std::unique_ptr<velora_sim::LineOutput> openOutput(const Options& options) {
     return std::make_unique<velora_sim::StreamOutput>(openFile(options.output));
 }
 
+// Plays a recording into the output: each record of a capture leaves at its recorded
+// time after the first, so that the gaps of the line come back; a live output paces the
+// bytes of a raw recording at the line's rate.
+int replay(const std::string& path, velora_sim::LineOutput& output, bool live) {
+    velora_capture::CaptureReader reader;
+    if (!reader.open(path)) {
+        std::cerr << "velora-sim: " << reader.errorText() << '\n';
+        return kExitFailure;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    std::int64_t first = 0;
+    bool open = true;
+    velora_capture::Piece piece;
+    while (open && !stopRequested && reader.next(piece)) {
+        if (live && piece.time.known()) {
+            if (first == 0) {
+                first = piece.time.wallNs;
+            }
+            std::this_thread::sleep_until(start +
+                                          std::chrono::nanoseconds(piece.time.wallNs - first));
+        }
+        open = output.send({piece.data, piece.data + piece.size});
+    }
+    const bool finished = output.finish();
+    if (reader.failed() || reader.damaged()) {
+        std::cerr << "velora-sim: " << path << ": "
+                  << (reader.failed() ? reader.errorText() : reader.problem()) << '\n';
+        return kExitFailure;
+    }
+    return open && finished ? 0 : kExitFailure;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -253,6 +298,10 @@ int main(int argc, char** argv) {
     } catch (const std::runtime_error& error) {
         std::cerr << "velora-sim: " << error.what() << '\n';
         return kExitFailure;
+    }
+
+    if (!options.replayPath.empty()) {
+        return replay(options.replayPath, *output, options.pty || !options.serialPort.empty());
     }
 
     velora_sim::LineSimulator simulator(options.scenario,

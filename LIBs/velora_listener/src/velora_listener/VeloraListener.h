@@ -36,6 +36,9 @@ public:
     // Every byte read, before the parser; see ListenerThread::setByteTap.
     void setByteTap(std::function<void(std::uint8_t)> tap) { thread.setByteTap(std::move(tap)); }
 
+    // Whether the driver hands over bytes at once; see RS485Connection::lowLatency().
+    bool lowLatency() const { return connection.lowLatency(); }
+
     // Why the last open() failed, for the error message.
     std::string lastErrorText() const { return connection.lastErrorText(); }
 
