@@ -266,6 +266,12 @@ public:
     }
 
     bool captureFailed() const { return !captureOk; }
+    // A flush that fails (a full disk, a closed pipe) ends the capture for good.
+    void flushCapture() {
+        if (capture && captureOk && !capture->flush()) {
+            captureOk = false;
+        }
+    }
     bool mostlyTrash() const { return bytes > 0 && trashBytes * 10 > bytes * 9; }
 
     LineStatistics statistics;
@@ -312,7 +318,7 @@ int replay(const Options& options, Sniffer& sniffer) {
     }
     velora_listener::ProtocolParser parser(&sniffer);
     velora_capture::Piece piece;
-    while (!stopRequested && reader.next(piece)) {
+    while (!stopRequested && !sniffer.captureFailed() && reader.next(piece)) {
         velora_capture::feedParser(parser, piece);
     }
     // The end of the recording ends the line: trash still collected is reported.
@@ -346,7 +352,7 @@ std::FILE* openFile(const std::string& path, const char* mode) {
     return file;
 }
 
-int listen(const Options& options, Sniffer& sniffer, CaptureRing* capture) {
+int listen(const Options& options, Sniffer& sniffer) {
     std::FILE* record = options.recordPath.empty() ? nullptr : openFile(options.recordPath, "wb");
     rs485::RS485Connection connection;
     if (!connection.open(options.port, velora_protocol::kLineBaudRate)) {
@@ -363,7 +369,7 @@ int listen(const Options& options, Sniffer& sniffer, CaptureRing* capture) {
     try {
         // Bytes that arrived while nobody listened are not parsed.
         connection.purge();
-        while (!stopRequested) {
+        while (!stopRequested && !sniffer.captureFailed()) {
             std::uint8_t byte = 0;
             const bool got = connection.read(&byte, 1) == 1;
             const auto now = velora_protocol::Timestamp::now();
@@ -373,8 +379,8 @@ int listen(const Options& options, Sniffer& sniffer, CaptureRing* capture) {
                 }
                 parser.feed(byte, now);
             }
-            if (capture && (!got || now.steadyNs - lastFlush >= kFlushEveryNs)) {
-                capture->flush();
+            if (!got || now.steadyNs - lastFlush >= kFlushEveryNs) {
+                sniffer.flushCapture();
                 lastFlush = now.steadyNs;
             }
         }
@@ -415,6 +421,9 @@ int main(int argc, char** argv) {
                        options.raw, options.timeFormat, stdout);
     std::optional<CaptureRing> capture;
     if (!options.writePath.empty()) {
+        // A reader of the capture that goes away (tshark ended, Wireshark stopped) makes the
+        // next write fail, which ends listening; it must not kill the process.
+        std::signal(SIGPIPE, SIG_IGN);
         capture.emplace(options.writePath, options.ringFiles, options.ringBytes);
         if (!capture->open()) {
             std::cerr << capture->errorText() << '\n';
@@ -423,8 +432,7 @@ int main(int argc, char** argv) {
     }
     Sniffer sniffer(filter, printLines ? &printer : nullptr, capture ? &*capture : nullptr);
 
-    int exitCode =
-        live ? listen(options, sniffer, capture ? &*capture : nullptr) : replay(options, sniffer);
+    int exitCode = live ? listen(options, sniffer) : replay(options, sniffer);
     if (capture && (!capture->close() || sniffer.captureFailed())) {
         std::cerr << capture->errorText() << '\n';
         exitCode = exitCode ? exitCode : kExitFailure;
