@@ -121,6 +121,16 @@ TEST_F(CaptureTest, LiveCaptureReplaysWithItsTimes) {
     EXPECT_EQ(replayed.out, live.out);
     EXPECT_GT(lines(live.out).size(), 100u);
 
+    // pcapng, as Wireshark saves by default, replays the same.
+    ASSERT_EQ(
+        run(QStringLiteral("editcap"), {"-F", "pcapng", path("live.pcap"), path("live.pcapng")})
+            .exitCode,
+        0);
+    EXPECT_EQ(sniff({"--tsv", "--timestamps", "--time-format", "iso", "--types", "3-7", "-r",
+                     path("live.pcapng")})
+                  .out,
+              live.out);
+
     const Result info = run(QStringLiteral("capinfos"), {"-c", "-M", path("live.pcap")});
     EXPECT_TRUE(info.out.contains("Number of packets:   " +
                                   QByteArray::number(static_cast<int>(captured.size()))))
@@ -199,6 +209,9 @@ TEST_F(CaptureTest, ForeignAndDamagedFilesAreNamed) {
         EXPECT_EQ(r.exitCode, c.exitCode) << c.name;
         EXPECT_TRUE(r.err.contains(c.says)) << c.name << ": " << r.err.toStdString();
     }
+    const Result full = sniff({"-r", path("noise"), "--write", "/dev/full"});
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_TRUE(full.err.contains("Ошибка записи /dev/full")) << full.err.toStdString();
     const Result directory = sniff({"-r", dir.path()});
     EXPECT_EQ(directory.exitCode, 1);
     EXPECT_TRUE(directory.err.contains("каталог")) << directory.err.toStdString();

@@ -121,7 +121,8 @@ TEST_F(ToolsTest, InterruptEndsListeningCleanly) {
     const QString pty = QString::fromUtf8(line.readLine().trimmed());
 
     QProcess listener;
-    listener.start(QStringLiteral(VELORA_SNIFF), {"--stats", "--timestamps", pty});
+    listener.start(QStringLiteral(VELORA_SNIFF),
+                   {"--stats", "--timestamps", "--write", path("capture"), pty});
     ASSERT_TRUE(listener.waitForReadyRead(10000));
     ::kill(static_cast<pid_t>(listener.processId()), SIGINT);
     ASSERT_TRUE(listener.waitForFinished(10000));
@@ -130,6 +131,8 @@ TEST_F(ToolsTest, InterruptEndsListeningCleanly) {
     const QByteArray out = listener.readAllStandardOutput();
     EXPECT_TRUE(out.contains("Опрос"));
     EXPECT_TRUE(out.contains("Опрошены без ответа: "));
+    // The capture is closed whole: it replays without complaint.
+    EXPECT_EQ(sniff({"-r", path("capture")}).exitCode, 0);
     EXPECT_TRUE(QRegExp("\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d > .*")
                     .exactMatch(QString::fromStdString(lines(out).front())));
 

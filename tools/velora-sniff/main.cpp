@@ -316,6 +316,10 @@ int replay(const Options& options, Sniffer& sniffer) {
             reader.setRawStart(rawStart(options.replayPath));
         }
     }
+    if (options.stats) {
+        std::cerr << (reader.hasTimes() ? "Время кадров: из записи, с точностью записи.\n"
+                                        : "Время кадров: сырая запись его не хранит.\n");
+    }
     velora_listener::ProtocolParser parser(&sniffer);
     velora_capture::Piece piece;
     while (!stopRequested && !sniffer.captureFailed() && reader.next(piece)) {
