@@ -17,7 +17,7 @@ function(velora_add_man_page target)
     set(page ${VELORA_MAN_DIR}/${target}.1)
     set(include_file ${PROJECT_SOURCE_DIR}/packaging/man/${target}.h2m)
     # The help texts are UTF-8; help2man reads them as such only in a UTF-8 locale of its
-    # own. The tools have no --version: the project's version goes into the page's footer.
+    # own. The project's version goes into the page's footer.
     add_custom_command(
         OUTPUT ${page}.gz
         COMMAND ${CMAKE_COMMAND} -E make_directory ${VELORA_MAN_DIR}

@@ -1,6 +1,7 @@
 #include "XmlSupport.h"
 
 #include <config_velora_tq4/Configuration.h>
+#include <config_velora_tq4/DocumentCheck.h>
 
 #include <algorithm>
 #include <random>
@@ -53,7 +54,7 @@ Section randomSection(Random& r, int address, int tableCount) {
     section.group = r.between(0, 8);
     section.dubler = r.chance(50);
     section.name = r.chance(70) ? r.nonEmptyText(10) : std::wstring();
-    if (section.dubler && !section.name.empty()) {
+    if (section.dubler) {
         section.dublerName = r.text(10);
     }
     for (int n = r.between(0, 5); n > 0; --n) {
@@ -140,12 +141,15 @@ Configuration readBack(const QString& xml) {
 
 } // namespace
 
-TEST(ConfigurationRoundTrip, RandomConfigurationsReadBackEqual) {
+TEST(ConfigurationRoundTrip, RandomConfigurationsCheckCleanAndReadBackEqual) {
     for (unsigned seed = 1; seed <= 300; ++seed) {
         SCOPED_TRACE(seed);
         Random r(seed);
         const Configuration config = randomConfiguration(r);
         const QString xml = document(config);
+        for (const Diagnostic& d : checkDocument(xml.toUtf8())) {
+            ADD_FAILURE() << d.format(QStringLiteral("random")).toStdString();
+        }
         const Configuration back = readBack(xml);
         EXPECT_EQ(back, config) << xml.toStdString();
         EXPECT_EQ(document(back), xml);

@@ -77,6 +77,17 @@ TEST(Device, CopiesOwnTheirNames) {
     EXPECT_EQ(assigned, Device());
 }
 
+TEST(Device, LcdCorrectionOfItsNames) {
+    Device plain;
+    plain.lcdCorrection();
+    EXPECT_FALSE(plain.names);
+    Device named = namedDevice(3);
+    named.names->outsName = L"Выход";
+    named.lcdCorrection();
+    EXPECT_EQ(named.names->outsName, L"Bыxoд");
+    EXPECT_EQ(named.names->eventTable, 2u);
+}
+
 TEST(Device, XmlWithAndWithoutNames) {
     Device plain;
     plain.address = 7;
@@ -119,12 +130,14 @@ TEST(Section, XmlRoundTrip) {
     EXPECT_EQ(readBack<Section>(xmlOf(section)), section);
 }
 
-TEST(Section, DublerNameNeedsNameAndFlag) {
+TEST(Section, DublerNameNeedsTheFlag) {
     Section unnamed;
     unnamed.dubler = true;
-    unnamed.dublerName = L"D";
     EXPECT_EQ(xmlOf(unnamed), "<section address=\"0\" group=\"1\" dubler=\"true\"/>");
-    EXPECT_TRUE(readBack<Section>(xmlOf(unnamed)).dublerName.empty());
+    unnamed.dublerName = L"D";
+    EXPECT_EQ(xmlOf(unnamed), "<section address=\"0\" group=\"1\" dubler=\"true\">"
+                              "<dublerName>D</dublerName></section>");
+    EXPECT_EQ(readBack<Section>(xmlOf(unnamed)), unnamed);
 
     const auto upper = readBack<Section>(
         "<section address='4' dubler='TRUE'><dublerName>D<x/></dublerName><name>N</name>"

@@ -1,15 +1,13 @@
 // velora-sim and velora-sniff as programs: the simulator's events are what the decoder
 // reports, from a file and live through a pseudo-terminal; recording, filters, the
 // statistics table and the exit codes.
+#include "ToolRunner.h"
+
 #include <velora_traffic/TrafficGenerator.h>
 
 #include <pseudo_terminal/PseudoTerminal.h>
 
 #include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QStringList>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -23,76 +21,6 @@
 using velora_traffic::TrafficGenerator;
 
 namespace {
-
-struct Result {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Result run(const QString& program, const QStringList& arguments, const QByteArray& input = {}) {
-    QProcess process;
-    process.start(program, arguments);
-    EXPECT_TRUE(process.waitForStarted()) << program.toStdString();
-    process.write(input);
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
-}
-
-Result sim(const QStringList& arguments) {
-    return run(QStringLiteral(VELORA_SIM), arguments);
-}
-
-Result sniff(const QStringList& arguments, const QByteArray& input = {}) {
-    return run(QStringLiteral(VELORA_SNIFF), arguments, input);
-}
-
-using Lines = std::vector<std::string>;
-
-Lines lines(const QByteArray& text) {
-    Lines all;
-    for (const QByteArray& line : text.split('\n')) {
-        all.push_back(line.toStdString());
-    }
-    if (!all.empty() && all.back().empty()) {
-        all.pop_back();
-    }
-    return all;
-}
-
-// A --tsv line without its text: type, address, bytes, as the simulator lists events.
-Lines withoutText(const QByteArray& tsv) {
-    Lines events;
-    for (const std::string& line : lines(tsv)) {
-        const QList<QByteArray> fields = QByteArray::fromStdString(line).split('\t');
-        EXPECT_EQ(fields.size(), 4) << line;
-        EXPECT_FALSE(fields.value(2).isEmpty()) << line;
-        events.push_back(
-            (fields.value(0) + '\t' + fields.value(1) + '\t' + fields.value(3)).toStdString());
-    }
-    return events;
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
-
-void writeFile(const QString& path, const std::vector<std::uint8_t>& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-}
-
-class ToolsTest : public ::testing::Test {
-protected:
-    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-
-    QTemporaryDir dir;
-};
 
 const QStringList kScenarios[] = {
     {},
@@ -290,7 +218,9 @@ TEST_F(ToolsTest, ExitCodes) {
     EXPECT_EQ(sniff({"ttyS0", "ttyS1"}).exitCode, 2);
     EXPECT_EQ(sniff({"-r", "x", "ttyS0"}).exitCode, 2);
     EXPECT_EQ(sniff({"-r", "x", "--record", "y"}).exitCode, 2);
-    EXPECT_EQ(sniff({"--tsv", "--timestamps", "ttyS0"}).exitCode, 2);
+    EXPECT_EQ(sniff({"--time-format", "local", "ttyS0"}).exitCode, 2);
+    EXPECT_EQ(sniff({"--ring", "3:0", "--write", "x", "ttyS0"}).exitCode, 2);
+    EXPECT_EQ(sniff({"--ring", "3:1", "ttyS0"}).exitCode, 2);
     EXPECT_EQ(sniff({"--types", "0-3", "ttyS0"}).exitCode, 2);
     EXPECT_EQ(sniff({"--addresses", "1,", "ttyS0"}).exitCode, 2);
     EXPECT_EQ(sniff({"--types"}).exitCode, 2);

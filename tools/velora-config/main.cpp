@@ -1,43 +1,64 @@
 // velora-config: checks and normalises a configuration file of the Velora-TQ4 panel.
 
 #include <config_velora_tq4/Configuration.h>
+#include <config_velora_tq4/DocumentCheck.h>
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+#include <QTranslator>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <utility>
+#include <vector>
 
+using config_velora_tq4::checkDocument;
 using config_velora_tq4::Configuration;
+using config_velora_tq4::Diagnostic;
 
 namespace {
 
 enum ExitCode { Ok = 0, WrongDocument = 1, UsageOrFileError = 2 };
 
 const char* const kHelp =
-    "Использование: velora-config [--trace] КОМАНДА ФАЙЛ\n"
+    "Использование: velora-config [ПАРАМЕТРЫ] КОМАНДА ФАЙЛ\n"
     "\n"
     "Проверяет файл конфигурации пульта Velora-TQ4.\n"
     "\n"
     "Команды:\n"
-    "  check ФАЙЛ      прочитать файл и вывести сводку: тип пульта, число секций,\n"
-    "                  приборов, команд и таблиц событий\n"
+    "  check ФАЙЛ      проверить файл: вывести ошибки и предупреждения в виде\n"
+    "                  ФАЙЛ:СТРОКА:СТОЛБЕЦ: ошибка|предупреждение: текст, затем сводку:\n"
+    "                  тип пульта, число секций, приборов, команд и таблиц событий\n"
     "  normalize ФАЙЛ  прочитать файл и вывести конфигурацию в стандартный вывод\n"
-    "                  так, как её сохраняет библиотека (XML, UTF-8, с отступами)\n"
+    "                  так, как её сохраняет библиотека (XML, UTF-8, с отступами);\n"
+    "                  файл с ошибками не выводится\n"
     "\n"
     "Параметры:\n"
+    "  --strict        считать предупреждения ошибками\n"
+    "  --quiet         выводить только ошибки и предупреждения, без сводки\n"
+    "  --force         normalize: вывести конфигурацию и при ошибках в файле\n"
     "  --trace         выводить трассировку чтения в поток ошибок\n"
+    "  -V, --version   показать версию и выйти\n"
     "  -h, --help      показать эту справку\n"
     "\n"
-    "Коды завершения: 0 - файл прочитан; 1 - неправильный документ (выводится ошибка\n"
-    "с номером строки и столбца); 2 - ошибка в параметрах или файл не открывается.\n";
+    "Коды завершения: 0 - ошибок нет (normalize: конфигурация выведена); 1 - в файле\n"
+    "есть ошибки (с --strict и предупреждения) или документ не читается; 2 - ошибка\n"
+    "в параметрах или файл не открывается.\n";
 
 struct Options {
     bool trace = false;
     bool help = false;
+    bool version = false;
+    bool strict = false;
+    bool quiet = false;
+    bool force = false;
     QString command;
     QString file;
 };
@@ -63,9 +84,17 @@ Console err(stderr);
 // Returns an error text, or an empty string when the arguments are usable.
 QString parseArguments(const QStringList& args, Options& options) {
     QStringList positional;
+    const std::pair<const char*, bool Options::*> kFlags[] = {
+        {"--trace", &Options::trace},     {"--strict", &Options::strict},
+        {"--quiet", &Options::quiet},     {"--force", &Options::force},
+        {"--version", &Options::version}, {"-V", &Options::version},
+    };
     for (const QString& arg : args) {
-        if (arg == QLatin1String("--trace")) {
-            options.trace = true;
+        const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags), [&](const auto& f) {
+            return arg == QLatin1String(f.first);
+        });
+        if (flag != std::end(kFlags)) {
+            options.*(flag->second) = true;
         } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
             options.help = true;
         } else if (arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-")) {
@@ -74,7 +103,7 @@ QString parseArguments(const QStringList& args, Options& options) {
             positional << arg;
         }
     }
-    if (options.help) {
+    if (options.help || options.version) {
         return {};
     }
     if (positional.size() != 2) {
@@ -125,6 +154,15 @@ void printDocument(const Configuration& config) {
     writer.writeEndDocument();
 }
 
+// Qt's Russian translation, for the XML reader's own messages: beside the program, or Qt's.
+void loadQtTranslation(QTranslator& translator) {
+    const QString name = QStringLiteral("qtbase_ru");
+    if (translator.load(name, QCoreApplication::applicationDirPath()) ||
+        translator.load(name, QLibraryInfo::location(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&translator);
+    }
+}
+
 int run(const Options& options) {
     QFile file(options.file);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -132,25 +170,54 @@ int run(const Options& options) {
               << file.errorString() << '\n';
         return UsageOrFileError;
     }
-    QXmlStreamReader reader(&file);
+    const QByteArray document = file.readAll();
+    QXmlStreamReader reader(document);
     Configuration config;
     config.parseXml(reader);
+
+    std::vector<Diagnostic> diagnostics = checkDocument(document);
+    const auto countOf = [&](Diagnostic::Severity severity) {
+        return std::count_if(diagnostics.begin(), diagnostics.end(),
+                             [&](const Diagnostic& d) { return d.severity == severity; });
+    };
+    // The reader refused the document: that is an error even where the check saw none.
+    if (reader.hasError() && countOf(Diagnostic::Severity::Error) == 0) {
+        diagnostics.push_back({Diagnostic::Severity::Error, reader.lineNumber(),
+                               reader.columnNumber() + 1, reader.errorString()});
+    }
+    for (const Diagnostic& diagnostic : diagnostics) {
+        err() << diagnostic.format(options.file) << '\n';
+    }
+    err().flush();
+    const auto errors = countOf(Diagnostic::Severity::Error);
+    const auto warnings = countOf(Diagnostic::Severity::Warning);
+    const bool failed = errors > 0 || (options.strict && warnings > 0);
     if (reader.hasError()) {
-        err() << options.file << ':' << reader.lineNumber() << ':' << reader.columnNumber() << ": "
-              << reader.errorString() << '\n';
         return WrongDocument;
     }
     if (options.command == QLatin1String("check")) {
-        printSummary(config, options.file);
-    } else {
-        printDocument(config);
+        if (!options.quiet) {
+            printSummary(config, options.file);
+            out() << QStringLiteral("Ошибок: ") << errors << '\n'
+                  << QStringLiteral("Предупреждений: ") << warnings << '\n';
+        }
+        return failed ? WrongDocument : Ok;
     }
+    if (failed && !options.force) {
+        if (!options.quiet) {
+            err() << QStringLiteral("velora-config: в файле есть ошибки, конфигурация не выведена "
+                                    "(--force выводит её всё равно)\n");
+        }
+        return WrongDocument;
+    }
+    printDocument(config);
     return Ok;
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
     QStringList args;
     for (int i = 1; i < argc; ++i) {
         args << QString::fromLocal8Bit(argv[i]);
@@ -166,6 +233,12 @@ int main(int argc, char* argv[]) {
         out() << QString::fromUtf8(kHelp);
         return Ok;
     }
+    if (options.version) {
+        out() << "velora-config " VELORA_VERSION "\n";
+        return Ok;
+    }
+    QTranslator translator;
+    loadQtTranslation(translator);
     if (!options.trace) {
         qInstallMessageHandler(dropDebugMessages);
     }

@@ -1,35 +1,90 @@
 #include "LogPrinter.h"
 
+#include <velora_decoding/FrameText.h>
 #include <velora_protocol/MessageType.h>
 
-#include <QByteArray>
-#include <QDateTime>
+#include <cinttypes>
+#include <cstdlib>
+#include <ctime>
 
-LogPrinter::LogPrinter(Format format, bool showRaw, bool timestamps, std::FILE* out)
+namespace {
+
+std::string seconds(std::int64_t ns) {
+    char text[32];
+    const std::int64_t magnitude = ns < 0 ? -ns : ns;
+    std::snprintf(text, sizeof text, "%s%" PRId64 ".%06" PRId64, ns < 0 ? "-" : "",
+                  magnitude / 1'000'000'000, magnitude % 1'000'000'000 / 1000);
+    return text;
+}
+
+} // namespace
+
+LogPrinter::LogPrinter(Format format, bool showRaw, TimeFormat timeFormat, std::FILE* out)
     : lineFormat(format)
     , showRaw(showRaw)
-    , timestamps(timestamps)
+    , timeFormat(timeFormat)
     , out(out) {}
 
-QString LogPrinter::format(int type, int address, const QString& text,
-                           const QString& rawData) const {
+std::string LogPrinter::timeText(const velora_protocol::Timestamp& time) {
+    const std::int64_t ns = time.wallNs;
+    if (!started) {
+        firstNs = previousNs = ns;
+        started = true;
+    }
+    const std::int64_t previous = previousNs;
+    previousNs = ns;
+    if (timeFormat == TimeFormat::Relative) {
+        return seconds(ns - firstNs);
+    }
+    if (timeFormat == TimeFormat::Delta) {
+        return seconds(ns - previous);
+    }
+    const std::time_t whole = static_cast<std::time_t>(ns / 1'000'000'000);
+    const auto fraction = static_cast<long>(ns % 1'000'000'000);
+    std::tm local{};
+    localtime_r(&whole, &local);
+    char text[64];
+    if (timeFormat == TimeFormat::Absolute) {
+        const std::size_t n = std::strftime(text, sizeof text, "%H:%M:%S", &local);
+        std::snprintf(text + n, sizeof text - n, ".%03ld", fraction / 1'000'000);
+        return text;
+    }
+    std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    const long offset = local.tm_gmtoff / 60;
+    std::snprintf(text + n, sizeof text - n, ".%06ld%c%02ld:%02ld", fraction / 1000,
+                  offset < 0 ? '-' : '+', std::labs(offset) / 60, std::labs(offset) % 60);
+    return text;
+}
+
+std::string LogPrinter::format(const velora_decoding::LogMessage& message) {
+    const velora_protocol::Frame& frame = message.frame;
+    const std::string hex = velora_decoding::hexBytes(frame.begin(), frame.end());
+    const std::string time =
+        timeFormat == TimeFormat::None ? std::string() : timeText(frame.times.first);
     if (lineFormat == Format::Tsv) {
-        return QStringLiteral("%1\t%2\t%3\t%4\n").arg(type).arg(address).arg(text, rawData);
+        std::string line = std::to_string(frame.type) + '\t' + std::to_string(frame.address) +
+                           '\t' + message.text + '\t' + hex;
+        if (!time.empty()) {
+            line += '\t' + time;
+        }
+        return line + '\n';
     }
-    QString line;
-    if (timestamps) {
-        line = QDateTime::currentDateTime().toString(QStringLiteral("hh:mm:ss.zzz "));
+    std::string line = time.empty() ? std::string() : time + ' ';
+    line += directionMarker(frame.type);
+    line += ' ';
+    char address[8] = "   ";
+    if (frame.type != mtTrash) {
+        std::snprintf(address, sizeof address, "%3d", frame.address);
     }
-    line += QLatin1String(directionMarker(type)) + ' ';
-    line += address > 0 ? QString::number(address).rightJustified(3) : QStringLiteral("   ");
-    line += QStringLiteral("  ") + text;
-    if (showRaw && !rawData.isEmpty()) {
-        line += QStringLiteral("  [") + rawData + ']';
+    line += address;
+    line += "  " + message.text;
+    if (showRaw) {
+        line += "  [" + hex + ']';
     }
     return line + '\n';
 }
 
-void LogPrinter::print(int type, int address, const QString& text, const QString& rawData) {
-    const QByteArray line = format(type, address, text, rawData).toUtf8();
-    std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), out);
+void LogPrinter::print(const velora_decoding::LogMessage& message) {
+    const std::string line = format(message);
+    std::fwrite(line.data(), 1, line.size(), out);
 }

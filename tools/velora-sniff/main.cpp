@@ -1,16 +1,19 @@
 // velora-sniff: the decoder of the desktop program on the command line, for a live port
-// or a recorded line.
+// or a recorded line. Reading, parsing, capturing and printing run on one thread.
+#include "CaptureRing.h"
 #include "LineStatistics.h"
 #include "LogPrinter.h"
 
+#include <rs485/DisconnectException.h>
+#include <rs485/RS485Connection.h>
+#include <velora_capture/CaptureReader.h>
 #include <velora_cli/NumberList.h>
-#include <velora_decoding/EventListener.h>
+#include <velora_decoding/EventFilter.h>
+#include <velora_decoding/LogMessage.h>
+#include <velora_listener/ParserEventListener.h>
 #include <velora_listener/ProtocolParser.h>
-#include <velora_listener/VeloraListener.h>
+#include <velora_protocol/LineTiming.h>
 #include <velora_protocol/MessageType.h>
-
-#include <QCoreApplication>
-#include <QSocketNotifier>
 
 #include <cerrno>
 #include <csignal>
@@ -18,18 +21,17 @@
 #include <cstring>
 #include <getopt.h>
 #include <iostream>
-#include <memory>
 #include <optional>
 #include <set>
 #include <string>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitConverterLost = 3;
+constexpr int kExitDamagedInput = 4;
 
 const char* const kUsage = R"(Использование: velora-sniff [ПАРАМЕТРЫ] ПОРТ
              velora-sniff [ПАРАМЕТРЫ] --replay ФАЙЛ
@@ -37,12 +39,20 @@ const char* const kUsage = R"(Использование: velora-sniff [ПАРА
 /dev/ttyUSB0) с теми же настройками, что и программа «Отладчик «Velora»», и выводит
 по строке на каждое сообщение журнала, пока его не прервут (Ctrl+C).
 
-  -r, --replay ФАЙЛ          расшифровать записанные байты («-» — стандартный ввод)
+  -r, --replay ФАЙЛ          расшифровать запись: pcap или pcapng (время кадров из
+                             записи) или сырые байты (--record); «-» — стандартный ввод
+  -W, --write ФАЙЛ           записать все кадры линии в файл pcap (при прослушивании
+                             или из --replay, так сырая запись становится pcap);
+                             «-» — в стандартный вывод, например для tshark -r -
+      --ring N:МБ            с --write: хранить N последних файлов не больше МБ
+                             мегабайт каждый; в именах номер и время начала
   -w, --record ФАЙЛ          при прослушивании порта записать все принятые байты
-                             без изменений (запись читает --replay)
+                             без изменений (сырая запись)
   -x, --raw                  показывать байты кадров в шестнадцатеричном виде
-  -T, --timestamps           начинать строки с местного времени (до миллисекунд),
-                             только при прослушивании порта
+  -T, --timestamps           начинать строки со времени кадра (в --tsv — пятое поле)
+      --time-format ВИД      absolute — местное время до миллисекунд (по умолчанию),
+                             iso — ISO 8601 с микросекундами и смещением, relative —
+                             секунды от первого кадра, delta — от предыдущего
       --tsv                  для программ: тип, адрес (0 для мусора), текст и байты
                              через табуляцию, больше ничего в стандартный вывод
   -t, --types СПИСОК         показывать только эти типы, например 1,3-5: 1 опрос,
@@ -51,12 +61,15 @@ const char* const kUsage = R"(Использование: velora-sniff [ПАРА
   -a, --addresses СПИСОК     показывать только эти адреса (1..127); мусорные байты
                              адреса не имеют и показываются всегда
   -s, --stats                в конце вывести таблицу по адресам (в --tsv — в
-                             стандартный поток ошибок)
+                             стандартный поток ошибок) и точность времени
   -h, --help                 показать эту справку и выйти
   -V, --version              показать версию и выйти
 
-Коды завершения: 0 — успешно, 1 — порт или файл не открылся, 2 — неверные
-параметры, 3 — потеряна связь с преобразователем.
+Фильтры меняют только вывод: в --write и --record попадает вся линия.
+
+Коды завершения: 0 — успешно (и после Ctrl+C), 1 — порт или файл не открылся или
+запись не удалась, 2 — неверные параметры, 3 — потеряна связь с преобразователем,
+4 — запись для --replay оборвана или повреждена (всё читаемое расшифровано).
 )";
 
 [[noreturn]] void usageError(const std::string& message) {
@@ -68,10 +81,13 @@ struct Options {
     std::string port;
     std::string replayPath;
     std::string recordPath;
+    std::string writePath;
+    std::size_t ringFiles = 0;
+    std::uint64_t ringBytes = 0;
     bool raw = false;
-    bool timestamps = false;
     bool tsv = false;
     bool stats = false;
+    LogPrinter::TimeFormat timeFormat = LogPrinter::TimeFormat::None;
     std::optional<std::set<int>> types;
     std::optional<std::set<int>> addresses;
 };
@@ -84,13 +100,41 @@ std::set<int> numberList(const char* option, int low, int high) {
     return *numbers;
 }
 
+LogPrinter::TimeFormat timeFormat(const std::string& name) {
+    using TF = LogPrinter::TimeFormat;
+    for (const auto& [text, format] : {std::pair{"absolute", TF::Absolute},
+                                       {"iso", TF::Iso},
+                                       {"relative", TF::Relative},
+                                       {"delta", TF::Delta}}) {
+        if (name == text) {
+            return format;
+        }
+    }
+    usageError("неизвестный вид времени: " + name + " (absolute, iso, relative, delta)");
+}
+
+void parseRing(const std::string& text, Options& options) {
+    unsigned long files = 0;
+    unsigned long megabytes = 0;
+    char end = 0;
+    if (std::sscanf(text.c_str(), "%lu:%lu%c", &files, &megabytes, &end) != 2 || files == 0 ||
+        megabytes == 0 || files > 100000 || megabytes > 1000000) {
+        usageError("неверное значение --ring: " + text + " (нужно N:МБ, например 10:100)");
+    }
+    options.ringFiles = files;
+    options.ringBytes = static_cast<std::uint64_t>(megabytes) * 1'000'000;
+}
+
 Options parseOptions(int argc, char** argv) {
-    enum { kTsv = 1000 };
+    enum { kTsv = 1000, kRing, kTimeFormat };
     static const option longOptions[] = {
         {"replay", required_argument, nullptr, 'r'},
+        {"write", required_argument, nullptr, 'W'},
+        {"ring", required_argument, nullptr, kRing},
         {"record", required_argument, nullptr, 'w'},
         {"raw", no_argument, nullptr, 'x'},
         {"timestamps", no_argument, nullptr, 'T'},
+        {"time-format", required_argument, nullptr, kTimeFormat},
         {"tsv", no_argument, nullptr, kTsv},
         {"types", required_argument, nullptr, 't'},
         {"addresses", required_argument, nullptr, 'a'},
@@ -101,12 +145,19 @@ Options parseOptions(int argc, char** argv) {
     };
     Options options;
     bool replay = false;
+    bool timestamps = false;
     opterr = 0;
-    for (int c; (c = getopt_long(argc, argv, ":r:w:xTt:a:shV", longOptions, nullptr)) != -1;) {
+    for (int c; (c = getopt_long(argc, argv, ":r:W:w:xTt:a:shV", longOptions, nullptr)) != -1;) {
         switch (c) {
         case 'r':
             options.replayPath = optarg;
             replay = true;
+            break;
+        case 'W':
+            options.writePath = optarg;
+            break;
+        case kRing:
+            parseRing(optarg, options);
             break;
         case 'w':
             options.recordPath = optarg;
@@ -115,7 +166,10 @@ Options parseOptions(int argc, char** argv) {
             options.raw = true;
             break;
         case 'T':
-            options.timestamps = true;
+            timestamps = true;
+            break;
+        case kTimeFormat:
+            options.timeFormat = timeFormat(optarg);
             break;
         case kTsv:
             options.tsv = true;
@@ -151,8 +205,11 @@ Options parseOptions(int argc, char** argv) {
     if (replay && !options.recordPath.empty()) {
         usageError("--record записывает только прослушиваемый порт");
     }
-    if (options.timestamps && (replay || options.tsv)) {
-        usageError("--timestamps только для строк при прослушивании порта, не с --replay и --tsv");
+    if (options.ringFiles > 0 && (options.writePath.empty() || options.writePath == "-")) {
+        usageError("--ring нужен файл --write");
+    }
+    if (timestamps && options.timeFormat == LogPrinter::TimeFormat::None) {
+        options.timeFormat = LogPrinter::TimeFormat::Absolute;
     }
     return options;
 }
@@ -173,6 +230,113 @@ void applyFilter(const Options& options, EventFilter& filter) {
     }
 }
 
+volatile std::sig_atomic_t stopRequested = 0;
+
+void onSignal(int) {
+    stopRequested = 1;
+}
+
+// Ctrl+C and SIGTERM end reading; blocking reads return instead of restarting.
+void catchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// Every frame of the line: counted, captured whole, printed when the filter shows it.
+class Sniffer : public velora_listener::ParserEventListener {
+public:
+    Sniffer(const EventFilter& filter, LogPrinter* printer, CaptureRing* capture)
+        : filter(filter)
+        , printer(printer)
+        , capture(capture) {}
+
+    void onFrame(const velora_protocol::Frame& frame) override {
+        statistics.add(frame);
+        bytes += frame.size;
+        trashBytes += frame.type == mtTrash ? frame.size : 0;
+        if (capture && captureOk && !capture->write(frame)) {
+            captureOk = false;
+        }
+        if (printer && filter.passes(frame.type, frame.address)) {
+            printer->print(velora_decoding::decode(frame));
+        }
+    }
+
+    bool captureFailed() const { return !captureOk; }
+    bool mostlyTrash() const { return bytes > 0 && trashBytes * 10 > bytes * 9; }
+
+    LineStatistics statistics;
+
+private:
+    const EventFilter& filter;
+    LogPrinter* printer;
+    CaptureRing* capture;
+    std::uint64_t bytes = 0;
+    std::uint64_t trashBytes = 0;
+    bool captureOk = true;
+};
+
+// A raw recording has no times; converted to a capture its bytes follow one another at the
+// line's pace, ending when the file was last written.
+velora_protocol::Timestamp rawStart(const std::string& path) {
+    struct stat info {};
+    const auto now = velora_protocol::Timestamp::now();
+    if (path == "-" || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return now;
+    }
+    const std::int64_t end =
+        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    return velora_protocol::Timestamp::recorded(end - static_cast<std::int64_t>(info.st_size) *
+                                                          velora_protocol::characterTimeNs());
+}
+
+int replay(const Options& options, Sniffer& sniffer) {
+    velora_capture::CaptureReader reader;
+    if (!reader.open(options.replayPath)) {
+        std::cerr << reader.errorText() << '\n';
+        return kExitFailure;
+    }
+    if (!reader.hasTimes()) {
+        if (options.timeFormat != LogPrinter::TimeFormat::None) {
+            std::cerr << "velora-sniff: в сырой записи " << options.replayPath
+                      << " нет времени кадров; --timestamps и --time-format — только для "
+                         "записей pcap\n";
+            return kExitUsage;
+        }
+        if (!options.writePath.empty()) {
+            reader.setRawStart(rawStart(options.replayPath));
+        }
+    }
+    velora_listener::ProtocolParser parser(&sniffer);
+    velora_capture::Piece piece;
+    while (!stopRequested && reader.next(piece)) {
+        velora_capture::feedParser(parser, piece);
+    }
+    // The end of the recording ends the line: trash still collected is reported.
+    parser.flush();
+    if (reader.failed()) {
+        std::cerr << reader.errorText() << '\n';
+        return kExitFailure;
+    }
+    if (sniffer.mostlyTrash()) {
+        std::cerr << "velora-sniff: больше 90 % байтов записи не складываются в кадры: "
+                     "вероятно, это не линия «Velora» (другая скорость, перепутаны A и B "
+                     "или другой протокол)\n";
+    }
+    if (reader.damaged()) {
+        std::cerr << "velora-sniff: " << options.replayPath << " повреждена: " << reader.problem();
+        if (reader.problemCount() > 1) {
+            std::cerr << " (и ещё " << reader.problemCount() - 1 << ')';
+        }
+        std::cerr << '\n';
+        return kExitDamagedInput;
+    }
+    return 0;
+}
+
 std::FILE* openFile(const std::string& path, const char* mode) {
     std::FILE* file = std::fopen(path.c_str(), mode);
     if (!file) {
@@ -182,98 +346,52 @@ std::FILE* openFile(const std::string& path, const char* mode) {
     return file;
 }
 
-int replay(const Options& options, velora_listener::ParserEventListener* listener) {
-    std::FILE* in = options.replayPath == "-" ? stdin : openFile(options.replayPath, "rb");
-    velora_listener::ProtocolParser parser(listener);
-    unsigned char buffer[1 << 16];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
-        for (std::size_t i = 0; i < n; ++i) {
-            parser.feed(buffer[i]);
-        }
-    }
-    const bool failed = std::ferror(in) != 0;
-    // The end of the recording ends the line: trash still collected is reported.
-    parser.flush();
-    if (failed) {
-        std::cerr << "Ошибка чтения " << options.replayPath << '\n';
+int listen(const Options& options, Sniffer& sniffer, CaptureRing* capture) {
+    std::FILE* record = options.recordPath.empty() ? nullptr : openFile(options.recordPath, "wb");
+    rs485::RS485Connection connection;
+    if (!connection.open(options.port, velora_protocol::kLineBaudRate)) {
+        std::cerr << "Ошибка при открытии порта " << options.port << ": "
+                  << connection.lastErrorText() << '\n';
         return kExitFailure;
     }
-    return 0;
-}
-
-// Counts every frame, then hands it on.
-class CountingListener : public velora_listener::ParserEventListener {
-public:
-    CountingListener(LineStatistics& statistics, velora_listener::ParserEventListener& next)
-        : statistics(statistics)
-        , next(next) {}
-    void onFrame(const velora_protocol::Frame& frame) override {
-        statistics.add(frame);
-        next.onFrame(frame);
-    }
-    void onConnectionLost() override { next.onConnectionLost(); }
-
-private:
-    LineStatistics& statistics;
-    velora_listener::ParserEventListener& next;
-};
-
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-    const char byte = 1;
-    (void)!::write(signalPipe[1], &byte, 1);
-}
-
-int listen(const Options& options, QCoreApplication& app, EventListener& events,
-           velora_listener::ParserEventListener* listener, LogPrinter& printer) {
-    std::FILE* record = nullptr;
-    if (!options.recordPath.empty()) {
-        record = openFile(options.recordPath, "wb");
-    }
-    velora_listener::VeloraListener line(listener);
-    if (!line.open(options.port)) {
-        std::cerr << "Ошибка при открытии порта " << options.port << ": " << line.lastErrorText()
-                  << '\n';
-        return kExitFailure;
-    }
-    if (record) {
-        line.setByteTap([record](std::uint8_t byte) { std::fputc(byte, record); });
-    }
-
-    // Ctrl+C and SIGTERM reach the event loop through a socket pair.
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
-        std::perror("velora-sniff: socketpair");
-        return kExitFailure;
-    }
-    QSocketNotifier interrupt(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&interrupt, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
-
+    velora_listener::ProtocolParser parser(&sniffer);
     int exitCode = 0;
-    QObject::connect(&events, &EventListener::newLogMessage, &printer, &LogPrinter::print,
-                     Qt::QueuedConnection);
-    QObject::connect(
-        &events, &EventListener::disconnectDetected, &app,
-        [&] {
-            exitCode = kExitConverterLost;
-            app.quit();
-        },
-        Qt::QueuedConnection);
-    line.start();
-    app.exec();
-    // Every message read before the end is printed.
-    line.stop();
-    QCoreApplication::sendPostedEvents();
-    line.close();
+    // The capture goes out at most every 100 ms and whenever the line falls silent, so that
+    // a reader at the other end of a pipe keeps up without a write per frame.
+    constexpr std::int64_t kFlushEveryNs = 100'000'000;
+    std::int64_t lastFlush = 0;
+    try {
+        // Bytes that arrived while nobody listened are not parsed.
+        connection.purge();
+        while (!stopRequested) {
+            std::uint8_t byte = 0;
+            const bool got = connection.read(&byte, 1) == 1;
+            const auto now = velora_protocol::Timestamp::now();
+            if (got) {
+                if (record) {
+                    std::fputc(byte, record);
+                }
+                parser.feed(byte, now);
+            }
+            if (capture && (!got || now.steadyNs - lastFlush >= kFlushEveryNs)) {
+                capture->flush();
+                lastFlush = now.steadyNs;
+            }
+        }
+    } catch (const rs485::DisconnectException&) {
+        std::cerr << "Нет связи с преобразователем USB-RS485.\n";
+        exitCode = kExitConverterLost;
+    }
+    if (options.stats) {
+        std::cerr << (connection.lowLatency()
+                          ? "Время байтов: порт в режиме низкой задержки, точность около 1 мс.\n"
+                          : "Время байтов: драйвер не принял режим низкой задержки (псевдотерминал "
+                            "или не FTDI), точность до 16 мс.\n");
+    }
+    connection.close();
     if (record && std::fclose(record) != 0) {
         std::cerr << "Ошибка записи " << options.recordPath << '\n';
         exitCode = exitCode ? exitCode : kExitFailure;
-    }
-    if (exitCode == kExitConverterLost) {
-        std::cerr << "Нет связи с преобразователем USB-RS485.\n";
     }
     return exitCode;
 }
@@ -282,35 +400,37 @@ int listen(const Options& options, QCoreApplication& app, EventListener& events,
 
 int main(int argc, char** argv) {
     const Options options = parseOptions(argc, argv);
-    QCoreApplication app(argc, argv);
+    catchStopSignals();
 
-    EventListener events;
-    applyFilter(options, events.filter());
-    if (options.raw || options.tsv) {
-        events.enableSendRawData();
-    }
+    EventFilter filter;
+    applyFilter(options, filter);
     const bool live = options.replayPath.empty();
     // Live lines are printed as they come; a replay is printed in blocks.
     if (live) {
         std::setvbuf(stdout, nullptr, _IOLBF, 0);
     }
+    // A capture on standard output leaves no room for the lines.
+    const bool printLines = options.writePath != "-";
     LogPrinter printer(options.tsv ? LogPrinter::Format::Tsv : LogPrinter::Format::Text,
-                       options.raw, options.timestamps, stdout);
-    LineStatistics statistics;
-    CountingListener counting(statistics, events);
-    velora_listener::ParserEventListener* listener =
-        options.stats ? static_cast<velora_listener::ParserEventListener*>(&counting) : &events;
-
-    int exitCode = 0;
-    if (live) {
-        exitCode = listen(options, app, events, listener, printer);
-    } else {
-        QObject::connect(&events, &EventListener::newLogMessage, &printer, &LogPrinter::print,
-                         Qt::DirectConnection);
-        exitCode = replay(options, listener);
+                       options.raw, options.timeFormat, stdout);
+    std::optional<CaptureRing> capture;
+    if (!options.writePath.empty()) {
+        capture.emplace(options.writePath, options.ringFiles, options.ringBytes);
+        if (!capture->open()) {
+            std::cerr << capture->errorText() << '\n';
+            return kExitFailure;
+        }
     }
-    if (options.stats && exitCode != kExitFailure) {
-        statistics.printTable(options.tsv ? std::cerr : std::cout);
+    Sniffer sniffer(filter, printLines ? &printer : nullptr, capture ? &*capture : nullptr);
+
+    int exitCode =
+        live ? listen(options, sniffer, capture ? &*capture : nullptr) : replay(options, sniffer);
+    if (capture && (!capture->close() || sniffer.captureFailed())) {
+        std::cerr << capture->errorText() << '\n';
+        exitCode = exitCode ? exitCode : kExitFailure;
+    }
+    if (options.stats && exitCode != kExitFailure && exitCode != kExitUsage) {
+        sniffer.statistics.printTable(options.tsv ? std::cerr : std::cout);
     }
     std::fflush(stdout);
     return exitCode;

@@ -57,4 +57,10 @@ void Device::parseXml(QXmlStreamReader& reader) {
     }
 }
 
+void Device::lcdCorrection() {
+    if (names) {
+        names->lcdCorrection();
+    }
+}
+
 } // namespace config_velora_tq4

@@ -25,6 +25,8 @@ public:
     void toXml(QXmlStreamWriter& writer) const;
     // Reads a "device" element whose start tag has just been read.
     void parseXml(QXmlStreamReader& reader);
+    // Converts the display names, when the device has them, to display form.
+    void lcdCorrection();
 
     int address = 1;
     int zone = 1;

@@ -71,6 +71,24 @@ void DeviceNames::parseXml(QXmlStreamReader& reader) {
     }
 }
 
+QStringList DeviceNames::nameElements() {
+    QStringList names;
+    for (const auto& field : kNameFields) {
+        names << QLatin1String(field.first);
+    }
+    return names;
+}
+
+QString DeviceNames::nameElementOf(const QStringRef& element) {
+    const NameField field = fieldOfElement(element);
+    for (const auto& entry : kNameFields) {
+        if (field && entry.second == field) {
+            return QLatin1String(entry.first);
+        }
+    }
+    return {};
+}
+
 void DeviceNames::lcdCorrection() {
     for (const auto& field : kNameFields) {
         lcdCorrectText(this->*field.second);

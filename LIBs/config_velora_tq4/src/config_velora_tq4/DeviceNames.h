@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -21,6 +22,12 @@ public:
     void parseXml(QXmlStreamReader& reader);
     // Converts the six names to display form.
     void lcdCorrection();
+
+    // The elements of the six names, in the order they are written.
+    static QStringList nameElements();
+    // The name element that `element` is read as (an older file's name included); empty
+    // when it is not one.
+    static QString nameElementOf(const QStringRef& element);
 
     unsigned eventTable = 0; // 0: the base table
     std::wstring deviceName;

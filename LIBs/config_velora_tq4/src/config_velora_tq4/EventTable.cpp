@@ -57,7 +57,9 @@ const QString kLegacyOutsFailure = QStringLiteral("alertLoopFailure");
 
 constexpr const wchar_t* kTableNamePrefix = L"Ta\u0431\u043B\u0438\u0446a ";
 
-int eventOfElement(const QStringRef& element) {
+} // namespace
+
+int EventTable::eventOfElement(const QStringRef& element) {
     if (element == kLegacyOutsFailure) {
         return EventTable::OutsFailure;
     }
@@ -68,8 +70,6 @@ int eventOfElement(const QStringRef& element) {
     }
     return -1;
 }
-
-} // namespace
 
 EventTable::EventTable() {
     setDefaults();

@@ -57,6 +57,8 @@ public:
     void lcdCorrection();
 
     static QString elementName(Event event);
+    // The event that `element` is read as (an older file's name included); -1 for none.
+    static int eventOfElement(const QStringRef& element);
     static const std::wstring& defaultText(Event event);
     static bool defaultEmergency(Event event);
 

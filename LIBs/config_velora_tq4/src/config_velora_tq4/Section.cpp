@@ -18,9 +18,9 @@ void Section::toXml(QXmlStreamWriter& writer) const {
     }
     if (!name.empty()) {
         writeText(writer, QStringLiteral("name"), name);
-        if (dubler) {
-            writeText(writer, QStringLiteral("dublerName"), dublerName);
-        }
+    }
+    if (dubler && (!name.empty() || !dublerName.empty())) {
+        writeText(writer, QStringLiteral("dublerName"), dublerName);
     }
     for (const auto& entry : devices) {
         entry.second.toXml(writer);
@@ -57,9 +57,7 @@ void Section::lcdCorrection() {
         lcdCorrectText(dublerName);
     }
     for (auto& entry : devices) {
-        if (entry.second.names) {
-            entry.second.names->lcdCorrection();
-        }
+        entry.second.lcdCorrection();
     }
 }
 

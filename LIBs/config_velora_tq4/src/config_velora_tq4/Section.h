@@ -19,7 +19,8 @@ public:
     bool operator==(const Section& other) const;
     bool operator!=(const Section& other) const { return !(*this == other); }
 
-    // Writes the "section" element. The dubler's name is written only with a section name.
+    // Writes the "section" element. A dubler's name is written when the dubler is named, and
+    // always beside a section name.
     void toXml(QXmlStreamWriter& writer) const;
     // Reads a "section" element whose start tag has just been read.
     void parseXml(QXmlStreamReader& reader);

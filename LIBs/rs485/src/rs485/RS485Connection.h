@@ -46,6 +46,12 @@ public:
     void setMarkParity(bool mark);
     bool markParity() const { return markParityRequested; }
 
+    // True when the driver hands over each byte at once (Linux: it accepted
+    // ASYNC_LOW_LATENCY, which turns an FTDI chip's 16 ms latency timer into 1 ms). False
+    // where it refused (pseudo-terminals, other chips) or where the latency is a driver
+    // setting (Windows); the port works either way, with coarser byte times.
+    bool lowLatency() const;
+
     // The system's reason for the last failed open, with a hint where the cause is common;
     // empty after a successful open.
     std::string lastErrorText() const;

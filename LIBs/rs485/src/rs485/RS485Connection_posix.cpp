@@ -6,6 +6,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <grp.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -177,6 +178,17 @@ void waitWritable(int fd) {
 
 // DTR and RTS are raised by the driver on open; the converter needs neither. Ports
 // without modem lines (pseudo-terminals) refuse the call, which does no harm.
+// Asks the driver to pass each byte on at once instead of batching; false if it refuses.
+bool setLowLatency(int fd) {
+    serial_struct serial{};
+    if (::ioctl(fd, TIOCGSERIAL, &serial) != 0) {
+        return false;
+    }
+    serial.flags |= ASYNC_LOW_LATENCY;
+    return ::ioctl(fd, TIOCSSERIAL, &serial) == 0 && ::ioctl(fd, TIOCGSERIAL, &serial) == 0 &&
+           (serial.flags & ASYNC_LOW_LATENCY) != 0;
+}
+
 void dropModemLines(int fd) {
     int lines = TIOCM_DTR | TIOCM_RTS;
     ::ioctl(fd, TIOCMBIC, &lines);
@@ -188,6 +200,7 @@ struct RS485Connection::State {
     int fd = -1;
     std::uint32_t readTimeout = kDefaultReadTimeout;
     float msPerChar = 0.0f;
+    bool lowLatency = false;
     ReadTimeouts timeouts;
     std::string lastError;
 };
@@ -243,6 +256,7 @@ bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) 
                     (setError ? " (" + systemReason(setError) + ")" : std::string()));
     }
     dropModemLines(fd);
+    state->lowLatency = setLowLatency(fd);
     ::tcflush(fd, TCIOFLUSH);
     state->fd = fd;
     state->msPerChar = 11000.0f / static_cast<float>(baudRate);
@@ -258,6 +272,10 @@ bool RS485Connection::close() {
     state->fd = -1;
     markParityRequested = false;
     return closed;
+}
+
+bool RS485Connection::lowLatency() const {
+    return isOpen() && state->lowLatency;
 }
 
 bool RS485Connection::isOpen() const {

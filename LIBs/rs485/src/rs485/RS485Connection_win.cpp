@@ -237,6 +237,11 @@ void RS485Connection::setReadTimeout(std::uint32_t milliseconds) {
     }
 }
 
+bool RS485Connection::lowLatency() const {
+    // The FTDI latency timer is a driver setting (Device Manager, Advanced).
+    return false;
+}
+
 std::uint32_t RS485Connection::readTimeout() const {
     return state->readTimeout;
 }

@@ -1,0 +1,113 @@
+#include <velora_capture/CaptureFormat.h>
+#include <velora_capture/CaptureWriter.h>
+
+#include <pcap/pcap.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdio_ext.h>
+#include <unistd.h>
+
+namespace velora_capture {
+
+namespace {
+
+// pcap file header and per-record header sizes.
+constexpr std::uint64_t kFileHeaderSize = 24;
+constexpr std::uint64_t kRecordHeaderSize = 16;
+
+} // namespace
+
+CaptureWriter::~CaptureWriter() {
+    close();
+}
+
+bool CaptureWriter::fail(const std::string& what) {
+    error = what;
+    return false;
+}
+
+bool CaptureWriter::open(const std::string& path) {
+    close();
+    failed = false;
+    error.clear();
+    filePath = path;
+    // Standard output through a duplicate descriptor, so that closing the capture leaves
+    // the process's standard output alone.
+    const int out = path == "-" ? ::dup(STDOUT_FILENO) : -1;
+    file =
+        path == "-" ? (out >= 0 ? ::fdopen(out, "wb") : nullptr) : std::fopen(path.c_str(), "wb");
+    if (!file) {
+        return fail("Не удалось открыть файл " + path + ": " + std::strerror(errno));
+    }
+    dead = pcap_open_dead_with_tstamp_precision(kLinkType, static_cast<int>(kMaxRecordSize),
+                                                PCAP_TSTAMP_PRECISION_NANO);
+    dumper = dead ? pcap_dump_fopen(dead, file) : nullptr;
+    if (!dumper) {
+        const std::string reason = dead ? pcap_geterr(dead) : "pcap_open_dead";
+        std::fclose(file);
+        file = nullptr;
+        if (dead) {
+            pcap_close(dead);
+            dead = nullptr;
+        }
+        return fail("Не удалось начать запись " + path + ": " + reason);
+    }
+    written = kFileHeaderSize;
+    return flush();
+}
+
+bool CaptureWriter::write(const velora_protocol::Frame& frame) {
+    if (!dumper || failed) {
+        return false;
+    }
+    std::uint8_t record[kMaxRecordSize];
+    record[0] = static_cast<std::uint8_t>(frame.type);
+    record[1] = frame.address;
+    std::memcpy(record + kHeaderSize, frame.data.data(), frame.size);
+    const auto length = static_cast<bpf_u_int32>(kHeaderSize + frame.size);
+    const std::int64_t ns = frame.times.first.wallNs;
+    pcap_pkthdr header{};
+    header.ts.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+    // With nanosecond precision the dumper stores tv_usec as nanoseconds.
+    header.ts.tv_usec = static_cast<suseconds_t>(ns % 1'000'000'000);
+    header.caplen = length;
+    header.len = length;
+    pcap_dump(reinterpret_cast<u_char*>(dumper), &header, record);
+    written += kRecordHeaderSize + length;
+    return true;
+}
+
+bool CaptureWriter::flush() {
+    if (!dumper) {
+        return false;
+    }
+    if (!failed && pcap_dump_flush(dumper) == 0 && std::ferror(file) == 0) {
+        flushed = written;
+        return true;
+    }
+    if (!failed) {
+        failed = true;
+        error = "Ошибка записи " + filePath + ": " + std::strerror(errno);
+        // A record cut by a full disk would damage the file: drop what is still buffered
+        // and keep the whole records (a pipe cannot be cut; its reader sees the end).
+        __fpurge(file);
+        (void)!::ftruncate(fileno(file), static_cast<off_t>(flushed));
+    }
+    return false;
+}
+
+bool CaptureWriter::close() {
+    if (!dumper) {
+        return !failed;
+    }
+    const bool ok = flush();
+    pcap_dump_close(dumper);
+    pcap_close(dead);
+    dumper = nullptr;
+    dead = nullptr;
+    file = nullptr;
+    return ok;
+}
+
+} // namespace velora_capture
