@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFont>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QTextDocument>
@@ -27,7 +28,7 @@ QString row(const QString& name, const QString& value) {
 }
 
 QString table(const QString& rows) {
-    return QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">") + rows +
+    return QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"2\">") + rows +
            QStringLiteral("</table>");
 }
 
@@ -121,8 +122,13 @@ bool writeLineReport(const QString& path, const DeviceTracker& tracker,
     }
     QPdfWriter writer(&file);
     writer.setPageSize(QPageSize(QPageSize::A4));
+    // The device table needs the width.
+    writer.setPageOrientation(QPageLayout::Landscape);
     writer.setTitle(tr("Отчёт о линии «Velora»"));
     QTextDocument document;
+    QFont font = document.defaultFont();
+    font.setPointSize(8);
+    document.setDefaultFont(font);
     document.setHtml(lineReportHtml(tracker, comparison));
     document.print(&writer);
     if (!file.flush()) {
