@@ -31,6 +31,8 @@ public slots:
     void onSelectAllClicked();
     void onClearAllClicked();
     void devicesItemChanged(QListWidgetItem* item);
+    // Unchecks every address but this one.
+    void showOnlyAddress(int address);
 
 private:
     void fillDevices();

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <FrameTap.h>
+
 #include <velora_decoding/EventListener.h>
 
 #include <velora_listener/VeloraListener.h>
 
 #include <QMainWindow>
 
+class DeviceDock;
 class QLabel;
 
 namespace Ui {
@@ -35,6 +38,7 @@ protected:
 
 private:
     void createStatusBar();
+    void createDeviceDock();
     void connectListenerSignals();
     void showError(const QString& text, const QString& details = QString());
 
@@ -43,4 +47,7 @@ private:
     QLabel* pauseLabel = nullptr;
     velora_listener::VeloraListener listener;
     EventListener eventListener;
+    // Every frame goes to the event listener and, in batches, to the device dock.
+    FrameTap frameTap{&eventListener};
+    DeviceDock* deviceDock = nullptr;
 };

@@ -75,6 +75,16 @@ void FilterWidget::devicesItemChanged(QListWidgetItem* item) {
     emit addressChanged(address, state == Qt::Checked);
 }
 
+void FilterWidget::showOnlyAddress(int address) {
+    const int row = address - firstListedAddress;
+    if (row < 0 || row >= ui->devices->count()) {
+        return;
+    }
+    onClearAllClicked();
+    ui->devices->item(row)->setCheckState(Qt::Checked);
+    ui->devices->scrollToItem(ui->devices->item(row));
+}
+
 void FilterWidget::fillDevices() {
     for (int address = firstListedAddress; address <= lastListedAddress; ++address) {
         addDevice(tr("адрес ") + QString::number(address), address);

@@ -4,15 +4,17 @@
 
 #include <AboutDialog.h>
 #include <ConnectDialog.h>
+#include <DeviceDock.h>
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMessageBox>
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
-    , listener(&eventListener) {
+    , listener(&frameTap) {
     ui = new Ui::MainWindow;
     ui->setupUi(this);
     setWindowTitle(QString::fromUtf8(ProgramName) + " - " + QString::fromUtf8(Version));
@@ -29,6 +31,7 @@ MainWindow::MainWindow(QWidget* parent)
             &EventListener::enableSendRawData);
 
     eventListener.connectFilterWidget(ui->filterWidget);
+    createDeviceDock();
 }
 
 // A window destroyed while connected stops the reader first: the reader calls back into
@@ -49,6 +52,21 @@ void MainWindow::createStatusBar() {
     statusBar()->addPermanentWidget(pauseLabel);
 }
 
+void MainWindow::createDeviceDock() {
+    deviceDock = new DeviceDock(this);
+    addDockWidget(Qt::BottomDockWidgetArea, deviceDock);
+    QMenu* menu = menuBar()->addMenu(tr("Устройства"));
+    menu->setObjectName(QStringLiteral("menuDevices"));
+    menu->addAction(deviceDock->toggleViewAction());
+    menu->addAction(deviceDock->compareAction());
+    menu->addAction(deviceDock->reportAction());
+    connect(&frameTap, &FrameTap::framesArrived, deviceDock, &DeviceDock::addFrames);
+    connect(deviceDock, &DeviceDock::addressActivated, ui->filterWidget,
+            &FilterWidget::showOnlyAddress);
+    connect(deviceDock, &DeviceDock::statusMessage, statusBar(),
+            [this](const QString& text) { statusBar()->showMessage(text, 10000); });
+}
+
 void MainWindow::onConnect() {
     ConnectDialog dialog(this);
     if (dialog.exec() != QDialog::Accepted) {
@@ -65,6 +83,7 @@ void MainWindow::onConnect() {
     ui->disconnect->setEnabled(true);
     ui->pauseRx->setEnabled(true);
     ui->logView->clearLog();
+    deviceDock->clear();
     connectListenerSignals();
     listener.start();
 }

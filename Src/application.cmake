@@ -12,13 +12,21 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/AboutDialog.h
     ${VELORA_INCLUDE_DIR}/AboutForm.h
     ${VELORA_INCLUDE_DIR}/ConnectDialog.h
+    ${VELORA_INCLUDE_DIR}/DeviceDock.h
+    ${VELORA_INCLUDE_DIR}/DeviceMap.h
+    ${VELORA_INCLUDE_DIR}/DeviceModel.h
     ${VELORA_INCLUDE_DIR}/FilterWidget.h
+    ${VELORA_INCLUDE_DIR}/FrameTap.h
     ${VELORA_INCLUDE_DIR}/LogViewWidget.h
     ${VELORA_INCLUDE_DIR}/MainWindow.h
     ${CMAKE_CURRENT_SOURCE_DIR}/AboutDialog.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/AboutForm.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ConnectDialog.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/DeviceDock.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/DeviceMap.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/DeviceModel.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FilterWidget.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/FrameTap.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogViewWidget.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/MainWindow.cpp
     ${velora_app_forms}
@@ -26,7 +34,8 @@ add_library(velora_app STATIC
 set_target_properties(velora_app PROPERTIES AUTOMOC ON AUTOUIC ON)
 target_include_directories(velora_app PUBLIC ${VELORA_INCLUDE_DIR})
 target_compile_definitions(velora_app PRIVATE VELORA_VERSION="${PROJECT_VERSION}")
-target_link_libraries(velora_app PUBLIC velora_decoding velora_listener rs485 Qt5::Widgets)
+target_link_libraries(velora_app PUBLIC velora_decoding velora_report velora_listener rs485
+                      Qt5::Widgets)
 
 # The icons. An object library, so that every program that links velora_app gets the
 # resources registered at start-up (a static archive would drop their initialiser).

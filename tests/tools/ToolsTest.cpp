@@ -8,11 +8,13 @@
 #include <pseudo_terminal/PseudoTerminal.h>
 
 #include <QDir>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <functional>
+#include <map>
 #include <poll.h>
 #include <string>
 #include <unistd.h>
@@ -186,17 +188,25 @@ TEST_F(ToolsTest, TextLinesAndStatisticsOfAKnownStream) {
     traffic.noise({0x80});
     writeFile(path("line"), traffic.bytes());
 
-    const QByteArray table = "Адрес    Опросы   Без данных    С данными   Команды  Подтверждения\n"
-                             "    1         2           2           0         1              1\n"
-                             "    2         2           0           0         0              0\n"
-                             "    3         2           0           0         0              0\n"
-                             "    4         2           1           1         0              1\n"
+    const QByteArray table = "Адрес    Опросы  Без данных   С данными   Команды  Подтверждения  "
+                             "Пропуски      Присутствие\n"
+                             "    1         2           2           0         1              1     "
+                             "    0         отвечает\n"
+                             "    2         2           0           0         0              0     "
+                             "    2           молчит\n"
+                             "    3         2           0           0         0              0     "
+                             "    2           молчит\n"
+                             "    4         2           1           1         0              1     "
+                             "    0         отвечает\n"
                              "Опрошены без ответа: 2-3\n"
-                             "Мусорные байты: 5\n";
+                             "Пропали: нет\n"
+                             "Мусорные байты: 5\n"
+                             "Кадров: 17, отвечено опросов: 50.0 %\n"
+                             "Время кадров: сырая запись его не хранит.\n";
     const Result text = sniff({"--stats", "-r", path("line"), "--raw"});
     EXPECT_EQ(text.exitCode, 0);
     const Lines out = lines(text.out);
-    ASSERT_EQ(out.size(), 24u) << text.out.toStdString();
+    ASSERT_EQ(out.size(), 27u) << text.out.toStdString();
     EXPECT_EQ(out[0], ">   1  Опрос  [01]");
     EXPECT_EQ(out[1], "<   1  Ответ: нет данных  [40]");
     EXPECT_EQ(out[5], "<   4  Ответ: бит OK; шлейф 1 - норма; шлейф 2 - пожар; л.с. 3 - норма; "
@@ -209,10 +219,88 @@ TEST_F(ToolsTest, TextLinesAndStatisticsOfAKnownStream) {
 
     // In TSV the table goes to standard error; standard output has the messages only.
     const Result tsv = sniff({"--stats", "--tsv", "-r", path("line")});
-    EXPECT_EQ(tsv.err, table);
+    const Lines tsvTable = lines(tsv.err);
+    ASSERT_EQ(tsvTable.size(), 5u) << tsv.err.toStdString();
+    EXPECT_EQ(tsvTable[0].substr(0, 66),
+              "address\tpolls\tshort_answers\tlong_answers\tcommands\tmissed\tpresence\t");
+    EXPECT_EQ(tsvTable[2].rfind("2\t2\t0\t0\t0\t2\tsilent\t", 0), 0u) << tsvTable[2];
     EXPECT_EQ(lines(tsv.out).size(), 17u);
     EXPECT_EQ(lines(tsv.out)[0], "1\t1\tОпрос\t01");
     EXPECT_EQ(lines(tsv.out)[16], "7\t0\tБайты: 09 80\t09 80");
+}
+
+// Device 2 of a simulated line stops answering after 40 polls: the device table names it
+// lost and device 4 silent, its counts are the simulator's, the alert carries the time of
+// the third poll left unanswered, and the configuration comparison and the report agree.
+TEST_F(ToolsTest, DeviceTableAlertsAndReportOfASimulatedLine) {
+    ASSERT_EQ(
+        sim({"--devices", "1-3,5", "--last-address", "5", "--stop-after", "2:40", "-c", "0", "-k",
+             "0.02", "--seed", "9", "--bytes", "20000", "-o", path("line"), "-e", path("events")})
+            .exitCode,
+        0);
+    ASSERT_EQ(sniff({"-r", path("line"), "--write", path("line.pcap"), "--stats-only"}).exitCode,
+              0);
+    const QByteArray config = R"(<?xml version="1.0" encoding="UTF-8"?>
+<configuration deviceId="Velora-TQ4" version="2"><pultType>0</pultType>
+<section address="0" group="1">
+<device address="1" zone="1"/>
+<device address="2" zone="1"><deviceNames><deviceName>Store</deviceName></deviceNames></device>
+<device address="7" zone="1"/>
+</section></configuration>)";
+    writeFile(path("panel.xml"), {config.begin(), config.end()});
+    const Result result = sniff({"-r", path("line.pcap"), "--stats-only", "--tsv", "--alerts",
+                                 "--config", path("panel.xml"), "--report", path("line.pdf")});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+
+    // Counts per address and type from the simulator's events (type, address, bytes).
+    std::map<int, std::map<int, int>> counts;
+    for (const std::string& event : lines(readFile(path("events")))) {
+        const QList<QByteArray> fields = QByteArray::fromStdString(event).split('\t');
+        counts[fields[1].toInt()][fields[0].toInt()] += 1;
+    }
+    const Lines table = lines(result.out);
+    ASSERT_EQ(table.size(), 7u) << result.out.toStdString();
+    const char* const expected[] = {"answering\tanswering",      "lost\tsilent",
+                                    "answering\tnot_configured", "silent\t",
+                                    "answering\tnot_configured", "not_polled\tnever_polled"};
+    for (std::size_t row = 1; row < table.size(); ++row) {
+        const QList<QByteArray> f = QByteArray::fromStdString(table[row]).split('\t');
+        const int a = f[0].toInt();
+        SCOPED_TRACE(table[row]);
+        EXPECT_EQ(a, row < 6 ? static_cast<int>(row) : 7);
+        EXPECT_EQ(f[1].toInt(), counts[a][mtQuery]);
+        EXPECT_EQ(f[2].toInt(), counts[a][mtShortAnswer]);
+        EXPECT_EQ(f[3].toInt(), counts[a][mtLongAnswer]);
+        EXPECT_EQ(f[4].toInt(), counts[a][mtCommand]);
+        EXPECT_EQ(f[5].toInt(), f[1].toInt() - f[2].toInt() - f[3].toInt()) << "missed";
+        EXPECT_EQ(f[6] + '\t' + f[16], QByteArray(expected[row - 1]));
+    }
+    EXPECT_EQ(counts[2][mtShortAnswer] + counts[2][mtLongAnswer], 40);
+
+    // The third poll of device 2 after its last answer, as the log shows its time.
+    const Lines log = lines(sniff({"-r", path("line.pcap"), "--tsv", "-T", "-a", "2"}).out);
+    std::string lostAt;
+    int unanswered = 0;
+    for (const std::string& line : log) {
+        const QList<QByteArray> f = QByteArray::fromStdString(line).split('\t');
+        unanswered = f[0] == "1" ? unanswered + 1 : 0;
+        if (unanswered == 3 && lostAt.empty()) {
+            lostAt = f[4].toStdString();
+        }
+    }
+    ASSERT_FALSE(lostAt.empty());
+    EXPECT_NE(result.err.indexOf(QByteArray::fromStdString(lostAt + " прибор 2: пропал\n")), -1)
+        << lostAt << "\n"
+        << result.err.toStdString();
+
+    QProcess pdf;
+    pdf.start(QStringLiteral("pdftotext"), {path("line.pdf"), QStringLiteral("-")});
+    ASSERT_TRUE(pdf.waitForFinished(10000));
+    const QString report = QString::fromUtf8(pdf.readAllStandardOutput());
+    for (const char* text : {"Отчёт о линии «Velora»", "Store", "прибор 2: пропал",
+                             "нет в конфигурации", "в конфигурации, не опрашивается"}) {
+        EXPECT_TRUE(report.contains(QString::fromUtf8(text))) << text;
+    }
 }
 
 TEST_F(ToolsTest, ExitCodes) {

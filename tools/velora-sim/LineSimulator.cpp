@@ -89,7 +89,9 @@ void LineSimulator::command() {
 void LineSimulator::poll(int address) {
     ++pollCount;
     const auto it = devices.find(address);
-    if (it == devices.end()) {
+    const auto stop = scenario.stopAfter.find(address);
+    const bool stopped = stop != scenario.stopAfter.end() && pollsOf[address]++ >= stop->second;
+    if (it == devices.end() || stopped) {
         require(generator.poll(address));
         return;
     }

@@ -22,6 +22,8 @@ struct Scenario {
     double commandRate = 0.01;
     // A burst of noise precedes the next poll.
     double noiseRate = 0.0;
+    // Devices that answer only their first polls, by address: the number of polls.
+    std::map<int, std::uint64_t> stopAfter;
 };
 
 // A control panel and its devices: every step polls the next address, answered by the
@@ -47,6 +49,7 @@ private:
     std::mt19937 rng;
     velora_traffic::TrafficGenerator generator;
     std::map<int, Device> devices;
+    std::map<int, std::uint64_t> pollsOf;
     int nextAddress = 1;
     std::uint64_t pollCount = 0;
 };

@@ -44,6 +44,8 @@ const char* const kUsage = R"(Использование: velora-sim [ПАРАМ
                              неисправность, восстановление) перед его опросом (0.02)
   -k, --command-rate P       вероятность команды перед опросом (0.01)
   -n, --noise-rate P         вероятность помехи перед опросом (0)
+  -q, --stop-after АДРЕС:N   прибор АДРЕС отвечает только на первые N опросов, потом
+                             молчит (можно повторять)
   -s, --seed N               начальное число генератора: тот же поток при каждом
                              запуске (по умолчанию случайное)
   -t, --duration СЕКУНДЫ     длительность потока во времени линии
@@ -103,6 +105,7 @@ Options parseOptions(int argc, char** argv) {
         {"change-rate", required_argument, nullptr, 'c'},
         {"command-rate", required_argument, nullptr, 'k'},
         {"noise-rate", required_argument, nullptr, 'n'},
+        {"stop-after", required_argument, nullptr, 'q'},
         {"seed", required_argument, nullptr, 's'},
         {"duration", required_argument, nullptr, 't'},
         {"bytes", required_argument, nullptr, 'b'},
@@ -117,8 +120,8 @@ Options parseOptions(int argc, char** argv) {
     Options options;
     int outputs = 0;
     opterr = 0;
-    for (int c;
-         (c = getopt_long(argc, argv, ":d:l:c:k:n:s:t:b:r:o:pe:hV", longOptions, nullptr)) != -1;) {
+    for (int c; (c = getopt_long(argc, argv, ":d:l:c:k:n:q:s:t:b:r:o:pe:hV", longOptions,
+                                 nullptr)) != -1;) {
         switch (c) {
         case 'd':
             options.scenario.devices =
@@ -140,6 +143,17 @@ Options parseOptions(int argc, char** argv) {
             options.scenario.noiseRate =
                 required(velora_cli::parseFraction(optarg, 0, 1), "--noise-rate");
             break;
+        case 'q': {
+            unsigned address = 0;
+            unsigned long long polls = 0;
+            char end = 0;
+            if (std::sscanf(optarg, "%u:%llu%c", &address, &polls, &end) != 2 || address < 1 ||
+                address > 127) {
+                usageError(std::string("неверное значение --stop-after: ") + optarg);
+            }
+            options.scenario.stopAfter[static_cast<int>(address)] = polls;
+            break;
+        }
         case 's':
             options.seed = static_cast<std::uint32_t>(
                 required(velora_cli::parseNumber(optarg, 0, 0xFFFFFFFFLL), "--seed"));

@@ -1,19 +1,24 @@
 // velora-sniff: the decoder of the desktop program on the command line, for a live port
 // or a recorded line. Reading, parsing, capturing and printing run on one thread.
 #include "CaptureRing.h"
-#include "LineStatistics.h"
+#include "DeviceTable.h"
 #include "LogPrinter.h"
 
 #include <rs485/DisconnectException.h>
 #include <rs485/RS485Connection.h>
 #include <velora_capture/CaptureReader.h>
 #include <velora_cli/NumberList.h>
+#include <velora_decoding/DeviceTracker.h>
 #include <velora_decoding/EventFilter.h>
 #include <velora_decoding/LogMessage.h>
 #include <velora_listener/ParserEventListener.h>
 #include <velora_listener/ProtocolParser.h>
 #include <velora_protocol/LineTiming.h>
 #include <velora_protocol/MessageType.h>
+#include <velora_report/DeviceTexts.h>
+#include <velora_report/LineReport.h>
+
+#include <QGuiApplication>
 
 #include <cerrno>
 #include <csignal>
@@ -60,8 +65,16 @@ const char* const kUsage = R"(Использование: velora-sniff [ПАРА
                              подтверждение, 5 команда, 6 её подтверждение, 7 мусор
   -a, --addresses СПИСОК     показывать только эти адреса (1..127); мусорные байты
                              адреса не имеют и показываются всегда
-  -s, --stats                в конце вывести таблицу по адресам (в --tsv — в
+  -s, --stats                в конце вывести таблицу приборов: счётчики, пропуски
+                             ответов, присутствие (в --tsv — таблицей для программ в
                              стандартный поток ошибок) и точность времени
+  -S, --stats-only           вывести только таблицу приборов (в --tsv — в
+                             стандартный вывод), без строк журнала
+      --alerts               строка со временем в стандартный поток ошибок, когда
+                             прибор замолкает, пропадает, снова отвечает, входит в
+                             тревогу или неисправность или выходит из них
+      --config ФАЙЛ          сравнить приборы линии с конфигурацией пульта
+      --report ФАЙЛ.pdf      в конце записать отчёт о линии в PDF
   -h, --help                 показать эту справку и выйти
   -V, --version              показать версию и выйти
 
@@ -87,6 +100,10 @@ struct Options {
     bool raw = false;
     bool tsv = false;
     bool stats = false;
+    bool statsOnly = false;
+    bool alerts = false;
+    std::string configPath;
+    std::string reportPath;
     LogPrinter::TimeFormat timeFormat = LogPrinter::TimeFormat::None;
     std::optional<std::set<int>> types;
     std::optional<std::set<int>> addresses;
@@ -126,7 +143,7 @@ void parseRing(const std::string& text, Options& options) {
 }
 
 Options parseOptions(int argc, char** argv) {
-    enum { kTsv = 1000, kRing, kTimeFormat };
+    enum { kTsv = 1000, kRing, kTimeFormat, kAlerts, kConfig, kReport };
     static const option longOptions[] = {
         {"replay", required_argument, nullptr, 'r'},
         {"write", required_argument, nullptr, 'W'},
@@ -139,6 +156,10 @@ Options parseOptions(int argc, char** argv) {
         {"types", required_argument, nullptr, 't'},
         {"addresses", required_argument, nullptr, 'a'},
         {"stats", no_argument, nullptr, 's'},
+        {"stats-only", no_argument, nullptr, 'S'},
+        {"alerts", no_argument, nullptr, kAlerts},
+        {"config", required_argument, nullptr, kConfig},
+        {"report", required_argument, nullptr, kReport},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
@@ -147,7 +168,7 @@ Options parseOptions(int argc, char** argv) {
     bool replay = false;
     bool timestamps = false;
     opterr = 0;
-    for (int c; (c = getopt_long(argc, argv, ":r:W:w:xTt:a:shV", longOptions, nullptr)) != -1;) {
+    for (int c; (c = getopt_long(argc, argv, ":r:W:w:xTt:a:sShV", longOptions, nullptr)) != -1;) {
         switch (c) {
         case 'r':
             options.replayPath = optarg;
@@ -182,6 +203,19 @@ Options parseOptions(int argc, char** argv) {
             break;
         case 's':
             options.stats = true;
+            break;
+        case 'S':
+            options.stats = true;
+            options.statsOnly = true;
+            break;
+        case kAlerts:
+            options.alerts = true;
+            break;
+        case kConfig:
+            options.configPath = optarg;
+            break;
+        case kReport:
+            options.reportPath = optarg;
             break;
         case 'h':
             std::cout << kUsage;
@@ -245,7 +279,7 @@ void catchStopSignals() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-// Every frame of the line: counted, captured whole, printed when the filter shows it.
+// Every frame of the line: tracked, captured whole, printed when the filter shows it.
 class Sniffer : public velora_listener::ParserEventListener {
 public:
     Sniffer(const EventFilter& filter, LogPrinter* printer, CaptureRing* capture)
@@ -254,9 +288,7 @@ public:
         , capture(capture) {}
 
     void onFrame(const velora_protocol::Frame& frame) override {
-        statistics.add(frame);
-        bytes += frame.size;
-        trashBytes += frame.type == mtTrash ? frame.size : 0;
+        tracker.feed(frame);
         if (capture && captureOk && !capture->write(frame)) {
             captureOk = false;
         }
@@ -272,16 +304,19 @@ public:
             captureOk = false;
         }
     }
-    bool mostlyTrash() const { return bytes > 0 && trashBytes * 10 > bytes * 9; }
+    bool mostlyTrash() const {
+        const auto& line = tracker.line();
+        return line.bytes > 0 && line.trashBytes * 10 > line.bytes * 9;
+    }
 
-    LineStatistics statistics;
+    velora_decoding::DeviceTracker tracker;
+    // Where the frames' times come from and how fine they are, for the table.
+    std::string timing;
 
 private:
     const EventFilter& filter;
     LogPrinter* printer;
     CaptureRing* capture;
-    std::uint64_t bytes = 0;
-    std::uint64_t trashBytes = 0;
     bool captureOk = true;
 };
 
@@ -312,14 +347,13 @@ int replay(const Options& options, Sniffer& sniffer) {
                          "записей pcap\n";
             return kExitUsage;
         }
-        if (!options.writePath.empty()) {
+        // Alerts and the report need times: the bytes get them at the line's pace.
+        if (!options.writePath.empty() || options.alerts || !options.reportPath.empty()) {
             reader.setRawStart(rawStart(options.replayPath));
         }
     }
-    if (options.stats) {
-        std::cerr << (reader.hasTimes() ? "Время кадров: из записи, с точностью записи.\n"
-                                        : "Время кадров: сырая запись его не хранит.\n");
-    }
+    sniffer.timing = reader.hasTimes() ? "Время кадров: из записи, с точностью записи."
+                                       : "Время кадров: сырая запись его не хранит.";
     velora_listener::ProtocolParser parser(&sniffer);
     velora_capture::Piece piece;
     while (!stopRequested && !sniffer.captureFailed() && reader.next(piece)) {
@@ -392,12 +426,10 @@ int listen(const Options& options, Sniffer& sniffer) {
         std::cerr << "Нет связи с преобразователем USB-RS485.\n";
         exitCode = kExitConverterLost;
     }
-    if (options.stats) {
-        std::cerr << (connection.lowLatency()
-                          ? "Время байтов: порт в режиме низкой задержки, точность около 1 мс.\n"
-                          : "Время байтов: драйвер не принял режим низкой задержки (псевдотерминал "
-                            "или не FTDI), точность до 16 мс.\n");
-    }
+    sniffer.timing = connection.lowLatency()
+                         ? "Время байтов: порт в режиме низкой задержки, точность около 1 мс."
+                         : "Время байтов: драйвер не принял режим низкой задержки "
+                           "(псевдотерминал или не FTDI), точность до 16 мс.";
     connection.close();
     if (record && std::fclose(record) != 0) {
         std::cerr << "Ошибка записи " << options.recordPath << '\n';
@@ -406,11 +438,45 @@ int listen(const Options& options, Sniffer& sniffer) {
     return exitCode;
 }
 
+// Standard error carries the alerts: the configuration library's trace and Qt's notes
+// are kept off it.
+void quietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::cerr << "velora-sniff: " << message.toStdString() << '\n';
+    }
+}
+
+// Prints a change of a device as it is found, with the time of the frame that showed it.
+void printAlert(const velora_decoding::DeviceChange& change) {
+    std::cerr << velora_report::timeText(change.time, true).toStdString() << ' '
+              << velora_report::changeText(change).toStdString() << std::endl;
+}
+
+// The PDF writer lays the text out with the fonts of a GUI application, which needs no
+// display here.
+bool writeReport(const std::string& path, const velora_decoding::DeviceTracker& tracker,
+                 const velora_report::ConfigComparison* comparison) {
+    static char name[] = "velora-sniff";
+    static char platform[] = "-platform";
+    static char offscreen[] = "offscreen";
+    static char* arguments[] = {name, platform, offscreen, nullptr};
+    static int count = 3;
+    QGuiApplication application(count, arguments);
+    QString error;
+    if (!velora_report::writeLineReport(QString::fromLocal8Bit(path.c_str()), tracker, comparison,
+                                        &error)) {
+        std::cerr << "velora-sniff: " << error.toStdString() << '\n';
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const Options options = parseOptions(argc, argv);
     catchStopSignals();
+    qInstallMessageHandler(quietQt);
 
     EventFilter filter;
     applyFilter(options, filter);
@@ -434,15 +500,40 @@ int main(int argc, char** argv) {
             return kExitFailure;
         }
     }
-    Sniffer sniffer(filter, printLines ? &printer : nullptr, capture ? &*capture : nullptr);
+    velora_report::ConfigComparison comparison;
+    if (!options.configPath.empty() &&
+        !comparison.load(QString::fromLocal8Bit(options.configPath.c_str()))) {
+        std::cerr << "velora-sniff: " << comparison.error().toStdString() << '\n';
+        return kExitFailure;
+    }
+    const velora_report::ConfigComparison* configured = comparison.loaded() ? &comparison : nullptr;
+    // A report that cannot be written is found out before the line, not after it.
+    if (!options.reportPath.empty()) {
+        std::fclose(openFile(options.reportPath, "ab"));
+    }
+    Sniffer sniffer(filter, printLines && !options.statsOnly ? &printer : nullptr,
+                    capture ? &*capture : nullptr);
+    if (options.alerts) {
+        sniffer.tracker.setChangeHandler(printAlert);
+    }
 
     int exitCode = live ? listen(options, sniffer) : replay(options, sniffer);
     if (capture && (!capture->close() || sniffer.captureFailed())) {
         std::cerr << capture->errorText() << '\n';
         exitCode = exitCode ? exitCode : kExitFailure;
     }
-    if (options.stats && exitCode != kExitFailure && exitCode != kExitUsage) {
-        sniffer.statistics.printTable(options.tsv ? std::cerr : std::cout);
+    const bool finished = exitCode != kExitFailure && exitCode != kExitUsage;
+    if (options.stats && finished) {
+        std::fflush(stdout);
+        std::ostream& out = options.tsv && !options.statsOnly ? std::cerr : std::cout;
+        printDeviceTable(out, sniffer.tracker, configured, options.tsv);
+        if (!options.tsv) {
+            out << sniffer.timing << '\n';
+        }
+    }
+    if (!options.reportPath.empty() && finished &&
+        !writeReport(options.reportPath, sniffer.tracker, configured)) {
+        exitCode = exitCode ? exitCode : kExitFailure;
     }
     std::fflush(stdout);
     return exitCode;

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <velora_decoding/DeviceTracker.h>
+
+#include <QWidget>
+
+class DeviceModel;
+
+// A compact map of the addresses 1..126, each a small square in the colour of its
+// presence and state; marked addresses are framed. A double click reports the address.
+class DeviceMap : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kColumns = 21;
+    static constexpr int kCell = 20;
+
+    DeviceMap(const velora_decoding::DeviceTracker& tracker, const DeviceModel& model,
+              QWidget* parent = nullptr);
+
+    QSize sizeHint() const override;
+    // The address under a point of the widget, or 0.
+    int addressAt(const QPoint& point) const;
+
+signals:
+    void addressActivated(int address);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    QRect cellRect(int address) const;
+
+    const velora_decoding::DeviceTracker& tracker;
+    const DeviceModel& model;
+};

@@ -1,0 +1,223 @@
+#include <velora_decoding/DeviceTracker.h>
+
+#include <velora_protocol/newp/Answer.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace velora_decoding {
+
+namespace {
+
+using velora_protocol::Frame;
+using velora_protocol::Timestamp;
+using velora_protocol::newp::Answer;
+using velora_protocol::newp::BitPosition;
+
+bool isSet(const Frame& frame, BitPosition position) {
+    return static_cast<std::size_t>(position.index) < frame.size &&
+           ((frame.data[static_cast<std::size_t>(position.index)] >> position.bit) & 1) != 0;
+}
+
+struct LoopBit {
+    int bit;
+    PointState state;
+};
+
+// Loop state bits by the priority of the answer's text: the first set bit decides.
+constexpr LoopBit kLoopBits[] = {
+    {Answer::kLoop1Fire.bit, PointState::Alarm},
+    {Answer::kLoop1Warning.bit, PointState::Alarm},
+    {Answer::kLoop1Triggered.bit, PointState::Alarm},
+    {Answer::kLoop1Blocked.bit, PointState::Off},
+    {Answer::kLoop1SwitchedOn.bit, PointState::Off},
+    {Answer::kLoop1SwitchedOff.bit, PointState::Off},
+    {Answer::kLoop1Failure.bit, PointState::Fault},
+    {Answer::kLoop1Norm.bit, PointState::Norm},
+};
+
+PointState loopState(const Frame& frame, int index) {
+    for (const LoopBit& loop : kLoopBits) {
+        if (isSet(frame, BitPosition{index, loop.bit})) {
+            return loop.state;
+        }
+    }
+    return PointState::Unknown;
+}
+
+PointState lineState(const Frame& frame, BitPosition triggered, BitPosition fault,
+                     BitPosition norm) {
+    if (isSet(frame, triggered)) {
+        return PointState::Alarm;
+    }
+    if (isSet(frame, fault)) {
+        return PointState::Fault;
+    }
+    return isSet(frame, norm) ? PointState::Norm : PointState::Unknown;
+}
+
+bool isAnswer(const Frame& frame) {
+    return frame.type == mtShortAnswer || frame.type == mtLongAnswer;
+}
+
+} // namespace
+
+DeviceTracker::DeviceTracker()
+    : devices(kLastAddress + 1) {
+    changeList.reserve(kMaxChanges);
+}
+
+void DeviceTracker::clear() {
+    devices.assign(kLastAddress + 1, DeviceStatus{});
+    totals = LineTotals{};
+    changeList.clear();
+    dropped = 0;
+    pendingPoll = 0;
+}
+
+const DeviceStatus& DeviceTracker::device(int address) const {
+    if (address < kFirstAddress || address > kLastAddress) {
+        throw std::out_of_range("DeviceTracker::device: address " + std::to_string(address));
+    }
+    return devices[static_cast<std::size_t>(address)];
+}
+
+void DeviceTracker::feed(const Frame& frame) {
+    if (totals.frames == 0) {
+        totals.first = frame.times.first;
+    }
+    totals.last = frame.times.last;
+    totals.frames += 1;
+    totals.bytes += frame.size;
+    if (frame.type == mtTrash) {
+        totals.trashBytes += frame.size;
+    }
+    if (pendingPoll != 0) {
+        pollDecided(isAnswer(frame) && frame.address == pendingPoll, frame);
+        pendingPoll = 0;
+    }
+    if (frame.address < kFirstAddress || frame.address > kLastAddress) {
+        return;
+    }
+    DeviceStatus& device = devices[frame.address];
+    switch (frame.type) {
+    case mtQuery:
+        device.polls += 1;
+        pendingPoll = frame.address;
+        pollTime = frame.times;
+        break;
+    case mtShortAnswer:
+        device.shortAnswers += 1;
+        answered(device, frame);
+        break;
+    case mtLongAnswer:
+        device.longAnswers += 1;
+        answered(device, frame);
+        longAnswer(device, frame);
+        break;
+    case mtLongAnswerAck:
+        device.longAnswerAcks += 1;
+        break;
+    case mtCommand:
+        device.commands += 1;
+        break;
+    case mtCommandAck:
+        device.commandAcks += 1;
+        break;
+    case mtTrash:
+        break;
+    }
+}
+
+void DeviceTracker::pollDecided(bool wasAnswered, const Frame& answer) {
+    DeviceStatus& device = devices[static_cast<std::size_t>(pendingPoll)];
+    if (wasAnswered) {
+        totals.answeredPolls += 1;
+        if (pollTime.last.known() && answer.times.first.known()) {
+            device.answerTimes.add(answer.times.first.steadyNs - pollTime.last.steadyNs);
+        }
+        return;
+    }
+    totals.missedPolls += 1;
+    device.missed += 1;
+    device.missRun += 1;
+    updatePresence(device, pendingPoll, pollTime.first);
+}
+
+void DeviceTracker::answered(DeviceStatus& device, const Frame& frame) {
+    device.everAnswered = true;
+    device.missRun = 0;
+    device.lastAnswerTime = frame.times.first;
+    device.lastAnswer = frame;
+    updatePresence(device, frame.address, frame.times.first);
+}
+
+void DeviceTracker::longAnswer(DeviceStatus& device, const Frame& frame) {
+    const bool firstReport = device.longAnswers == 1;
+    const bool wasAlarm = device.alarm();
+    const bool wasFault = device.fault();
+    const Timestamp time = frame.times.first;
+
+    const PointState points[kPointCount] = {
+        loopState(frame, Answer::kLoop1Norm.index),
+        loopState(frame, Answer::kLoop2Norm.index),
+        lineState(frame, Answer::kLine3Triggered, Answer::kLine3Fault, Answer::kLine3Norm),
+        lineState(frame, Answer::kLine4Triggered, Answer::kLine4Fault, Answer::kLine4Norm),
+    };
+    for (int i = 0; i < kPointCount; ++i) {
+        if (firstReport || device.points[i] != points[i]) {
+            device.points[i] = points[i];
+            device.pointSince[i] = time;
+        }
+    }
+    const bool flags[kFlagCount] = {
+        isSet(frame, Answer::kTamper),
+        isSet(frame, Answer::kBadSupplyVoltage),
+        isSet(frame, Answer::kDeviceReset),
+        isSet(frame, Answer::kOutputsFault),
+    };
+    for (int i = 0; i < kFlagCount; ++i) {
+        if (firstReport || device.flags[i] != flags[i]) {
+            device.flags[i] = flags[i];
+            device.flagSince[i] = time;
+        }
+    }
+
+    if (device.alarm() != wasAlarm) {
+        report(
+            {time, frame.address, wasAlarm ? DeviceChange::AlarmEnded : DeviceChange::AlarmBegan});
+    }
+    if (device.fault() != wasFault) {
+        report(
+            {time, frame.address, wasFault ? DeviceChange::FaultEnded : DeviceChange::FaultBegan});
+    }
+}
+
+void DeviceTracker::updatePresence(DeviceStatus& device, int address, Timestamp time) {
+    Presence presence = Presence::Silent;
+    if (device.everAnswered) {
+        presence = device.missRun >= kLostAfterMisses ? Presence::Lost : Presence::Answering;
+    }
+    if (presence == device.presence) {
+        return;
+    }
+    const Presence before = device.presence;
+    device.presence = presence;
+    if (before != Presence::NotPolled) {
+        report({time, address, DeviceChange::PresenceChanged, presence});
+    }
+}
+
+void DeviceTracker::report(DeviceChange change) {
+    if (changeList.size() == kMaxChanges) {
+        const std::size_t half = kMaxChanges / 2;
+        changeList.erase(changeList.begin(), changeList.begin() + half);
+        dropped += half;
+    }
+    changeList.push_back(change);
+    if (onChange) {
+        onChange(change);
+    }
+}
+
+} // namespace velora_decoding

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <velora_decoding/DeviceChange.h>
+#include <velora_decoding/DeviceStatus.h>
+#include <velora_decoding/LineTotals.h>
+
+#include <velora_protocol/Frame.h>
+
+#include <cstddef>
+#include <functional>
+#include <vector>
+
+namespace velora_decoding {
+
+// Follows every device of the line from every frame the parser reports, whatever a view
+// shows: counts, missed answers, presence, the states of the last answer with data and
+// answer times, and the line's totals. Feeding a frame allocates nothing (a change
+// appends to the list of changes, which is reserved ahead).
+class DeviceTracker {
+public:
+    static constexpr int kFirstAddress = 1;
+    static constexpr int kLastAddress = 126;
+    // Missed polls in a row after which an answering device counts as lost.
+    static constexpr std::uint32_t kLostAfterMisses = 3;
+    // The newest changes kept; older ones are counted as dropped.
+    static constexpr std::size_t kMaxChanges = 4096;
+
+    using ChangeHandler = std::function<void(const DeviceChange&)>;
+
+    DeviceTracker();
+
+    // Called for every change as it is found, on the thread that feeds.
+    void setChangeHandler(ChangeHandler handler) { onChange = std::move(handler); }
+
+    void feed(const velora_protocol::Frame& frame);
+    // Forgets everything, as before the first frame.
+    void clear();
+
+    // Address 1..126; std::out_of_range otherwise.
+    const DeviceStatus& device(int address) const;
+    const LineTotals& line() const { return totals; }
+    const std::vector<DeviceChange>& changes() const { return changeList; }
+    std::size_t droppedChanges() const { return dropped; }
+
+private:
+    void pollDecided(bool answered, const velora_protocol::Frame& answer);
+    void answered(DeviceStatus& device, const velora_protocol::Frame& frame);
+    void longAnswer(DeviceStatus& device, const velora_protocol::Frame& frame);
+    void updatePresence(DeviceStatus& device, int address, velora_protocol::Timestamp time);
+    void report(DeviceChange change);
+
+    std::vector<DeviceStatus> devices; // by address, 0 unused
+    LineTotals totals;
+    std::vector<DeviceChange> changeList;
+    std::size_t dropped = 0;
+    ChangeHandler onChange;
+    // The last frame was a poll of this address (0: it was not).
+    int pendingPoll = 0;
+    velora_protocol::FrameTimes pollTime;
+};
+
+} // namespace velora_decoding

@@ -1,0 +1,155 @@
+#include <AppDriver.h>
+#include <DeviceDock.h>
+#include <DeviceMap.h>
+#include <DeviceModel.h>
+#include <FilterWidget.h>
+
+#include <velora_report/DeviceTable.h>
+#include <velora_traffic/TrafficGenerator.h>
+
+#include <QListWidget>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using velora_decoding::Presence;
+using velora_protocol::Frame;
+using velora_protocol::Timestamp;
+
+namespace {
+
+constexpr std::int64_t kMs = 1'000'000;
+
+// Round r polls the addresses 1..4, 10 ms apart. Device 1 always answers; device 2 only
+// in the first 15 rounds; device 3 reports a fire on its loop 1 in round 5 and its end in
+// round 10; device 4 never answers.
+std::vector<Frame> scenario() {
+    std::vector<Frame> frames;
+    auto add = [&frames](MessageType type, int address, std::vector<std::uint8_t> bytes,
+                         std::int64_t ns) {
+        frames.push_back(Frame::of(type, address, bytes,
+                                   {Timestamp::recorded(ns), Timestamp::recorded(ns + kMs / 2)}));
+    };
+    for (int round = 0; round < 30; ++round) {
+        for (int address = 1; address <= 4; ++address) {
+            const std::int64_t t = (round * 4 + address) * 10 * kMs;
+            add(mtQuery, address, {static_cast<std::uint8_t>(address)}, t);
+            const bool report = address == 3 && (round == 5 || round == 10);
+            if (report) {
+                const std::uint8_t loop1 = round == 5 ? 0x08 : 0x01;
+                add(mtLongAnswer, 3, {0x43, 3, loop1, 0x01, 0x0C, 0, 0, 0, 0, 0}, t + 2 * kMs);
+            } else if (address == 1 || address == 3 || (address == 2 && round < 15)) {
+                add(mtShortAnswer, address, {0x41}, t + 2 * kMs);
+            }
+        }
+    }
+    return frames;
+}
+
+QString cellText(const DeviceModel& model, int address, int column) {
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (model.index(row, 0).data(DeviceModel::AddressRole).toInt() == address) {
+            return model.index(row, column).data().toString();
+        }
+    }
+    return QStringLiteral("(no row)");
+}
+
+const char* const kConfiguration = R"(<?xml version="1.0" encoding="UTF-8"?>
+<configuration deviceId="Velora-TQ4" version="2">
+    <pultType>0</pultType>
+    <section address="0" group="1">
+        <device address="1" zone="1"><deviceNames><deviceName>Gate 1</deviceName></deviceNames></device>
+        <device address="2" zone="1"><deviceNames><deviceName>Store</deviceName></deviceNames></device>
+        <device address="5" zone="1"><deviceNames><deviceName>Boiler room</deviceName></deviceNames></device>
+    </section>
+</configuration>
+)";
+
+} // namespace
+
+TEST(DeviceDockTest, OverviewComparisonAndReportOfASimulatedLine) {
+    DeviceDock dock;
+    QSignalSpy messages(&dock, &DeviceDock::statusMessage);
+    dock.addFrames(scenario());
+    dock.refresh();
+    const DeviceModel& model = dock.model();
+    using velora_report::kStateColumn;
+
+    EXPECT_EQ(model.rowCount(), 4);
+    EXPECT_EQ(cellText(model, 1, kStateColumn), QStringLiteral("отвечает"));
+    EXPECT_EQ(cellText(model, 2, kStateColumn), QStringLiteral("пропал"));
+    EXPECT_EQ(cellText(model, 3, kStateColumn), QStringLiteral("отвечает"));
+    EXPECT_EQ(cellText(model, 4, kStateColumn), QStringLiteral("молчит"));
+    EXPECT_EQ(cellText(model, 2, velora_report::kPollsColumn), QStringLiteral("30"));
+    EXPECT_EQ(cellText(model, 2, velora_report::kMissedColumn), QStringLiteral("50.0"));
+    EXPECT_EQ(cellText(model, 1, velora_report::kAnswerTimeColumn),
+              QStringLiteral("1.5 / 1.5 / 1.5 / 1.5"));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(
+        messages[0][0].toString().endsWith(QStringLiteral("прибор 2: пропал (и ещё изменений: 2)")))
+        << messages[0][0].toString().toStdString();
+    EXPECT_TRUE(model.isMarked(2) && model.isMarked(3) && !model.isMarked(1));
+    dock.acknowledge();
+    EXPECT_FALSE(model.isMarked(2));
+
+    QTemporaryDir dir;
+    const QString configPath = dir.filePath(QStringLiteral("panel.xml"));
+    QFile config(configPath);
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(kConfiguration);
+    config.close();
+    EXPECT_FALSE(dock.loadConfiguration(dir.filePath(QStringLiteral("none.xml"))).isEmpty());
+    ASSERT_EQ(dock.loadConfiguration(configPath), QString());
+    EXPECT_EQ(model.rowCount(), 5);
+    EXPECT_EQ(cellText(model, 1, velora_report::kNameColumn), QStringLiteral("Gate 1"));
+    EXPECT_EQ(cellText(model, 2, kStateColumn),
+              QStringLiteral("пропал, в конфигурации, не отвечает"));
+    EXPECT_EQ(cellText(model, 3, kStateColumn), QStringLiteral("отвечает, нет в конфигурации"));
+    EXPECT_EQ(cellText(model, 5, kStateColumn),
+              QStringLiteral("не опрашивается, в конфигурации, не опрашивается"));
+
+    const QString pdf = dir.filePath(QStringLiteral("line.pdf"));
+    ASSERT_EQ(dock.writeReport(pdf), QString());
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(10000));
+    const QString report = QString::fromUtf8(text.readAllStandardOutput());
+    for (const char* expected :
+         {"Отчёт о линии «Velora»", "Отвеченные опросы, %", "Boiler room", "прибор 2: пропал",
+          "прибор 3: конец тревоги", "нет в конфигурации"}) {
+        EXPECT_TRUE(report.contains(QString::fromUtf8(expected))) << expected;
+    }
+    EXPECT_FALSE(dock.writeReport(dir.filePath(QStringLiteral("no/such/dir.pdf"))).isEmpty());
+}
+
+// The dock sees every frame, whatever the log's filter shows; a double click on its map
+// leaves only that address checked in the filter panel.
+TEST(DeviceDockTest, FedWithEveryFrameAndFiltersTheLogToAnAddress) {
+    pseudo_terminal::PseudoTerminal line;
+    MainWindow window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto* dock = window.findChild<DeviceDock*>(QStringLiteral("deviceDock"));
+    auto* map = dock->findChild<DeviceMap*>();
+    auto* addresses = window.findChild<FilterWidget*>()->findChild<QListWidget*>();
+    const QRect cell20(((20 - 1) % DeviceMap::kColumns) * DeviceMap::kCell,
+                       ((20 - 1) / DeviceMap::kColumns) * DeviceMap::kCell, DeviceMap::kCell,
+                       DeviceMap::kCell);
+    QTest::mouseDClick(map, Qt::LeftButton, {}, cell20.center());
+    EXPECT_EQ(addresses->item(19)->checkState(), Qt::Checked);
+    EXPECT_EQ(addresses->item(18)->checkState(), Qt::Unchecked);
+
+    velora_traffic::TrafficGenerator traffic;
+    traffic.pollRun(1, 10);
+    traffic.shortAnswer(20, 0x40);
+    app_driver::connectTo(window, QString::fromStdString(line.slavePath()));
+    ASSERT_TRUE(app_driver::writeWhenListening(window, line, traffic.bytes()));
+    EXPECT_EQ(app_driver::logView(window)->rowCount() % 2, 0) << "poll and answer of 20 only";
+    EXPECT_GE(dock->tracker().device(5).polls, 1u);
+    EXPECT_EQ(dock->tracker().device(20).presence, Presence::Answering);
+}
