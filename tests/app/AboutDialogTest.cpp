@@ -1,7 +1,7 @@
 #include <AboutDialog.h>
 #include <AboutForm.h>
 
-#include <AppDriver.h>
+#include <test_support/AppDriver.h>
 
 #include <QCoreApplication>
 #include <QGroupBox>

@@ -4,7 +4,7 @@
 #include <EventListener.h>
 #include <MessageType.h>
 
-#include <pseudo_terminal/PseudoTerminal.h>
+#include <test_support/PseudoTerminal.h>
 #include <velora_listener/VeloraListener.h>
 #include <velora_traffic/TrafficGenerator.h>
 

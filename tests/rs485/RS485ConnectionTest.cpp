@@ -2,7 +2,7 @@
 #include <rs485/RS485Connection.h>
 #include <rs485/TermiosLine.h>
 
-#include <pseudo_terminal/PseudoTerminal.h>
+#include <test_support/PseudoTerminal.h>
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // statistics table and the exit codes.
 #include <velora_traffic/TrafficGenerator.h>
 
-#include <pseudo_terminal/PseudoTerminal.h>
+#include <test_support/PseudoTerminal.h>
 
 #include <QDir>
 #include <QFile>

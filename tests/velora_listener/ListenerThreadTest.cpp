@@ -1,10 +1,10 @@
+#include <test_support/LineChecks.h>
+#include <test_support/RecordingListener.h>
 #include <velora_listener/VeloraListener.h>
-#include <velora_traffic/LineChecks.h>
-#include <velora_traffic/RecordingListener.h>
 
 #include <rs485/RS485Connection.h>
 
-#include <pseudo_terminal/PseudoTerminal.h>
+#include <test_support/PseudoTerminal.h>
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "NullModemLine.h"
 
+#include <test_support/LineChecks.h>
+#include <test_support/RecordingListener.h>
 #include <velora_listener/VeloraListener.h>
-#include <velora_traffic/LineChecks.h>
-#include <velora_traffic/RecordingListener.h>
 
 #include <rs485/RS485Connection.h>
 

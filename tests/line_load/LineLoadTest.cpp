@@ -1,7 +1,7 @@
 // The line at its full rate for a long time, and a burst far above it: every byte written
 // reaches the parser and every frame comes out once, in order.
 //   VELORA_SOAK_SECONDS  length of the soak at line rate (default 5; CI runs 60)
-#include "LineHarness.h"
+#include <test_support/LineHarness.h>
 
 #include <velora_listener/VeloraListener.h>
 #include <velora_traffic/TrafficGenerator.h>
