@@ -1,5 +1,6 @@
 #include <rs485/DisconnectException.h>
 #include <rs485/RS485Connection.h>
+#include <rs485/SystemReason.h>
 #include <rs485/TermiosLine.h>
 
 #include <cerrno>
@@ -7,6 +8,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -47,13 +49,27 @@ std::string systemReason(int error) {
     return std::system_category().message(error);
 }
 
-std::string deviceGroup(const std::string& path) {
+std::string joinGroupHint(const std::string& group) {
+    return "пользователь должен входить в группу «" + group +
+           "», которой принадлежит устройство (после добавления в группу нужно заново войти в "
+           "систему).";
+}
+
+// Who may open the device: the members of its group when the group may read and write it
+// and is not root's, else only its owner.
+std::string accessHint(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
-        return "dialout";
+        return joinGroupHint("dialout");
     }
-    const group* g = ::getgrgid(info.st_gid);
-    return g ? g->gr_name : std::to_string(info.st_gid);
+    const mode_t groupReadWrite = S_IRGRP | S_IWGRP;
+    if ((info.st_mode & groupReadWrite) == groupReadWrite && info.st_gid != 0) {
+        const group* g = ::getgrgid(info.st_gid);
+        return joinGroupHint(g ? g->gr_name : std::to_string(info.st_gid));
+    }
+    const passwd* owner = ::getpwuid(info.st_uid);
+    return "открыть устройство может только его владелец «" +
+           (owner ? std::string(owner->pw_name) : std::to_string(info.st_uid)) + "».";
 }
 
 // The one place that turns errno into the user's message, with a hint for common causes.
@@ -62,9 +78,7 @@ std::string openErrorText(const std::string& path, int error) {
     switch (error) {
     case EACCES:
     case EPERM:
-        text = "Нет доступа к порту " + path + ": пользователь должен входить в группу «" +
-               deviceGroup(path) + "», которой принадлежит устройство (после добавления в " +
-               "группу нужно заново войти в систему).";
+        text = "Нет доступа к порту " + path + ": " + accessHint(path);
         break;
     case EBUSY:
     case EWOULDBLOCK:
@@ -83,7 +97,7 @@ std::string openErrorText(const std::string& path, int error) {
         text = "Не удалось открыть порт " + path + ".";
         break;
     }
-    return text + " (" + systemReason(error) + ")";
+    return withSystemReason(text, systemReason(error));
 }
 
 std::string devicePath(const std::string& portName) {
@@ -238,9 +252,10 @@ bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) 
         return fail(openErrorText(path, errno));
     }
     if (!termios_line::keepsLineSettings(actual, speed)) {
-        return fail("Порт " + path + " не принял настройки линии (" + std::to_string(baudRate) +
-                    " бод, 8 бит данных, без управления потоком)." +
-                    (setError ? " (" + systemReason(setError) + ")" : std::string()));
+        const std::string text = "Порт " + path + " не принял настройки линии (" +
+                                 std::to_string(baudRate) +
+                                 " бод, 8 бит данных, без управления потоком).";
+        return fail(setError ? withSystemReason(text, systemReason(setError)) : text);
     }
     dropModemLines(fd);
     ::tcflush(fd, TCIOFLUSH);

@@ -1,5 +1,6 @@
 #include <rs485/DisconnectException.h>
 #include <rs485/RS485Connection.h>
+#include <rs485/SystemReason.h>
 
 #include <windows.h>
 
@@ -117,11 +118,12 @@ std::string openErrorText(const std::string& portName, DWORD error) {
         text = "Не удалось открыть порт " + portName + ".";
         break;
     }
-    return text + " (" + systemReason(error) + ")";
+    return withSystemReason(text, systemReason(error));
 }
 
 std::string settingsErrorText(const std::string& portName, DWORD error) {
-    return "Порт " + portName + " не принял настройки линии. (" + systemReason(error) + ")";
+    return withSystemReason("Порт " + portName + " не принял настройки линии.",
+                            systemReason(error));
 }
 
 } // namespace
