@@ -17,6 +17,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -49,7 +50,8 @@ const char* const kUsage = R"(Использование: velora-sim [ПАРАМ
 Без --duration и --bytes поток идёт до Ctrl+C (или SIGTERM). Если на линии есть
 приборы, поток кончается там, где ни один кадр не остался недочитанным.
 
-Вывод (по умолчанию стандартный вывод, так быстро, как его принимают):
+Вывод (по умолчанию стандартный вывод, так быстро, как его принимают; на терминал
+поток идёт только с -o -):
   -o, --output ФАЙЛ          записать поток в файл («-» — стандартный вывод)
   -p, --pty                  создать псевдотерминал, вывести его путь первой строкой
                              и, когда его откроют, передавать поток в темпе линии
@@ -85,6 +87,7 @@ struct Options {
     std::optional<std::uint32_t> seed;
     std::uint64_t byteBudget = 0; // 0: until interrupted
     std::string output = "-";
+    bool outputNamed = false;
     bool pty = false;
     std::string serialPort;
     std::string eventsPath;
@@ -140,6 +143,9 @@ Options parseOptions(int argc, char** argv) {
         case 't': {
             const double seconds =
                 required(velora_cli::parseFraction(optarg, 0, 1e9), "--duration");
+            if (seconds <= 0) {
+                usageError(std::string("--duration должна быть больше нуля: ") + optarg);
+            }
             options.byteBudget = static_cast<std::uint64_t>(
                 std::ceil(seconds * velora_sim::LinePace::kBytesPerSecond));
             break;
@@ -150,6 +156,7 @@ Options parseOptions(int argc, char** argv) {
             break;
         case 'o':
             options.output = optarg;
+            options.outputNamed = true;
             ++outputs;
             break;
         case 'p':
@@ -180,6 +187,9 @@ Options parseOptions(int argc, char** argv) {
     }
     if (outputs > 1) {
         usageError("нужен один вывод: --output, --pty или ПОРТ");
+    }
+    if (outputs == 0 && ::isatty(STDOUT_FILENO)) {
+        usageError("двоичный поток не выводится на терминал: укажите -o ФАЙЛ (или -o -)");
     }
     const int highestDevice =
         options.scenario.devices.empty() ? 1 : *options.scenario.devices.rbegin();
