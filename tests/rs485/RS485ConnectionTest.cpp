@@ -18,7 +18,6 @@
 
 using pseudo_terminal::PseudoTerminal;
 using rs485::RS485Connection;
-using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -38,10 +37,6 @@ protected:
 };
 
 TEST_F(ConnectionTest, PortKeepsTheLineSettings) {
-    EXPECT_TRUE(connection.isOpen());
-    EXPECT_EQ(connection.lastErrorText(), "");
-    EXPECT_EQ(connection.baudRate(), 19200u);
-
     // The master side reports the slave's settings. A pseudo-terminal keeps all but the
     // parity bit, which it has not got.
     termios t{};
@@ -51,83 +46,6 @@ TEST_F(ConnectionTest, PortKeepsTheLineSettings) {
     EXPECT_EQ(t.c_cflag & CSIZE, tcflag_t{CS8});
     EXPECT_FALSE(t.c_iflag & (INPCK | ISTRIP | PARMRK | IXON | IXOFF | ICRNL));
     EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG));
-
-    connection.setBaudRate(9600);
-    EXPECT_EQ(connection.baudRate(), 9600u);
-}
-
-TEST_F(ConnectionTest, OneByteReturnsAtOnceAndSilenceAfterTheReadTimeout) {
-    pty.write({0xA5});
-    std::uint8_t byte = 0;
-    auto start = Clock::now();
-    EXPECT_EQ(connection.read(&byte, 1), 1u);
-    EXPECT_EQ(byte, 0xA5);
-    EXPECT_LT(msSince(start), 150);
-
-    start = Clock::now();
-    EXPECT_EQ(connection.read(&byte, 1), 0u);
-    EXPECT_GE(msSince(start), 150);
-    EXPECT_LT(msSince(start), 2000);
-}
-
-TEST_F(ConnectionTest, LongerReadEndsWithWhatCameBeforeTheSilence) {
-    // Every byte value passes unchanged, including those a terminal would interpret.
-    Bytes sent;
-    for (int b = 0; b < 256; ++b) {
-        sent.push_back(static_cast<std::uint8_t>(b));
-    }
-    pty.write(sent);
-    Bytes got(300);
-    EXPECT_EQ(connection.read(got.data(), static_cast<std::uint32_t>(got.size())), sent.size());
-    got.resize(sent.size());
-    EXPECT_EQ(got, sent);
-}
-
-TEST_F(ConnectionTest, NothingToReadWithoutLengthOrPort) {
-    pty.write({0x01});
-    std::uint8_t byte = 0;
-    EXPECT_EQ(connection.read(&byte, 0), 0u);
-    EXPECT_TRUE(connection.close());
-    EXPECT_FALSE(connection.isOpen());
-    EXPECT_EQ(connection.read(&byte, 1), 0u);
-    EXPECT_EQ(connection.write(&byte, 1), 0u);
-    EXPECT_EQ(connection.baudRate(), 0u);
-}
-
-TEST_F(ConnectionTest, PurgeDropsWhatArrived) {
-    pty.write({0x05, 0x40});
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    connection.purge();
-    std::uint8_t byte = 0;
-    EXPECT_EQ(connection.read(&byte, 1), 0u);
-}
-
-TEST_F(ConnectionTest, ZeroReadTimeoutReturnsWhatIsBuffered) {
-    connection.setReadTimeout(0);
-    EXPECT_EQ(connection.readTimeout(), 0u);
-    std::uint8_t byte = 0;
-    const auto start = Clock::now();
-    EXPECT_EQ(connection.read(&byte, 1), 0u);
-    EXPECT_LT(msSince(start), 150);
-    pty.write({0x42});
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(connection.read(&byte, 1), 1u);
-    EXPECT_EQ(byte, 0x42);
-}
-
-TEST_F(ConnectionTest, WriteReachesTheLine) {
-    const Bytes frame{0x85, 0x01, 0x02, 0x03, 0x04, 0x05, 0x10, 0x20};
-    EXPECT_EQ(connection.write(frame.data(), static_cast<std::uint32_t>(frame.size())), 8u);
-    EXPECT_EQ(pty.readSent(frame.size()), frame);
-}
-
-TEST_F(ConnectionTest, MarkParityIsRememberedAndResetByClose) {
-    connection.setMarkParity(true);
-    EXPECT_TRUE(connection.markParity());
-    connection.setMarkParity(true);
-    EXPECT_TRUE(connection.markParity());
-    EXPECT_TRUE(connection.close());
-    EXPECT_FALSE(connection.markParity());
 }
 
 TEST_F(ConnectionTest, LostConverterWhileReadingThrows) {

@@ -244,6 +244,8 @@ bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) 
         return fail(openErrorText(path, errno));
     }
     termios_line::configureLine(t, speed);
+    // Mark parity asked for while closed holds from the open on.
+    termios_line::setParity(t, markParityRequested);
     // The C library reports EINVAL when the driver dropped a flag it asked for, even where
     // that flag is only the parity sent; what the port keeps decides.
     const int setError = ::tcsetattr(fd, TCSANOW, &t) == 0 ? 0 : errno;

@@ -164,6 +164,8 @@ bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) 
         return false;
     }
     DCB dcb = lineSettings(baudRate);
+    // Mark parity asked for while closed holds from the open on.
+    setParity(dcb, markParityRequested);
     state->msPerChar = 11000.0f / static_cast<float>(baudRate);
     if (!SetCommState(state->handle, &dcb)) {
         return state->failOpen(settingsErrorText(portName, GetLastError()));
