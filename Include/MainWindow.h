@@ -1,6 +1,6 @@
 #pragma once
 
-#include <EventListener.h>
+#include <velora_decoding/EventListener.h>
 
 #include <velora_listener/VeloraListener.h>
 

@@ -1,6 +1,6 @@
 #include <LogViewWidget.h>
 
-#include <MessageType.h>
+#include <velora_protocol/MessageType.h>
 
 #include <QBrush>
 #include <QHeaderView>

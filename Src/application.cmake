@@ -18,7 +18,6 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/AboutDialog.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/AboutForm.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ConnectDialog.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/EventListenerFilterWidget.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FilterWidget.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogViewWidget.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/MainWindow.cpp

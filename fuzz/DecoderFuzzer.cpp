@@ -3,8 +3,8 @@
 // by the input, must keep the command's length.
 #include "FuzzCheck.h"
 
-#include <AnswerDecoder.h>
 #include <config_velora_tq4/Command.h>
+#include <velora_decoding/AnswerDecoder.h>
 
 #include <cstddef>
 #include <cstdint>

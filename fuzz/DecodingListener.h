@@ -2,7 +2,7 @@
 
 #include "FuzzCheck.h"
 
-#include <EventListener.h>
+#include <velora_decoding/EventListener.h>
 #include <velora_traffic/TrafficGenerator.h>
 
 #include <QObject>
@@ -23,28 +23,10 @@ public:
 
     // Hands one parser report to the listener; returns whether it must show a message.
     bool deliver(const velora_traffic::Event& event) {
-        using namespace velora_traffic;
-        switch (event.type) {
-        case Query:
-            listener.onQuery(event.address);
-            break;
-        case ShortAnswer:
-            listener.onShortAnswer(event.address, event.bytes[0]);
-            break;
-        case LongAnswer:
-            listener.onLongAnswer(event.address, event.bytes);
-            break;
-        case LongAnswerAck:
-            listener.onLongAnswerAck(event.address, event.bytes[0]);
-            break;
-        case Command:
-            listener.onCommand(event.address, event.bytes);
-            break;
-        case CommandAck:
-            listener.onCommandAck(event.address, event.bytes[0]);
-            break;
-        default:
-            listener.onTrash(event.bytes);
+        listener.onFrame(velora_protocol::Frame::of(static_cast<MessageType>(event.type),
+                                                    event.address, event.bytes.begin(),
+                                                    event.bytes.end()));
+        if (event.type == mtTrash) {
             return true;
         }
         return event.address >= 1 && event.address <= 126;

@@ -27,34 +27,35 @@ bool crcIsGood(const std::vector<std::uint8_t>& frame) {
 void checkEvent(const Event& event, const Event* previous) {
     using namespace velora_traffic;
     switch (event.type) {
-    case Query:
+    case mtQuery:
         FUZZ_CHECK(event.bytes.size() == 1 && event.address >= 1 && event.address <= 127);
         FUZZ_CHECK(event.bytes[0] == event.address);
         break;
-    case ShortAnswer:
+    case mtShortAnswer:
         FUZZ_CHECK(event.bytes.size() == 1 && ProtocolParser::isShortAnswer(event.bytes[0]));
-        FUZZ_CHECK(previous && previous->type == Query && previous->address == event.address);
+        FUZZ_CHECK(previous && previous->type == mtQuery && previous->address == event.address);
         break;
-    case LongAnswer:
+    case mtLongAnswer:
         FUZZ_CHECK(event.bytes.size() == ProtocolParser::kLongAnswerLength);
         FUZZ_CHECK(ProtocolParser::isLongAnswerHeader(event.bytes[0]));
         FUZZ_CHECK(event.bytes[1] == event.address && crcIsGood(event.bytes));
-        FUZZ_CHECK(previous && previous->type == Query && previous->address == event.address);
+        FUZZ_CHECK(previous && previous->type == mtQuery && previous->address == event.address);
         break;
-    case Command:
+    case mtCommand:
         FUZZ_CHECK(event.bytes.size() == ProtocolParser::kCommandLength);
         FUZZ_CHECK((event.bytes[0] & 0x80) && (event.bytes[0] & 0x7F) == event.address);
         FUZZ_CHECK(event.address != 0 && crcIsGood(event.bytes));
         break;
-    case LongAnswerAck:
+    case mtLongAnswerAck:
         FUZZ_CHECK(event.bytes == std::vector<std::uint8_t>{ProtocolParser::kLongAnswerAck});
-        FUZZ_CHECK(previous && previous->type == LongAnswer && previous->address == event.address);
+        FUZZ_CHECK(previous && previous->type == mtLongAnswer &&
+                   previous->address == event.address);
         break;
-    case CommandAck:
+    case mtCommandAck:
         FUZZ_CHECK(event.bytes == std::vector<std::uint8_t>{ProtocolParser::kCommandAck});
-        FUZZ_CHECK(previous && previous->type == Command && previous->address == event.address);
+        FUZZ_CHECK(previous && previous->type == mtCommand && previous->address == event.address);
         break;
-    case Trash:
+    case mtTrash:
         FUZZ_CHECK(!event.bytes.empty() && event.bytes.size() <= ProtocolParser::kTrashPiece);
         FUZZ_CHECK(event.address == 0);
         break;

@@ -1,10 +1,10 @@
 // The real main window against a pseudo-terminal fed with generated line traffic: every
 // frame must come out as its row, in order, with its marker, colour, address, text and,
 // once the raw data column is switched on, its bytes.
-#include <EventListener.h>
 #include <LogViewWidget.h>
 #include <MainWindow.h>
 #include <test_support/AppDriver.h>
+#include <velora_decoding/EventListener.h>
 
 #include <test_support/PseudoTerminal.h>
 #include <velora_traffic/TrafficGenerator.h>
@@ -39,20 +39,20 @@ void expectRow(LogViewWidget& view, int row, const Event& event) {
     EXPECT_EQ(view.item(row, RawData)->text(), hex(event.bytes));
     const QString text = view.item(row, Text)->text();
     switch (event.type) {
-    case velora_traffic::Query:
+    case mtQuery:
         EXPECT_EQ(text, QString::fromUtf8("Опрос"));
         break;
-    case velora_traffic::ShortAnswer:
+    case mtShortAnswer:
         EXPECT_EQ(text, QString::fromUtf8("Ответ: нет данных"));
         break;
-    case velora_traffic::LongAnswerAck:
-    case velora_traffic::CommandAck:
+    case mtLongAnswerAck:
+    case mtCommandAck:
         EXPECT_EQ(text, QString::fromUtf8("Подтверждение"));
         break;
-    case velora_traffic::Command:
+    case mtCommand:
         EXPECT_TRUE(text.startsWith(QString::fromUtf8("Команда: "))) << text.toStdString();
         break;
-    case velora_traffic::Trash:
+    case mtTrash:
         EXPECT_EQ(text, QString::fromUtf8("Байты: ") + hex(event.bytes));
         break;
     default:
@@ -64,7 +64,7 @@ void expectRow(LogViewWidget& view, int row, const Event& event) {
 std::vector<Event> showable(const std::vector<Event>& events) {
     std::vector<Event> shown;
     for (const Event& event : events) {
-        if (event.type == velora_traffic::Trash || event.address <= 126) {
+        if (event.type == mtTrash || event.address <= 126) {
             shown.push_back(event);
         }
     }
@@ -134,7 +134,7 @@ TEST_F(EndToEnd, HiddenFrameKindsNeverReachTheTable) {
     const auto traffic = velora_traffic::TrafficGenerator::random(9, 400);
     std::vector<Event> shown;
     for (const Event& event : showable(traffic.events())) {
-        if (event.type != velora_traffic::Query) {
+        if (event.type != mtQuery) {
             shown.push_back(event);
         }
     }

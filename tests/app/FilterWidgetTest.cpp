@@ -1,5 +1,5 @@
-#include <EventListener.h>
 #include <FilterWidget.h>
+#include <velora_decoding/EventListener.h>
 
 #include <QCheckBox>
 #include <QListWidget>
@@ -88,9 +88,10 @@ TEST(FilterWidget, DrivesTheEventListenersFilter) {
     click(panel, "clearAll");
     devices(panel)->item(4)->setCheckState(Qt::Checked);
     for (const int address : {4, 5, 6, 127}) {
-        listener.onQuery(address);
+        listener.onFrame(
+            velora_protocol::Frame::of(mtQuery, address, {static_cast<std::uint8_t>(address)}));
     }
-    listener.onTrash({0x00, 0x80});
+    listener.onFrame(velora_protocol::Frame::of(mtTrash, 0, {0x00, 0x80}));
     ASSERT_EQ(messages.count(), 2);
     EXPECT_EQ(messages.at(0).at(1).toInt(), 5);
     EXPECT_EQ(messages.at(1).at(0).toInt(), 7);
@@ -98,14 +99,14 @@ TEST(FilterWidget, DrivesTheEventListenersFilter) {
     messages.clear();
     click(panel, "selectAll");
     QTest::mouseClick(panel.findChild<QCheckBox*>(QStringLiteral("tQuery")), Qt::LeftButton);
-    listener.onQuery(6);
-    listener.onShortAnswer(6, 0x40);
+    listener.onFrame(velora_protocol::Frame::of(mtQuery, 6, {6}));
+    listener.onFrame(velora_protocol::Frame::of(mtShortAnswer, 6, {0x40}));
     ASSERT_EQ(messages.count(), 1) << "polls hidden, answers shown";
     EXPECT_EQ(messages.at(0).at(0).toInt(), 2);
 
     messages.clear();
     devices(panel)->item(126)->setCheckState(Qt::Checked);
     QTest::mouseClick(panel.findChild<QCheckBox*>(QStringLiteral("tQuery")), Qt::LeftButton);
-    listener.onQuery(127);
+    listener.onFrame(velora_protocol::Frame::of(mtQuery, 127, {127}));
     EXPECT_EQ(messages.count(), 0) << "address 127 is never shown";
 }

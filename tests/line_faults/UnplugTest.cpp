@@ -93,13 +93,12 @@ TEST(Pause, AFrameCutByThePauseIsNotReportedAndWhatCameDuringThePauseIsPurged) {
     listener.start();
     const std::size_t synced = synchronise(line, recorder);
     const auto events = recorder.snapshot();
-    EXPECT_FALSE(hasFrameOf(events, velora_traffic::LongAnswer));
-    EXPECT_FALSE(hasFrameOf(events, velora_traffic::LongAnswerAck));
+    EXPECT_FALSE(hasFrameOf(events, mtLongAnswer));
+    EXPECT_FALSE(hasFrameOf(events, mtLongAnswerAck));
     // Only the synchronising answers came through after the resume.
     for (std::size_t i = 0; i < synced; ++i) {
-        EXPECT_TRUE(events[i].type == velora_traffic::Query ||
-                    events[i].type == velora_traffic::ShortAnswer ||
-                    events[i].type == velora_traffic::Trash)
+        EXPECT_TRUE(events[i].type == mtQuery || events[i].type == mtShortAnswer ||
+                    events[i].type == mtTrash)
             << events[i];
     }
     listener.stop();

@@ -34,13 +34,13 @@ Events parse(const Bytes& bytes) {
 }
 
 Event query(int a) {
-    return {velora_traffic::Query, a, {static_cast<std::uint8_t>(a)}};
+    return {mtQuery, a, {static_cast<std::uint8_t>(a)}};
 }
 Event shortAnswer(int a, std::uint8_t b) {
-    return {velora_traffic::ShortAnswer, a, {b}};
+    return {mtShortAnswer, a, {b}};
 }
 Event trash(Bytes bytes) {
-    return {velora_traffic::Trash, 0, std::move(bytes)};
+    return {mtTrash, 0, std::move(bytes)};
 }
 
 void expectExact(const TrafficGenerator& traffic) {

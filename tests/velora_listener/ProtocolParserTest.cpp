@@ -16,13 +16,13 @@ using Events = std::vector<Event>;
 namespace {
 
 Event query(int a) {
-    return {velora_traffic::Query, a, {static_cast<std::uint8_t>(a)}};
+    return {mtQuery, a, {static_cast<std::uint8_t>(a)}};
 }
 Event shortAnswer(int a, std::uint8_t b) {
-    return {velora_traffic::ShortAnswer, a, {b}};
+    return {mtShortAnswer, a, {b}};
 }
 Event trash(Bytes bytes) {
-    return {velora_traffic::Trash, 0, std::move(bytes)};
+    return {mtTrash, 0, std::move(bytes)};
 }
 
 class ParserTest : public ::testing::Test {
@@ -77,9 +77,8 @@ TEST_F(ParserTest, LongAnswerThenAcknowledgementOrNewFrame) {
     Bytes stream{0x21};
     stream.insert(stream.end(), answer.begin(), answer.end() - 1);
     EXPECT_TRUE(feed(stream).empty());
-    EXPECT_EQ(feed({answer.back()}),
-              (Events{query(0x21), {velora_traffic::LongAnswer, 0x21, answer}}));
-    EXPECT_EQ(feed({0x70}), (Events{{velora_traffic::LongAnswerAck, 0x21, {0x70}}}));
+    EXPECT_EQ(feed({answer.back()}), (Events{query(0x21), {mtLongAnswer, 0x21, answer}}));
+    EXPECT_EQ(feed({0x70}), (Events{{mtLongAnswerAck, 0x21, {0x70}}}));
 
     // Without the acknowledgement the next byte starts a new frame.
     feed({0x21});
@@ -98,8 +97,8 @@ TEST_F(ParserTest, LongAnswerWithOtherAddressDropsThePollByte) {
 TEST_F(ParserTest, CommandThenAcknowledgement) {
     const Bytes frame = command(0x85);
     EXPECT_TRUE(feed(Bytes(frame.begin(), frame.end() - 1)).empty());
-    EXPECT_EQ(feed({frame.back()}), (Events{{velora_traffic::Command, 5, frame}}));
-    EXPECT_EQ(feed({0x50}), (Events{{velora_traffic::CommandAck, 5, {0x50}}}));
+    EXPECT_EQ(feed({frame.back()}), (Events{{mtCommand, 5, frame}}));
+    EXPECT_EQ(feed({0x50}), (Events{{mtCommandAck, 5, {0x50}}}));
 }
 
 // The seven bytes after the first byte of a rejected command are examined again, with
@@ -113,7 +112,7 @@ TEST_F(ParserTest, CommandWithWrongCrcIsTrashAndItsBytesAreNotPolls) {
     parser.flush();
     Bytes reported;
     for (const Event& e : listener.snapshot()) {
-        EXPECT_EQ(e.type, velora_traffic::Trash) << "type " << e.type << " address " << e.address;
+        EXPECT_EQ(e.type, mtTrash) << "type " << e.type << " address " << e.address;
         reported.insert(reported.end(), e.bytes.begin(), e.bytes.end());
     }
     Bytes all = frame;
@@ -197,5 +196,38 @@ TEST(ParserProperty, GeneratedStreamsGiveExactlyTheExpectedEvents) {
         ASSERT_EQ(Events(got.begin(), got.begin() + static_cast<std::ptrdiff_t>(expected.size())),
                   expected)
             << "seed " << seed;
+    }
+}
+
+// Every frame carries the times of its own first and last byte: byte i of the stream
+// arrives at i + 1 ns. The frames, joined, are the stream's bytes in order, and they are
+// the reports that the callbacks get.
+TEST(ParserProperty, FramesCarryTheTimesOfTheirFirstAndLastByte) {
+    struct FrameListener : velora_listener::ParserEventListener {
+        void onFrame(const velora_protocol::Frame& frame) override { frames.push_back(frame); }
+        std::vector<velora_protocol::Frame> frames;
+    };
+    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+        const auto traffic = TrafficGenerator::random(seed, 200);
+        FrameListener listener;
+        ProtocolParser parser(&listener);
+        std::int64_t arrival = 0;
+        for (const auto b : traffic.bytes()) {
+            parser.feed(b, velora_protocol::Timestamp::recorded(++arrival));
+        }
+        parser.flush();
+
+        Bytes joined;
+        Events events;
+        for (const auto& frame : listener.frames) {
+            const auto firstIndex = static_cast<std::int64_t>(joined.size()) + 1;
+            EXPECT_EQ(frame.times.first.wallNs, firstIndex) << "seed " << seed;
+            EXPECT_EQ(frame.times.last.wallNs, firstIndex + frame.size - 1) << "seed " << seed;
+            joined.insert(joined.end(), frame.begin(), frame.end());
+            events.push_back({frame.type, frame.address, frame.bytes()});
+        }
+        ASSERT_LE(joined.size(), traffic.bytes().size());
+        EXPECT_TRUE(std::equal(joined.begin(), joined.end(), traffic.bytes().begin()));
+        EXPECT_EQ(events, traffic.eventsAfterFlush()) << "seed " << seed;
     }
 }

@@ -209,7 +209,7 @@ void writeEvents(std::FILE* file, const std::vector<velora_traffic::Event>& even
         return;
     }
     for (const auto& e : events) {
-        if (e.type != velora_traffic::Trash && (e.address < 1 || e.address > 126)) {
+        if (e.type != mtTrash && (e.address < 1 || e.address > 126)) {
             continue;
         }
         std::fprintf(file, "%d\t%d\t%s\n", e.type, e.address,

@@ -5,50 +5,32 @@
 #include <iomanip>
 #include <set>
 
-LineStatistics::LineStatistics(velora_listener::ParserEventListener* next)
-    : next(next) {}
-
 LineStatistics::Counts& LineStatistics::at(int address) {
     return perAddress[static_cast<std::size_t>(address) & 0x7F];
 }
 
-void LineStatistics::onQuery(int address) {
-    ++at(address).polls;
-    next->onQuery(address);
-}
-
-void LineStatistics::onShortAnswer(int address, int answerByte) {
-    ++at(address).shortAnswers;
-    next->onShortAnswer(address, answerByte);
-}
-
-void LineStatistics::onLongAnswer(int address, const std::vector<std::uint8_t>& bytes) {
-    ++at(address).longAnswers;
-    next->onLongAnswer(address, bytes);
-}
-
-void LineStatistics::onLongAnswerAck(int address, int ackByte) {
-    ++at(address).acknowledgements;
-    next->onLongAnswerAck(address, ackByte);
-}
-
-void LineStatistics::onCommand(int address, const std::vector<std::uint8_t>& bytes) {
-    ++at(address).commands;
-    next->onCommand(address, bytes);
-}
-
-void LineStatistics::onCommandAck(int address, int ackByte) {
-    ++at(address).acknowledgements;
-    next->onCommandAck(address, ackByte);
-}
-
-void LineStatistics::onTrash(const std::vector<std::uint8_t>& bytes) {
-    trashBytes += bytes.size();
-    next->onTrash(bytes);
-}
-
-void LineStatistics::onConnectionLost() {
-    next->onConnectionLost();
+void LineStatistics::add(const velora_protocol::Frame& frame) {
+    switch (frame.type) {
+    case mtQuery:
+        ++at(frame.address).polls;
+        break;
+    case mtShortAnswer:
+        ++at(frame.address).shortAnswers;
+        break;
+    case mtLongAnswer:
+        ++at(frame.address).longAnswers;
+        break;
+    case mtCommand:
+        ++at(frame.address).commands;
+        break;
+    case mtLongAnswerAck:
+    case mtCommandAck:
+        ++at(frame.address).acknowledgements;
+        break;
+    case mtTrash:
+        trashBytes += frame.size;
+        break;
+    }
 }
 
 void LineStatistics::printTable(std::ostream& out) const {

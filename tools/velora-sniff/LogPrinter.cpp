@@ -1,6 +1,6 @@
 #include "LogPrinter.h"
 
-#include <MessageType.h>
+#include <velora_protocol/MessageType.h>
 
 #include <QByteArray>
 #include <QDateTime>

@@ -3,11 +3,11 @@
 #include "LineStatistics.h"
 #include "LogPrinter.h"
 
-#include <EventListener.h>
-#include <MessageType.h>
 #include <velora_cli/NumberList.h>
+#include <velora_decoding/EventListener.h>
 #include <velora_listener/ProtocolParser.h>
 #include <velora_listener/VeloraListener.h>
+#include <velora_protocol/MessageType.h>
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -202,6 +202,23 @@ int replay(const Options& options, velora_listener::ParserEventListener* listene
     return 0;
 }
 
+// Counts every frame, then hands it on.
+class CountingListener : public velora_listener::ParserEventListener {
+public:
+    CountingListener(LineStatistics& statistics, velora_listener::ParserEventListener& next)
+        : statistics(statistics)
+        , next(next) {}
+    void onFrame(const velora_protocol::Frame& frame) override {
+        statistics.add(frame);
+        next.onFrame(frame);
+    }
+    void onConnectionLost() override { next.onConnectionLost(); }
+
+private:
+    LineStatistics& statistics;
+    velora_listener::ParserEventListener& next;
+};
+
 int signalPipe[2] = {-1, -1};
 
 void onSignal(int) {
@@ -279,9 +296,10 @@ int main(int argc, char** argv) {
     }
     LogPrinter printer(options.tsv ? LogPrinter::Format::Tsv : LogPrinter::Format::Text,
                        options.raw, options.timestamps, stdout);
-    LineStatistics statistics(&events);
+    LineStatistics statistics;
+    CountingListener counting(statistics, events);
     velora_listener::ParserEventListener* listener =
-        options.stats ? static_cast<velora_listener::ParserEventListener*>(&statistics) : &events;
+        options.stats ? static_cast<velora_listener::ParserEventListener*>(&counting) : &events;
 
     int exitCode = 0;
     if (live) {

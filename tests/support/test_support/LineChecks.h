@@ -40,7 +40,7 @@ inline std::size_t waitUntilReading(const RecordingListener& listener, const Lin
     const auto probed = [&listener] {
         const std::vector<Event> events = listener.snapshot();
         return std::any_of(events.begin(), events.end(), [](const Event& e) {
-            return e.type == ShortAnswer && e.address == kProbeAddress;
+            return e.type == mtShortAnswer && e.address == kProbeAddress;
         });
     };
     for (int attempt = 0; attempt < 50 && !probed(); ++attempt) {

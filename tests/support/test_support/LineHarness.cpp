@@ -24,9 +24,8 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
 std::size_t synchronise(PseudoTerminal& line, const velora_traffic::RecordingListener& recorder) {
     const auto answered = [&recorder] {
         const auto events = recorder.snapshot();
-        return std::any_of(events.begin(), events.end(), [](const velora_traffic::Event& e) {
-            return e.type == velora_traffic::ShortAnswer;
-        });
+        return std::any_of(events.begin(), events.end(),
+                           [](const velora_traffic::Event& e) { return e.type == mtShortAnswer; });
     };
     const std::vector<std::uint8_t> pair{0x05, 0x40};
     for (int attempt = 0; attempt < 200 && !answered(); ++attempt) {

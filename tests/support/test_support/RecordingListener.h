@@ -13,23 +13,23 @@ namespace velora_traffic {
 // Keeps every parser callback as an Event, in call order.
 class RecordingListener : public velora_listener::ParserEventListener {
 public:
-    void onQuery(int address) override { add(Query, address, {byteOf(address)}); }
+    void onQuery(int address) override { add(mtQuery, address, {byteOf(address)}); }
     void onShortAnswer(int address, int answerByte) override {
-        add(ShortAnswer, address, {byteOf(answerByte)});
+        add(mtShortAnswer, address, {byteOf(answerByte)});
     }
     void onLongAnswer(int address, const std::vector<std::uint8_t>& bytes) override {
-        add(LongAnswer, address, bytes);
+        add(mtLongAnswer, address, bytes);
     }
     void onLongAnswerAck(int address, int ackByte) override {
-        add(LongAnswerAck, address, {byteOf(ackByte)});
+        add(mtLongAnswerAck, address, {byteOf(ackByte)});
     }
     void onCommand(int address, const std::vector<std::uint8_t>& bytes) override {
-        add(Command, address, bytes);
+        add(mtCommand, address, bytes);
     }
     void onCommandAck(int address, int ackByte) override {
-        add(CommandAck, address, {byteOf(ackByte)});
+        add(mtCommandAck, address, {byteOf(ackByte)});
     }
-    void onTrash(const std::vector<std::uint8_t>& bytes) override { add(Trash, 0, bytes); }
+    void onTrash(const std::vector<std::uint8_t>& bytes) override { add(mtTrash, 0, bytes); }
     void onConnectionLost() override { ++connectionLost; }
 
     // The events so far; safe while a reader thread still calls back.

@@ -49,7 +49,7 @@ void ListenerThread::run() {
                 if (byteTap) {
                     byteTap(byte);
                 }
-                parser.feed(byte);
+                parser.feed(byte, velora_protocol::Timestamp::now());
             }
         }
     } catch (const rs485::DisconnectException&) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <velora_protocol/Frame.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -7,19 +9,26 @@ namespace velora_listener {
 
 // Callbacks of the protocol parser, called on the reader thread. Byte arguments hold
 // 0..255; byte vectors are valid only during the call.
+//
+// The parser reports every frame through onFrame(), which carries the frame's bytes and
+// the times of its first and last byte. Its default hands the frame on to the callback
+// of its type, so a listener that does not care about time overrides those alone; one
+// that takes whole frames overrides onFrame() and leaves the rest as they are (no-ops).
 class ParserEventListener {
 public:
     virtual ~ParserEventListener() = default;
 
-    virtual void onQuery(int address) = 0;
-    virtual void onShortAnswer(int address, int answerByte) = 0;
-    virtual void onLongAnswer(int address, const std::vector<std::uint8_t>& bytes) = 0;
-    virtual void onLongAnswerAck(int address, int ackByte) = 0;
-    virtual void onCommand(int address, const std::vector<std::uint8_t>& bytes) = 0;
-    virtual void onCommandAck(int address, int ackByte) = 0;
-    virtual void onTrash(const std::vector<std::uint8_t>& bytes) = 0;
+    virtual void onFrame(const velora_protocol::Frame& frame);
+
+    virtual void onQuery(int /*address*/) {}
+    virtual void onShortAnswer(int /*address*/, int /*answerByte*/) {}
+    virtual void onLongAnswer(int /*address*/, const std::vector<std::uint8_t>& /*bytes*/) {}
+    virtual void onLongAnswerAck(int /*address*/, int /*ackByte*/) {}
+    virtual void onCommand(int /*address*/, const std::vector<std::uint8_t>& /*bytes*/) {}
+    virtual void onCommandAck(int /*address*/, int /*ackByte*/) {}
+    virtual void onTrash(const std::vector<std::uint8_t>& /*bytes*/) {}
     // Called by the reader thread, not by the parser, when the converter is lost.
-    virtual void onConnectionLost() = 0;
+    virtual void onConnectionLost() {}
 };
 
 } // namespace velora_listener

@@ -5,12 +5,10 @@
 namespace velora_listener {
 
 ProtocolParser::ProtocolParser(ParserEventListener* listener)
-    : listener(listener) {
-    trash.reserve(kTrashPiece);
-}
+    : listener(listener) {}
 
-ProtocolParser& ProtocolParser::feed(std::uint8_t byte) {
-    pending.push_back(byte);
+ProtocolParser& ProtocolParser::feed(std::uint8_t byte, velora_protocol::Timestamp time) {
+    pending.push_back({byte, time});
     while (runState() == Step::Continue) {
     }
     return *this;
@@ -31,21 +29,42 @@ ProtocolParser::Step ProtocolParser::runState() {
     case LongAnswerFrame:
         return onLongAnswerFrame();
     case LongAnswerAck:
-        return onAck(kLongAnswerAck, &ParserEventListener::onLongAnswerAck);
+        return onAck(mtLongAnswerAck, kLongAnswerAck);
     case CommandFrame:
         return onCommandFrame();
     case CommandAck:
-        return onAck(kCommandAck, &ParserEventListener::onCommandAck);
+        return onAck(mtCommandAck, kCommandAck);
     default:
         return Step::Wait;
     }
 }
 
 void ProtocolParser::flushTrash() {
-    if (!trash.empty()) {
-        listener->onTrash(trash);
-        trash.clear();
+    if (trash.size > 0) {
+        listener->onFrame(trash);
+        trash.size = 0;
     }
+}
+
+void ProtocolParser::report(MessageType type, int frameAddress, std::size_t count) {
+    velora_protocol::Frame frame;
+    frame.type = type;
+    frame.address = static_cast<std::uint8_t>(frameAddress);
+    frame.size = static_cast<std::uint8_t>(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        frame.data[i] = pending[i].byte;
+    }
+    frame.times = {pending.front().time, pending[count - 1].time};
+    pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(count));
+    listener->onFrame(frame);
+}
+
+bool ProtocolParser::crcOk(std::size_t first, std::size_t count) const {
+    std::uint16_t crc = velora_protocol::kCrcInitial;
+    for (std::size_t i = first; i < first + count; ++i) {
+        crc = velora_protocol::crc16Update(crc, pending[i].byte);
+    }
+    return crc == 0;
 }
 
 // Decides by the front byte: 0x00 and 0x80 fit no frame, bit 7 starts a command,
@@ -63,11 +82,14 @@ ProtocolParser::Step ProtocolParser::dispatch() {
 }
 
 ProtocolParser::Step ProtocolParser::discard() {
-    trash.push_back(p(0));
+    if (trash.size == 0) {
+        trash.times.first = pending.front().time;
+    }
+    trash.data[trash.size++] = p(0);
+    trash.times.last = pending.front().time;
     pop();
-    if (trash.size() >= kTrashPiece) {
-        listener->onTrash(trash);
-        trash.clear();
+    if (trash.size >= kTrashPiece) {
+        flushTrash();
     }
     state = Idle;
     return Step::Continue;
@@ -90,10 +112,8 @@ ProtocolParser::Step ProtocolParser::onQueryCandidate() {
     if (isShortAnswer(o)) {
         flushTrash();
         address = e;
-        listener->onQuery(e);
-        pop();
-        listener->onShortAnswer(address, o);
-        pop();
+        report(mtQuery, e, 1);
+        report(mtShortAnswer, address, 1);
         state = Idle;
         return Step::Continue;
     }
@@ -102,8 +122,7 @@ ProtocolParser::Step ProtocolParser::onQueryCandidate() {
         return Step::Continue;
     }
     if (lastOfRun) {
-        listener->onQuery(e);
-        pop();
+        report(mtQuery, e, 1);
         state = Idle;
         return Step::Continue;
     }
@@ -115,8 +134,7 @@ ProtocolParser::Step ProtocolParser::onQueryRun() {
         return Step::Wait;
     }
     flushTrash();
-    listener->onQuery(p(0));
-    pop();
+    report(mtQuery, p(0), 1);
     // A poll byte has bit 7 clear: 0x80 after a poll of 127 does not go on with the run.
     // The run goes on; bytes still pending from a rejected frame are examined at once.
     if ((p(1) & 0x80) == 0 && p(1) == p(0) + 1) {
@@ -138,18 +156,13 @@ ProtocolParser::Step ProtocolParser::onLongAnswerFrame() {
     if (pending.size() < 1 + kLongAnswerLength) {
         return Step::Wait;
     }
-    const auto first = pending.begin() + 1;
-    const auto last = first + kLongAnswerLength;
-    if (velora_protocol::crc16(first, last) != 0) {
+    if (!crcOk(1, kLongAnswerLength)) {
         return discard();
     }
     flushTrash();
     address = p(0);
-    listener->onQuery(address);
-    pop();
-    const std::vector<std::uint8_t> frame(pending.begin(), pending.begin() + kLongAnswerLength);
-    listener->onLongAnswer(address, frame);
-    pending.erase(pending.begin(), pending.begin() + kLongAnswerLength);
+    report(mtQuery, address, 1);
+    report(mtLongAnswer, address, kLongAnswerLength);
     state = LongAnswerAck;
     return Step::Wait;
 }
@@ -158,30 +171,25 @@ ProtocolParser::Step ProtocolParser::onCommandFrame() {
     if (pending.size() < kCommandLength) {
         return Step::Wait;
     }
-    const auto last = pending.begin() + kCommandLength;
-    if (velora_protocol::crc16(pending.begin(), last) != 0) {
+    if (!crcOk(0, kCommandLength)) {
         return discard();
     }
     flushTrash();
     state = CommandAck;
     address = p(0) & 0x7F;
-    const std::vector<std::uint8_t> frame(pending.begin(), last);
-    pending.erase(pending.begin(), last);
-    listener->onCommand(address, frame);
+    report(mtCommand, address, kCommandLength);
     return Step::Continue;
 }
 
 // The first byte after a long answer or a command: its acknowledgement, or the start of
 // the next frame.
-ProtocolParser::Step ProtocolParser::onAck(std::uint8_t ack,
-                                           void (ParserEventListener::*report)(int, int)) {
+ProtocolParser::Step ProtocolParser::onAck(MessageType type, std::uint8_t ack) {
     if (pending.empty()) {
         return Step::Wait;
     }
     state = Idle;
     if (p(0) == ack) {
-        (listener->*report)(address, ack);
-        pop();
+        report(type, address, 1);
         if (pending.empty()) {
             return Step::Wait;
         }

@@ -2,6 +2,9 @@
 
 #include <velora_listener/ParserEventListener.h>
 
+#include <velora_protocol/Frame.h>
+#include <velora_protocol/Timestamp.h>
+
 #include <cstdint>
 #include <deque>
 #include <vector>
@@ -9,7 +12,9 @@
 namespace velora_listener {
 
 // Cuts the byte stream of the line into frames, one byte at a time, without a clock:
-// frames are recognised from byte values, counts, the CRC and neighbouring frames.
+// frames are recognised from byte values, counts, the CRC and neighbouring frames. Each
+// byte may come with the time it arrived; a frame is reported with the times of its first
+// and last byte.
 class ProtocolParser {
 public:
     enum State : std::int32_t {
@@ -35,7 +40,7 @@ public:
     ProtocolParser(const ProtocolParser&) = delete;
     ProtocolParser& operator=(const ProtocolParser&) = delete;
 
-    ProtocolParser& feed(std::uint8_t byte);
+    ProtocolParser& feed(std::uint8_t byte, velora_protocol::Timestamp time = {});
     // Hands over the collected trash. Pending bytes of an unfinished frame stay.
     void flush();
 
@@ -57,16 +62,24 @@ private:
     Step onQueryRun();
     Step onLongAnswerFrame();
     Step onCommandFrame();
-    Step onAck(std::uint8_t ack, void (ParserEventListener::*report)(int, int));
+    Step onAck(MessageType type, std::uint8_t ack);
     void flushTrash();
+    // Reports the first `count` pending bytes as one frame and removes them.
+    void report(MessageType type, int frameAddress, std::size_t count);
+    bool crcOk(std::size_t first, std::size_t count) const;
     void pop() { pending.pop_front(); }
-    std::uint8_t p(std::size_t i) const { return pending[i]; }
+    std::uint8_t p(std::size_t i) const { return pending[i].byte; }
+
+    struct StampedByte {
+        std::uint8_t byte;
+        velora_protocol::Timestamp time;
+    };
 
     std::int32_t state = Idle;
     std::int32_t address = 0;
     bool inQueryRun = false;
-    std::deque<std::uint8_t> pending;
-    std::vector<std::uint8_t> trash;
+    std::deque<StampedByte> pending;
+    velora_protocol::Frame trash;
     ParserEventListener* listener;
 };
 

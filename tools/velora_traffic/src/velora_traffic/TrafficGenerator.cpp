@@ -110,7 +110,7 @@ bool TrafficGenerator::begin(std::uint8_t first, bool mayContinueRun) {
         const auto a = static_cast<std::uint8_t>(openPoll);
         openPoll = -1;
         if (continuesRun) {
-            report(Query, a, {a});
+            report(mtQuery, a, {a});
         } else {
             addTrash(a);
         }
@@ -123,8 +123,8 @@ void TrafficGenerator::append(const std::vector<std::uint8_t>& bytes) {
 }
 
 void TrafficGenerator::report(int type, int address, std::vector<std::uint8_t> bytes) {
-    if (type != LongAnswerAck && type != CommandAck && !trash.empty()) {
-        reported.push_back({Trash, 0, trash});
+    if (type != mtLongAnswerAck && type != mtCommandAck && !trash.empty()) {
+        reported.push_back({mtTrash, 0, trash});
         trash.clear();
     }
     reported.push_back({type, address, std::move(bytes)});
@@ -133,7 +133,7 @@ void TrafficGenerator::report(int type, int address, std::vector<std::uint8_t> b
 void TrafficGenerator::addTrash(std::uint8_t byte) {
     trash.push_back(byte);
     if (trash.size() == kTrashPiece) {
-        reported.push_back({Trash, 0, trash});
+        reported.push_back({mtTrash, 0, trash});
         trash.clear();
     }
 }
@@ -150,8 +150,8 @@ bool TrafficGenerator::shortAnswer(int address, std::uint8_t status) {
         return false;
     }
     append({a, status});
-    report(Query, address, {a});
-    report(ShortAnswer, address, {status});
+    report(mtQuery, address, {a});
+    report(mtShortAnswer, address, {status});
     afterFrame(-1, -1);
     return true;
 }
@@ -168,11 +168,11 @@ bool TrafficGenerator::longAnswer(int address, std::uint8_t header,
     appendCrc(frame);
     append({a});
     append(frame);
-    report(Query, address, {a});
-    report(LongAnswer, address, frame);
+    report(mtQuery, address, {a});
+    report(mtLongAnswer, address, frame);
     if (acknowledged) {
         append({0x70});
-        report(LongAnswerAck, address, {0x70});
+        report(mtLongAnswerAck, address, {0x70});
     }
     afterFrame(acknowledged ? -1 : 0x70, -1);
     return true;
@@ -188,10 +188,10 @@ bool TrafficGenerator::command(int address, const std::vector<std::uint8_t>& bod
     frame.insert(frame.end(), body.begin(), body.end());
     appendCrc(frame);
     append(frame);
-    report(Command, address, frame);
+    report(mtCommand, address, frame);
     if (acknowledged) {
         append({0x50});
-        report(CommandAck, address, {0x50});
+        report(mtCommandAck, address, {0x50});
     }
     afterFrame(acknowledged ? -1 : 0x50, -1);
     return true;
@@ -205,7 +205,7 @@ bool TrafficGenerator::pollRun(int firstAddress, int count) {
     }
     for (int a = firstAddress; a <= last; ++a) {
         append({static_cast<std::uint8_t>(a)});
-        report(Query, a, {static_cast<std::uint8_t>(a)});
+        report(mtQuery, a, {static_cast<std::uint8_t>(a)});
     }
     afterFrame(-1, last);
     return true;
@@ -219,7 +219,7 @@ bool TrafficGenerator::poll(int address) {
     const auto a = static_cast<std::uint8_t>(address);
     append({a});
     if (continuesRun) {
-        report(Query, address, {a});
+        report(mtQuery, address, {a});
         afterFrame(-1, address);
     } else {
         afterFrame(-1, -1);
@@ -299,7 +299,7 @@ std::vector<Event> TrafficGenerator::eventsAfterFlush() const {
     const auto confirmed = reported.end() - static_cast<std::ptrdiff_t>(unconfirmedPolls());
     std::vector<Event> all(reported.begin(), confirmed);
     if (!trash.empty()) {
-        all.push_back({Trash, 0, trash});
+        all.push_back({mtTrash, 0, trash});
     }
     return all;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <velora_protocol/MessageType.h>
+
 #include <cstdint>
 #include <ostream>
 #include <random>
@@ -7,17 +9,6 @@
 #include <vector>
 
 namespace velora_traffic {
-
-// Message types as the event listener numbers them.
-enum EventType {
-    Query = 1,
-    ShortAnswer = 2,
-    LongAnswer = 3,
-    LongAnswerAck = 4,
-    Command = 5,
-    CommandAck = 6,
-    Trash = 7,
-};
 
 // One report a correct parser makes: the type, the address (0 for trash) and the bytes
 // (the poll byte, the answer or acknowledgement byte, the whole frame, or the trash).

@@ -1,4 +1,4 @@
-#include <AnswerDecoder.h>
+#include <velora_decoding/AnswerDecoder.h>
 
 #include <config_velora_tq4/TextParts.h>
 

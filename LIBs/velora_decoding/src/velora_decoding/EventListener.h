@@ -1,21 +1,23 @@
 #pragma once
 
-#include <EventFilter.h>
-#include <MessageType.h>
+#include <velora_decoding/EventFilter.h>
+#include <velora_decoding/LogMessage.h>
 
 #include <velora_listener/ParserEventListener.h>
+#include <velora_protocol/MessageType.h>
 
 #include <QObject>
 #include <QString>
 
 #include <atomic>
+#include <cstdint>
 #include <string>
-
-class FilterWidget;
+#include <vector>
 
 // Turns the parser's reports into log messages: drops what the filter hides, decodes
-// the rest into text and emits one newLogMessage per frame. The callbacks and both
-// signals run on the reader thread; receivers in the user interface connect queued.
+// the rest into text and emits newLogMessage per frame, and logMessage with the frame's
+// bytes and times. The callbacks and the signals run on the reader thread; receivers in
+// the user interface connect queued.
 class EventListener : public QObject, public velora_listener::ParserEventListener {
     Q_OBJECT
 
@@ -27,25 +29,28 @@ public:
     const EventFilter& filter() const { return messageFilter; }
     bool isSendingRawData() const { return sendRawData.load(std::memory_order_relaxed); }
 
-    // Ties the filter panel's signals to the filter's slots.
-    void connectFilterWidget(FilterWidget* widget);
+    // Ties the filter panel's signals to the filter's slots. A template, so that the
+    // panel's class stays with the application that owns it.
+    template <typename FilterPanel>
+    void connectFilterWidget(FilterPanel* widget) {
+        connect(widget, &FilterPanel::typesChanged, &messageFilter, &EventFilter::setTypes);
+        connect(widget, &FilterPanel::addressChanged, &messageFilter, &EventFilter::setAddress);
+        connect(widget, &FilterPanel::allAddressesChanged, &messageFilter,
+                &EventFilter::setAllAddresses);
+    }
 
     // Two upper-case hexadecimal digits: 0x0A gives "0A".
     static std::string toHexByte(int value);
     // The bytes' pairs joined by single blanks: "01 AB 0F".
     static std::string toHexString(const std::vector<std::uint8_t>& bytes);
 
-    void onQuery(int address) override;
-    void onShortAnswer(int address, int answerByte) override;
-    void onLongAnswer(int address, const std::vector<std::uint8_t>& bytes) override;
-    void onLongAnswerAck(int address, int ackByte) override;
-    void onCommand(int address, const std::vector<std::uint8_t>& bytes) override;
-    void onCommandAck(int address, int ackByte) override;
-    void onTrash(const std::vector<std::uint8_t>& bytes) override;
+    void onFrame(const velora_protocol::Frame& frame) override;
     void onConnectionLost() override;
 
 signals:
     void newLogMessage(int type, int address, QString text, QString rawData);
+    // The same message with its frame: bytes and the times of its first and last byte.
+    void logMessage(const velora_decoding::LogMessage& message);
     void disconnectDetected();
 
 public slots:
@@ -53,12 +58,8 @@ public slots:
     void enableSendRawData();
 
 private:
-    // A one-byte frame with a fixed text (not yet translated).
-    void reportByte(MessageType type, int address, int byte, const char* text);
-    // A decoded frame that passed the filter.
-    void reportFrame(MessageType type, int address, const std::wstring& text,
-                     const std::vector<std::uint8_t>& bytes);
-
     std::atomic<bool> sendRawData{false};
     EventFilter messageFilter;
 };
+
+Q_DECLARE_METATYPE(velora_decoding::LogMessage)

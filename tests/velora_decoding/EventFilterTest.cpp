@@ -1,4 +1,4 @@
-#include <EventFilter.h>
+#include <velora_decoding/EventFilter.h>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include <EventFilter.h>
+#include <velora_decoding/EventFilter.h>
 
-#include <MessageType.h>
+#include <velora_protocol/MessageType.h>
 
 EventFilter::EventFilter(QObject* parent)
     : QObject(parent) {

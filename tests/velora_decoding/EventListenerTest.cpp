@@ -1,5 +1,5 @@
-#include <AnswerDecoder.h>
-#include <EventListener.h>
+#include <velora_decoding/AnswerDecoder.h>
+#include <velora_decoding/EventListener.h>
 
 #include <config_velora_tq4/Command.h>
 #include <velora_listener/ProtocolParser.h>
@@ -91,14 +91,11 @@ TEST(HexFormatting, BytesAndSequences) {
 }
 
 TEST_F(EventListenerTest, PollsOutsideTheAddressRangeGiveNothing) {
-    for (int address : {0, 127, 255, 0x100}) {
-        listener.onQuery(address);
+    for (int address : {0, 127, 255}) {
+        listener.onFrame(
+            velora_protocol::Frame::of(mtQuery, address, {static_cast<std::uint8_t>(address)}));
     }
     EXPECT_EQ(spy.count(), 0);
-    // A poll argument is reduced to its low 8 bits.
-    listener.onQuery(0x105);
-    ASSERT_EQ(spy.count(), 1);
-    EXPECT_EQ(spy[0][1].toInt(), 5);
 }
 
 TEST_F(EventListenerTest, RawModeAddsTheBytes) {
@@ -117,7 +114,7 @@ TEST_F(EventListenerTest, RawModeAddsTheBytes) {
 }
 
 TEST_F(EventListenerTest, TrashAlwaysCarriesItsBytes) {
-    listener.onTrash({0x00, 0x7F, 0xFF});
+    listener.onFrame(velora_protocol::Frame::of(mtTrash, 0, {0x00, 0x7F, 0xFF}));
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(messages(spy)[0],
               (Message{7, 0, QStringLiteral("Байты: 00 7F FF"), QStringLiteral("00 7F FF")}));

@@ -1,0 +1,37 @@
+#include <velora_decoding/EventListener.h>
+#include <velora_decoding/FrameText.h>
+
+EventListener::EventListener(QObject* parent)
+    : QObject(parent) {
+    qRegisterMetaType<velora_decoding::LogMessage>();
+}
+
+std::string EventListener::toHexByte(int value) {
+    return velora_decoding::hexByte(value);
+}
+
+std::string EventListener::toHexString(const std::vector<std::uint8_t>& bytes) {
+    return velora_decoding::hexBytes(bytes);
+}
+
+void EventListener::onFrame(const velora_protocol::Frame& frame) {
+    if (!messageFilter.passes(frame.type, frame.address)) {
+        return;
+    }
+    const velora_decoding::LogMessage message = velora_decoding::decode(frame);
+    // Trash carries its bytes whether raw mode is on or not.
+    const bool withBytes = frame.type == mtTrash || isSendingRawData();
+    emit newLogMessage(
+        frame.type, frame.address, QString::fromStdString(message.text),
+        withBytes ? QString::fromStdString(velora_decoding::hexBytes(frame.begin(), frame.end()))
+                  : QString());
+    emit logMessage(message);
+}
+
+void EventListener::onConnectionLost() {
+    emit disconnectDetected();
+}
+
+void EventListener::enableSendRawData() {
+    sendRawData.store(true, std::memory_order_relaxed);
+}
