@@ -1,6 +1,7 @@
 // What RS485Connection promises on every platform, tested through the platform's line.
 #include <rs485/DisconnectException.h>
 #include <rs485/RS485Connection.h>
+#include <test_support/Elapsed.h>
 #include <test_support/TestLine.h>
 
 #include <gtest/gtest.h>
@@ -11,14 +12,11 @@
 
 using rs485::RS485Connection;
 using Bytes = std::vector<std::uint8_t>;
-using Clock = std::chrono::steady_clock;
+using test_support::Clock;
+using test_support::msSince;
 using namespace std::chrono_literals;
 
 namespace {
-
-long long msSince(Clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
 
 class SerialLinkContract : public test_support::LineTest {
 protected:

@@ -2,6 +2,7 @@
 #include <rs485/RS485Connection.h>
 #include <rs485/TermiosLine.h>
 
+#include <test_support/Elapsed.h>
 #include <test_support/PseudoTerminal.h>
 
 #include <gtest/gtest.h>
@@ -18,13 +19,10 @@
 
 using pseudo_terminal::PseudoTerminal;
 using rs485::RS485Connection;
-using Clock = std::chrono::steady_clock;
+using test_support::Clock;
+using test_support::msSince;
 
 namespace {
-
-long long msSince(Clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
 
 class ConnectionTest : public ::testing::Test {
 protected:

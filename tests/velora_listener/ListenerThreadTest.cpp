@@ -1,3 +1,4 @@
+#include <test_support/Elapsed.h>
 #include <test_support/LineChecks.h>
 #include <test_support/RecordingListener.h>
 #include <velora_listener/VeloraListener.h>
@@ -19,14 +20,11 @@ using velora_traffic::RecordingListener;
 using velora_traffic::TrafficGenerator;
 using velora_traffic::waitFor;
 using Bytes = std::vector<std::uint8_t>;
-using Clock = std::chrono::steady_clock;
+using test_support::Clock;
+using test_support::msSince;
 using namespace std::chrono_literals;
 
 namespace {
-
-long long msSince(Clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
 
 // What the pseudo-terminal alone can show: its read fails once the converter is gone. The
 // listener's other promises are tested on every platform in tests/line_contract.
