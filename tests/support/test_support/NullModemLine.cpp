@@ -1,6 +1,7 @@
 // The line under Wine: the other COM port of the null-modem cable that
 // tests/windows/null_modem.py lays between two pseudo-terminals.
 #include <test_support/TestLine.h>
+#include <velora_protocol/LineSpeed.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -68,7 +69,7 @@ public:
         }
         DCB dcb{};
         dcb.DCBlength = sizeof dcb;
-        dcb.BaudRate = 19200;
+        dcb.BaudRate = velora_protocol::kBaudRate;
         dcb.fBinary = 1;
         dcb.ByteSize = 8;
         dcb.Parity = NOPARITY;

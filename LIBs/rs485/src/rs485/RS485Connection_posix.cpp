@@ -2,6 +2,7 @@
 #include <rs485/RS485Connection.h>
 #include <rs485/SystemReason.h>
 #include <rs485/TermiosLine.h>
+#include <velora_protocol/LineSpeed.h>
 
 #include <cerrno>
 #include <chrono>
@@ -262,7 +263,7 @@ bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) 
     dropModemLines(fd);
     ::tcflush(fd, TCIOFLUSH);
     state->fd = fd;
-    state->msPerChar = 11000.0f / static_cast<float>(baudRate);
+    state->msPerChar = static_cast<float>(velora_protocol::characterMs(baudRate));
     state->timeouts = openTimeouts(state->readTimeout);
     return true;
 }
@@ -350,7 +351,7 @@ void RS485Connection::setBaudRate(std::uint32_t baudRate) {
     cfsetispeed(&t, speed);
     cfsetospeed(&t, speed);
     ::tcsetattr(state->fd, TCSANOW, &t);
-    state->msPerChar = 11000.0f / static_cast<float>(baudRate);
+    state->msPerChar = static_cast<float>(velora_protocol::characterMs(baudRate));
 }
 
 std::uint32_t RS485Connection::baudRate() const {

@@ -1,6 +1,7 @@
 #include <rs485/DisconnectException.h>
 #include <rs485/RS485Connection.h>
 #include <rs485/SystemReason.h>
+#include <velora_protocol/LineSpeed.h>
 
 #include <windows.h>
 
@@ -166,7 +167,7 @@ bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) 
     DCB dcb = lineSettings(baudRate);
     // Mark parity asked for while closed holds from the open on.
     setParity(dcb, markParityRequested);
-    state->msPerChar = 11000.0f / static_cast<float>(baudRate);
+    state->msPerChar = static_cast<float>(velora_protocol::characterMs(baudRate));
     if (!SetCommState(state->handle, &dcb)) {
         return state->failOpen(settingsErrorText(portName, GetLastError()));
     }
@@ -253,7 +254,7 @@ void RS485Connection::setBaudRate(std::uint32_t baudRate) {
     }
     dcb.BaudRate = baudRate;
     SetCommState(state->handle, &dcb);
-    state->msPerChar = 11000.0f / static_cast<float>(baudRate);
+    state->msPerChar = static_cast<float>(velora_protocol::characterMs(baudRate));
 }
 
 std::uint32_t RS485Connection::baudRate() const {
