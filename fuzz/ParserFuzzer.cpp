@@ -6,9 +6,9 @@
 #include "DecodingListener.h"
 #include "FuzzCheck.h"
 
+#include <test_support/RecordingListener.h>
 #include <velora_listener/ProtocolParser.h>
 #include <velora_protocol/Crc16.h>
-#include <velora_traffic/RecordingListener.h>
 
 #include <algorithm>
 #include <cstddef>

@@ -8,11 +8,11 @@
 // Options: --seconds N (each phase, default 30), --rate N (frames a second, default
 // 1745), --screenshot FILE (shows decoded traffic and saves a picture of the window
 // instead of measuring).
-#include <AppDriver.h>
 #include <LogViewWidget.h>
 #include <MainWindow.h>
+#include <test_support/AppDriver.h>
 
-#include <pseudo_terminal/PseudoTerminal.h>
+#include <test_support/PseudoTerminal.h>
 #include <velora_traffic/TrafficGenerator.h>
 
 #include <QAbstractItemModel>

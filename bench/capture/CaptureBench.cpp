@@ -6,7 +6,7 @@
 #include <velora_capture/CaptureWriter.h>
 #include <velora_decoding/LogMessage.h>
 #include <velora_listener/ProtocolParser.h>
-#include <velora_protocol/LineTiming.h>
+#include <velora_protocol/LineSpeed.h>
 #include <velora_traffic/TrafficGenerator.h>
 
 #include <benchmark/benchmark.h>

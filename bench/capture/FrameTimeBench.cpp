@@ -4,10 +4,10 @@
 // not: its bytes come at once anyway).
 //   bench_frame_time [SECONDS]   (default 10)
 #include <velora_listener/VeloraListener.h>
-#include <velora_protocol/LineTiming.h>
+#include <velora_protocol/LineSpeed.h>
 #include <velora_traffic/TrafficGenerator.h>
 
-#include <pseudo_terminal/PseudoTerminal.h>
+#include <test_support/PseudoTerminal.h>
 
 #include <algorithm>
 #include <chrono>

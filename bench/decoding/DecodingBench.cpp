@@ -5,6 +5,7 @@
 #include <velora_decoding/EventListener.h>
 
 #include <velora_listener/ProtocolParser.h>
+#include <velora_protocol/LineSpeed.h>
 #include <velora_traffic/TrafficGenerator.h>
 
 #include <benchmark/benchmark.h>
@@ -13,7 +14,7 @@
 
 namespace {
 
-constexpr double kLineBytesPerSecond = 1745.0;
+constexpr double kLineBytesPerSecond = velora_protocol::kCharactersPerSecond;
 
 // Only acknowledged long answers and commands: every frame is decoded into text.
 velora_traffic::TrafficGenerator framesOnly() {

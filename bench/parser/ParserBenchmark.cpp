@@ -1,13 +1,14 @@
 // Parser throughput over a realistic mixed stream, as bytes per second and as a multiple
 // of the line's maximum rate: 19200 baud, 11 bit times per character, 1745 bytes/s.
 #include <velora_listener/ProtocolParser.h>
+#include <velora_protocol/LineSpeed.h>
 #include <velora_traffic/TrafficGenerator.h>
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-constexpr double kLineBytesPerSecond = 19200.0 / 11.0;
+constexpr double kLineBytesPerSecond = velora_protocol::kCharactersPerSecond;
 
 // Counts the callbacks so that the work is not optimised away.
 class CountingListener : public velora_listener::ParserEventListener {

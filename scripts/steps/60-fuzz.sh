@@ -1,32 +1,25 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and libFuzzer (AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs each for a bounded time, starting from the
-# committed corpus. A crash, a failed check, a leak, a time-out or running out of
-# memory fails the step and leaves the input in build-fuzz/artifacts.
+# UndefinedBehaviorSanitizer; the preset "fuzz") and runs each for a bounded time,
+# starting from its committed corpus (fuzz/corpus/<name>). A crash, a failed check, a
+# leak, a time-out or running out of memory fails the step and leaves the input in
+# build-fuzz/artifacts.
 #   FUZZ_SECONDS  time per target (default 60)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$top"
 jobs=$(nproc)
 seconds=${FUZZ_SECONDS:-60}
-flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all"
 
-cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVELORA_WERROR=OFF -DVELORA_LIBFUZZER=ON -DCMAKE_CXX_FLAGS="$flags" \
-    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
-mapfile -t targets < <(cmake --build build-fuzz --target help |
-    sed -n 's/^\.\.\. \(fuzz_[a-z_]*\)$/\1/p' | grep -v '_replay$')
-if ((${#targets[@]} == 0)); then
-    echo "60-fuzz: no fuzz targets" >&2
-    exit 1
-fi
-cmake --build build-fuzz -j "$jobs" --target "${targets[@]}"
+cmake --preset fuzz >/dev/null
+cmake --build build-fuzz -j "$jobs" --target fuzzers
+mapfile -t names < <(cd fuzz/corpus && ls -d -- */ | tr -d /)
 
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 mkdir -p build-fuzz/artifacts
-for target in "${targets[@]}"; do
-    name=${target#fuzz_}
+for name in "${names[@]}"; do
+    target=fuzz_$name
     work="build-fuzz/corpus/$name"
     mkdir -p "$work"
     echo "--- $target for ${seconds}s"
@@ -45,4 +38,4 @@ for target in "${targets[@]}"; do
     grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)' \
         "build-fuzz/$name.log" || true
 done
-echo "60-fuzz: ${#targets[@]} targets ran ${seconds}s each without a finding"
+echo "60-fuzz: ${#names[@]} targets ran ${seconds}s each without a finding"

@@ -1,7 +1,7 @@
 #include <AboutDialog.h>
 #include <AboutForm.h>
 
-#include <AppDriver.h>
+#include <test_support/AppDriver.h>
 
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -49,7 +49,7 @@ TEST(About, ShowsTheProgramTextsAndLinksTheLicenceFiles) {
 
     EXPECT_EQ(shown.texts["lblCaption"], QString::fromUtf8("Отладчик «Velora»"));
     EXPECT_TRUE(shown.captionBold);
-    EXPECT_EQ(shown.texts["lblVersion"], QString::fromUtf8("Версия 1.1.6.1107"));
+    EXPECT_EQ(shown.texts["lblVersion"], QString::fromUtf8("Версия " VELORA_VERSION));
     EXPECT_TRUE(shown.texts["lblDesc"].startsWith(
         QString::fromUtf8("Программа прослушивает линию связи системы «Velora»")));
     const QString dir = QCoreApplication::applicationDirPath();

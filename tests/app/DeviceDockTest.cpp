@@ -1,4 +1,4 @@
-#include <AppDriver.h>
+#include <test_support/AppDriver.h>
 #include <DeviceDock.h>
 #include <DeviceMap.h>
 #include <DeviceModel.h>

@@ -1,12 +1,12 @@
 // The real main window against a pseudo-terminal fed with generated line traffic: every
 // frame must come out as its row, in order, with its marker, colour, address, text and,
 // once the raw data column is switched on, its bytes.
-#include <AppDriver.h>
 #include <LogViewWidget.h>
 #include <MainWindow.h>
+#include <test_support/AppDriver.h>
 #include <velora_decoding/EventListener.h>
 
-#include <pseudo_terminal/PseudoTerminal.h>
+#include <test_support/PseudoTerminal.h>
 #include <velora_traffic/TrafficGenerator.h>
 
 #include <QCheckBox>

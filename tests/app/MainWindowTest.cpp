@@ -1,9 +1,9 @@
-#include <AppDriver.h>
 #include <ConnectDialog.h>
 #include <LogViewWidget.h>
 #include <MainWindow.h>
+#include <test_support/AppDriver.h>
 
-#include <pseudo_terminal/PseudoTerminal.h>
+#include <test_support/PseudoTerminal.h>
 #include <velora_traffic/TrafficGenerator.h>
 
 #include <QAction>

@@ -1,7 +1,7 @@
 // Pausing and resuming, connecting and disconnecting, over and over while traffic flows:
 // nothing may be left behind.
-#include "LineHarness.h"
-#include "ProcessProbe.h"
+#include <test_support/LineHarness.h>
+#include <test_support/ProcessProbe.h>
 
 #include <velora_listener/VeloraListener.h>
 

@@ -1,10 +1,10 @@
 // Ports that cannot be opened: open() says false with a reason and leaves nothing open.
-#include "ProcessProbe.h"
-#include <pseudo_terminal/PseudoTerminal.h>
+#include <test_support/ProcessProbe.h>
+#include <test_support/PseudoTerminal.h>
 
 #include <rs485/RS485Connection.h>
+#include <test_support/RecordingListener.h>
 #include <velora_listener/VeloraListener.h>
-#include <velora_traffic/RecordingListener.h>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The converter pulled out, or reception paused, in the middle of a frame.
-#include "LineHarness.h"
-#include "ProcessProbe.h"
+#include <test_support/LineHarness.h>
+#include <test_support/ProcessProbe.h>
 
 #include <velora_listener/VeloraListener.h>
 #include <velora_traffic/TrafficGenerator.h>

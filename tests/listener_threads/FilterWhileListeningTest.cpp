@@ -4,7 +4,7 @@
 #include <velora_decoding/EventListener.h>
 #include <velora_protocol/MessageType.h>
 
-#include <pseudo_terminal/PseudoTerminal.h>
+#include <test_support/PseudoTerminal.h>
 #include <velora_listener/VeloraListener.h>
 #include <velora_traffic/TrafficGenerator.h>
 

@@ -28,14 +28,4 @@ TEST(ClosedConnectionTest, TouchesNoPortAndClosesNothing) {
     EXPECT_FALSE(connection.isOpen());
 }
 
-TEST(ClosedConnectionTest, KeepsSettingsForTheNextOpen) {
-    RS485Connection connection;
-    connection.setReadTimeout(50);
-    EXPECT_EQ(connection.readTimeout(), 50u);
-    connection.setMarkParity(true);
-    EXPECT_TRUE(connection.markParity());
-    connection.setMarkParity(false);
-    EXPECT_FALSE(connection.markParity());
-}
-
 } // namespace

@@ -2,7 +2,7 @@
 // libpcap and capinfos; damaged and foreign files; the capture ring.
 #include "ToolRunner.h"
 
-#include <pseudo_terminal/PseudoTerminal.h>
+#include <test_support/PseudoTerminal.h>
 
 #include <QDir>
 #include <QRegularExpression>

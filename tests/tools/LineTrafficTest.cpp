@@ -3,8 +3,8 @@
 #include <Device.h>
 #include <LineSimulator.h>
 
+#include <test_support/RecordingListener.h>
 #include <velora_listener/ProtocolParser.h>
-#include <velora_traffic/RecordingListener.h>
 
 #include <gtest/gtest.h>
 

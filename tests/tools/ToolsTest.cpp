@@ -5,7 +5,7 @@
 
 #include <velora_traffic/TrafficGenerator.h>
 
-#include <pseudo_terminal/PseudoTerminal.h>
+#include <test_support/PseudoTerminal.h>
 
 #include <QDir>
 #include <QProcess>
@@ -56,6 +56,22 @@ TEST_F(ToolsTest, StandardOutputIntoStandardInput) {
     ASSERT_EQ(sim({"--seed", "5", "--duration", "10", "-e", path("events")}).exitCode, 0);
     const Result decoded = sniff({"--tsv", "-r", "-"}, line.out);
     EXPECT_EQ(withoutText(decoded.out), lines(readFile(path("events"))));
+}
+
+// A stream without end, or binary bytes on a terminal, is refused as a usage error; -o -
+// sends the stream to the terminal on purpose.
+TEST_F(ToolsTest, SimulatorRefusesAnEndlessStreamAndATerminal) {
+    EXPECT_EQ(sim({"--duration", "0"}).exitCode, 2);
+    EXPECT_EQ(sim({"--duration", "-5"}).exitCode, 2);
+
+    pseudo_terminal::PseudoTerminal terminal;
+    for (const QStringList& output : {QStringList{}, QStringList{"-o", "-"}}) {
+        QProcess process;
+        process.setStandardOutputFile(QString::fromStdString(terminal.slavePath()));
+        process.start(QStringLiteral(VELORA_SIM), QStringList{"--bytes", "10"} + output);
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitCode(), output.isEmpty() ? 2 : 0) << output.join(' ').toStdString();
+    }
 }
 
 TEST_F(ToolsTest, LiveThroughAPseudoTerminalRecordedAndReplayed) {

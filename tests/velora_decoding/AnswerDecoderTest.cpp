@@ -64,7 +64,12 @@ TEST(AnswerDecoder, LineStatesAreIndependent) {
 TEST(AnswerDecoder, ShortSequencesReadMissingBytesAsZero) {
     EXPECT_EQ(AnswerDecoder({}).text(), L"Ответ: - .");
     EXPECT_EQ(AnswerDecoder({0x43, 0x05, 0x08}).text(), L"Ответ: бит OK; шлейф 1 - пожар.");
-    const AnswerDecoder decoder({0x42, 0x05, 0, 0, 0, 0x10});
-    EXPECT_EQ(decoder.text(), L"Ответ: групповая команда 4.");
-    EXPECT_EQ(decoder.text(), decoder.text());
+    EXPECT_EQ(AnswerDecoder({0x42, 0x05, 0, 0, 0, 0x10}).text(), L"Ответ: групповая команда 4.");
+    // A cut answer reads as the whole answer with zeros in place of the missing bytes.
+    for (std::size_t size = 0; size <= 6; ++size) {
+        std::vector<std::uint8_t> whole{0x47, 0x05, 0xFF, 0x40, 0xFF, 0x81, 0x80};
+        const std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + size);
+        std::fill(whole.begin() + size, whole.end(), 0);
+        EXPECT_EQ(AnswerDecoder(cut).text(), AnswerDecoder(whole).text()) << size;
+    }
 }

@@ -1,5 +1,5 @@
+#include <test_support/RecordingListener.h>
 #include <velora_listener/ListenerThread.h>
-#include <velora_traffic/RecordingListener.h>
 
 #include <rs485/DisconnectException.h>
 #include <rs485/RS485Connection.h>

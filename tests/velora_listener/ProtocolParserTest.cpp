@@ -1,5 +1,5 @@
+#include <test_support/RecordingListener.h>
 #include <velora_listener/ProtocolParser.h>
-#include <velora_traffic/RecordingListener.h>
 
 #include <gtest/gtest.h>
 

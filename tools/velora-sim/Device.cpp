@@ -21,10 +21,10 @@ constexpr std::uint8_t kLoop2On = 0x20;
 constexpr std::uint8_t kLoop2Off = 0x80;
 constexpr std::uint8_t kCancelAlarm = 0x80;
 
-// Answer header: bit 1 always, bit 0 the device's OK bit, bit 2 a reset it reports.
-constexpr std::uint8_t kHeader = 0x42;
-constexpr std::uint8_t kHeaderOk = 0x01;
-constexpr std::uint8_t kHeaderReset = 0x04;
+// Answer header: 01xxxx1x, with the device's OK bit and a reset it reports.
+constexpr std::uint8_t kHeader = 0x40 | Device::Answer::kLongAnswerBit.mask();
+constexpr std::uint8_t kHeaderOk = Device::Answer::kOkBit.mask();
+constexpr std::uint8_t kHeaderReset = Device::Answer::kDeviceReset.mask();
 constexpr std::uint8_t kHeaderSpare = 0x20;
 
 constexpr std::uint8_t kAlarmBits = Device::kFire | Device::kAttention | Device::kTriggered;
@@ -136,24 +136,22 @@ std::uint8_t Device::header() const {
 }
 
 std::vector<std::uint8_t> Device::data() const {
-    std::uint8_t lineBits = 0;
+    // The flags of lines 3 and 4 by state.
+    const velora_protocol::newp::BitPosition lineFlags[2][3] = {
+        {Answer::kLine3Norm, Answer::kLine3Fault, Answer::kLine3Triggered},
+        {Answer::kLine4Norm, Answer::kLine4Fault, Answer::kLine4Triggered},
+    };
+    std::uint8_t byte4 = 0;
     for (int i = 0; i < 2; ++i) {
-        // Line 3 owns bits 2, 4, 6 of answer byte 4, line 4 bits 3, 5, 7.
-        switch (lines[i]) {
-        case LineState::Normal:
-            lineBits |= static_cast<std::uint8_t>(0x04 << i);
-            break;
-        case LineState::Fault:
-            lineBits |= static_cast<std::uint8_t>(0x10 << i);
-            break;
-        case LineState::Triggered:
-            lineBits |= static_cast<std::uint8_t>(0x40 << i);
-            break;
-        }
+        byte4 |= lineFlags[i][static_cast<int>(lines[i])].mask();
     }
-    const auto byte4 =
-        static_cast<std::uint8_t>(lineBits | (tamper ? 0x01 : 0) | (outputsFault ? 0x02 : 0));
-    const auto byte6 = static_cast<std::uint8_t>(badSupply ? 0x80 : 0);
+    if (tamper) {
+        byte4 |= Answer::kTamper.mask();
+    }
+    if (outputsFault) {
+        byte4 |= Answer::kOutputsFault.mask();
+    }
+    const std::uint8_t byte6 = badSupply ? Answer::kBadSupplyVoltage.mask() : 0;
     return {loops[0], loops[1], byte4, groups, byte6, 0x00};
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <velora_protocol/newp/Answer.h>
+
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -31,15 +33,16 @@ public:
     // The answer with data has been sent: the reset flag is reported once.
     void reported();
 
-    // Loop state bits of answer bytes 2 and 3.
-    static constexpr std::uint8_t kNormal = 0x01;
-    static constexpr std::uint8_t kFault = 0x02;
-    static constexpr std::uint8_t kAttention = 0x04;
-    static constexpr std::uint8_t kFire = 0x08;
-    static constexpr std::uint8_t kBlocked = 0x10;
-    static constexpr std::uint8_t kSwitchingOn = 0x20;
-    static constexpr std::uint8_t kOff = 0x40;
-    static constexpr std::uint8_t kTriggered = 0x80;
+    // Loop states: one state bit of answer bytes 2 and 3 each.
+    using Answer = velora_protocol::newp::Answer;
+    static constexpr std::uint8_t kNormal = Answer::kLoop1Norm.mask();
+    static constexpr std::uint8_t kFault = Answer::kLoop1Failure.mask();
+    static constexpr std::uint8_t kAttention = Answer::kLoop1Warning.mask();
+    static constexpr std::uint8_t kFire = Answer::kLoop1Fire.mask();
+    static constexpr std::uint8_t kBlocked = Answer::kLoop1Blocked.mask();
+    static constexpr std::uint8_t kSwitchingOn = Answer::kLoop1SwitchedOn.mask();
+    static constexpr std::uint8_t kOff = Answer::kLoop1SwitchedOff.mask();
+    static constexpr std::uint8_t kTriggered = Answer::kLoop1Triggered.mask();
 
     enum class LineState { Normal, Fault, Triggered };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <velora_protocol/LineSpeed.h>
+
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -29,10 +31,10 @@ private:
     std::FILE* stream;
 };
 
-// The pace of the line: 19200 baud, 11 bit times per character.
+// The pace of the line at its full rate.
 class LinePace {
 public:
-    static constexpr double kBytesPerSecond = 19200.0 / 11.0;
+    static constexpr double kBytesPerSecond = velora_protocol::kCharactersPerSecond;
 
     void start();
     // Sleeps until `count` more bytes would have left the line since the last call.

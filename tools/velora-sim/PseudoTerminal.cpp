@@ -1,5 +1,8 @@
 #include "PseudoTerminal.h"
 
+#include <rs485/TermiosLine.h>
+#include <velora_protocol/LineSpeed.h>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -52,8 +55,10 @@ PseudoTerminal::PseudoTerminal() {
     termios settings{};
     tcgetattr(fd, &settings);
     cfmakeraw(&settings);
-    cfsetispeed(&settings, B19200);
-    cfsetospeed(&settings, B19200);
+    speed_t speed{};
+    rs485::termios_line::speedFor(velora_protocol::kBaudRate, speed);
+    cfsetispeed(&settings, speed);
+    cfsetospeed(&settings, speed);
     tcsetattr(fd, TCSANOW, &settings);
     close(fd);
 }

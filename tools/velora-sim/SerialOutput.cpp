@@ -1,18 +1,18 @@
 #include "SerialOutput.h"
 
 #include <rs485/DisconnectException.h>
+#include <velora_protocol/LineSpeed.h>
 
 namespace velora_sim {
 
 namespace {
 
 constexpr std::size_t kBlockSize = 256;
-constexpr std::uint32_t kLineBaudRate = 19200;
 
 } // namespace
 
 bool SerialOutput::open(const std::string& port, std::string& error) {
-    if (!connection.open(port, kLineBaudRate)) {
+    if (!connection.open(port, velora_protocol::kBaudRate)) {
         error = connection.lastErrorText();
         return false;
     }

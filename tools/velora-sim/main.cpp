@@ -19,6 +19,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -56,7 +57,8 @@ const char* const kUsage = R"(Использование: velora-sim [ПАРАМ
 Без --duration и --bytes поток идёт до Ctrl+C (или SIGTERM). Если на линии есть
 приборы, поток кончается там, где ни один кадр не остался недочитанным.
 
-Вывод (по умолчанию стандартный вывод, так быстро, как его принимают):
+Вывод (по умолчанию стандартный вывод, так быстро, как его принимают; на терминал
+поток идёт только с -o -):
   -o, --output ФАЙЛ          записать поток в файл («-» — стандартный вывод)
   -p, --pty                  создать псевдотерминал, вывести его путь первой строкой
                              и, когда его откроют, передавать поток в темпе линии
@@ -92,6 +94,7 @@ struct Options {
     std::optional<std::uint32_t> seed;
     std::uint64_t byteBudget = 0; // 0: until interrupted
     std::string output = "-";
+    bool outputNamed = false;
     bool pty = false;
     std::string serialPort;
     std::string eventsPath;
@@ -161,6 +164,9 @@ Options parseOptions(int argc, char** argv) {
         case 't': {
             const double seconds =
                 required(velora_cli::parseFraction(optarg, 0, 1e9), "--duration");
+            if (seconds <= 0) {
+                usageError(std::string("--duration должна быть больше нуля: ") + optarg);
+            }
             options.byteBudget = static_cast<std::uint64_t>(
                 std::ceil(seconds * velora_sim::LinePace::kBytesPerSecond));
             break;
@@ -174,6 +180,7 @@ Options parseOptions(int argc, char** argv) {
             break;
         case 'o':
             options.output = optarg;
+            options.outputNamed = true;
             ++outputs;
             break;
         case 'p':
@@ -207,6 +214,9 @@ Options parseOptions(int argc, char** argv) {
     }
     if (!options.replayPath.empty() && !options.eventsPath.empty()) {
         usageError("--events только для сценария, не для --replay");
+    }
+    if (outputs == 0 && ::isatty(STDOUT_FILENO)) {
+        usageError("двоичный поток не выводится на терминал: укажите -o ФАЙЛ (или -o -)");
     }
     const int highestDevice =
         options.scenario.devices.empty() ? 1 : *options.scenario.devices.rbegin();

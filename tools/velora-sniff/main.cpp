@@ -13,7 +13,7 @@
 #include <velora_decoding/LogMessage.h>
 #include <velora_listener/ParserEventListener.h>
 #include <velora_listener/ProtocolParser.h>
-#include <velora_protocol/LineTiming.h>
+#include <velora_protocol/LineSpeed.h>
 #include <velora_protocol/MessageType.h>
 #include <velora_report/DeviceTexts.h>
 #include <velora_report/LineReport.h>
@@ -393,7 +393,7 @@ std::FILE* openFile(const std::string& path, const char* mode) {
 int listen(const Options& options, Sniffer& sniffer) {
     std::FILE* record = options.recordPath.empty() ? nullptr : openFile(options.recordPath, "wb");
     rs485::RS485Connection connection;
-    if (!connection.open(options.port, velora_protocol::kLineBaudRate)) {
+    if (!connection.open(options.port, velora_protocol::kBaudRate)) {
         std::cerr << "Ошибка при открытии порта " << options.port << ": "
                   << connection.lastErrorText() << '\n';
         return kExitFailure;

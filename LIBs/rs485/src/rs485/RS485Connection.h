@@ -42,7 +42,8 @@ public:
     // 0 when closed or when the port cannot tell.
     std::uint32_t baudRate() const;
 
-    // Mark parity sends the ninth bit of every character as 1, space parity as 0.
+    // Mark parity sends the ninth bit of every character as 1, space parity as 0. Set while
+    // closed, it is what the next open() uses; close() returns to space parity.
     void setMarkParity(bool mark);
     bool markParity() const { return markParityRequested; }
 

@@ -1,6 +1,8 @@
 #include <rs485/DisconnectException.h>
 #include <rs485/RS485Connection.h>
+#include <rs485/SystemReason.h>
 #include <rs485/TermiosLine.h>
+#include <velora_protocol/LineSpeed.h>
 
 #include <cerrno>
 #include <chrono>
@@ -8,6 +10,7 @@
 #include <grp.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -48,13 +51,27 @@ std::string systemReason(int error) {
     return std::system_category().message(error);
 }
 
-std::string deviceGroup(const std::string& path) {
+std::string joinGroupHint(const std::string& group) {
+    return "пользователь должен входить в группу «" + group +
+           "», которой принадлежит устройство (после добавления в группу нужно заново войти в "
+           "систему).";
+}
+
+// Who may open the device: the members of its group when the group may read and write it
+// and is not root's, else only its owner.
+std::string accessHint(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
-        return "dialout";
+        return joinGroupHint("dialout");
     }
-    const group* g = ::getgrgid(info.st_gid);
-    return g ? g->gr_name : std::to_string(info.st_gid);
+    const mode_t groupReadWrite = S_IRGRP | S_IWGRP;
+    if ((info.st_mode & groupReadWrite) == groupReadWrite && info.st_gid != 0) {
+        const group* g = ::getgrgid(info.st_gid);
+        return joinGroupHint(g ? g->gr_name : std::to_string(info.st_gid));
+    }
+    const passwd* owner = ::getpwuid(info.st_uid);
+    return "открыть устройство может только его владелец «" +
+           (owner ? std::string(owner->pw_name) : std::to_string(info.st_uid)) + "».";
 }
 
 // The one place that turns errno into the user's message, with a hint for common causes.
@@ -63,9 +80,7 @@ std::string openErrorText(const std::string& path, int error) {
     switch (error) {
     case EACCES:
     case EPERM:
-        text = "Нет доступа к порту " + path + ": пользователь должен входить в группу «" +
-               deviceGroup(path) + "», которой принадлежит устройство (после добавления в " +
-               "группу нужно заново войти в систему).";
+        text = "Нет доступа к порту " + path + ": " + accessHint(path);
         break;
     case EBUSY:
     case EWOULDBLOCK:
@@ -84,7 +99,7 @@ std::string openErrorText(const std::string& path, int error) {
         text = "Не удалось открыть порт " + path + ".";
         break;
     }
-    return text + " (" + systemReason(error) + ")";
+    return withSystemReason(text, systemReason(error));
 }
 
 std::string devicePath(const std::string& portName) {
@@ -243,6 +258,8 @@ bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) 
         return fail(openErrorText(path, errno));
     }
     termios_line::configureLine(t, speed);
+    // Mark parity asked for while closed holds from the open on.
+    termios_line::setParity(t, markParityRequested);
     // The C library reports EINVAL when the driver dropped a flag it asked for, even where
     // that flag is only the parity sent; what the port keeps decides.
     const int setError = ::tcsetattr(fd, TCSANOW, &t) == 0 ? 0 : errno;
@@ -251,15 +268,16 @@ bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) 
         return fail(openErrorText(path, errno));
     }
     if (!termios_line::keepsLineSettings(actual, speed)) {
-        return fail("Порт " + path + " не принял настройки линии (" + std::to_string(baudRate) +
-                    " бод, 8 бит данных, без управления потоком)." +
-                    (setError ? " (" + systemReason(setError) + ")" : std::string()));
+        const std::string text = "Порт " + path + " не принял настройки линии (" +
+                                 std::to_string(baudRate) +
+                                 " бод, 8 бит данных, без управления потоком).";
+        return fail(setError ? withSystemReason(text, systemReason(setError)) : text);
     }
     dropModemLines(fd);
     state->lowLatency = setLowLatency(fd);
     ::tcflush(fd, TCIOFLUSH);
     state->fd = fd;
-    state->msPerChar = 11000.0f / static_cast<float>(baudRate);
+    state->msPerChar = static_cast<float>(velora_protocol::characterMs(baudRate));
     state->timeouts = openTimeouts(state->readTimeout);
     return true;
 }
@@ -351,7 +369,7 @@ void RS485Connection::setBaudRate(std::uint32_t baudRate) {
     cfsetispeed(&t, speed);
     cfsetospeed(&t, speed);
     ::tcsetattr(state->fd, TCSANOW, &t);
-    state->msPerChar = 11000.0f / static_cast<float>(baudRate);
+    state->msPerChar = static_cast<float>(velora_protocol::characterMs(baudRate));
 }
 
 std::uint32_t RS485Connection::baudRate() const {

@@ -1,5 +1,7 @@
 #include <rs485/DisconnectException.h>
 #include <rs485/RS485Connection.h>
+#include <rs485/SystemReason.h>
+#include <velora_protocol/LineSpeed.h>
 
 #include <windows.h>
 
@@ -117,11 +119,12 @@ std::string openErrorText(const std::string& portName, DWORD error) {
         text = "Не удалось открыть порт " + portName + ".";
         break;
     }
-    return text + " (" + systemReason(error) + ")";
+    return withSystemReason(text, systemReason(error));
 }
 
 std::string settingsErrorText(const std::string& portName, DWORD error) {
-    return "Порт " + portName + " не принял настройки линии. (" + systemReason(error) + ")";
+    return withSystemReason("Порт " + portName + " не принял настройки линии.",
+                            systemReason(error));
 }
 
 } // namespace
@@ -162,7 +165,9 @@ bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) 
         return false;
     }
     DCB dcb = lineSettings(baudRate);
-    state->msPerChar = 11000.0f / static_cast<float>(baudRate);
+    // Mark parity asked for while closed holds from the open on.
+    setParity(dcb, markParityRequested);
+    state->msPerChar = static_cast<float>(velora_protocol::characterMs(baudRate));
     if (!SetCommState(state->handle, &dcb)) {
         return state->failOpen(settingsErrorText(portName, GetLastError()));
     }
@@ -254,7 +259,7 @@ void RS485Connection::setBaudRate(std::uint32_t baudRate) {
     }
     dcb.BaudRate = baudRate;
     SetCommState(state->handle, &dcb);
-    state->msPerChar = 11000.0f / static_cast<float>(baudRate);
+    state->msPerChar = static_cast<float>(velora_protocol::characterMs(baudRate));
 }
 
 std::uint32_t RS485Connection::baudRate() const {

@@ -2,7 +2,7 @@
 #include <velora_capture/CaptureReader.h>
 
 #include <velora_listener/ProtocolParser.h>
-#include <velora_protocol/LineTiming.h>
+#include <velora_protocol/LineSpeed.h>
 
 #include <pcap/pcap.h>
 

@@ -2,7 +2,7 @@
 
 #include <config_velora_tq4/TextParts.h>
 
-using velora_protocol::newp::BitPosition;
+using namespace velora_protocol::newp;
 
 namespace {
 
@@ -13,8 +13,14 @@ struct StateWord {
 
 // Loop state bits by priority: the first set bit names the state.
 constexpr StateWord kLoopStates[] = {
-    {3, L"пожар"},     {2, L"внимание"}, {7, L"сработал"},      {4, L"блокировка"},
-    {5, L"включение"}, {6, L"отключён"}, {1, L"неисправность"}, {0, L"норма"},
+    {kLoopFireBit, L"пожар"},
+    {kLoopWarningBit, L"внимание"},
+    {kLoopTriggeredBit, L"сработал"},
+    {kLoopBlockedBit, L"блокировка"},
+    {kLoopSwitchedOnBit, L"включение"},
+    {kLoopSwitchedOffBit, L"отключён"},
+    {kLoopFailureBit, L"неисправность"},
+    {kLoopNormBit, L"норма"},
 };
 
 void statePart(config_velora_tq4::TextParts& parts, const wchar_t* prefix, const wchar_t* word) {

@@ -3,6 +3,7 @@
 #include <velora_listener/ParserEventListener.h>
 
 #include <velora_protocol/Frame.h>
+#include <velora_protocol/FrameBytes.h>
 #include <velora_protocol/Timestamp.h>
 
 #include <cstdint>
@@ -27,10 +28,10 @@ public:
         CommandAck = 6,
     };
 
-    static constexpr std::uint8_t kLongAnswerAck = 0x70;
-    static constexpr std::uint8_t kCommandAck = 0x50;
-    static constexpr std::size_t kLongAnswerLength = 10;
-    static constexpr std::size_t kCommandLength = 8;
+    static constexpr std::uint8_t kLongAnswerAck = velora_protocol::kLongAnswerAck;
+    static constexpr std::uint8_t kCommandAck = velora_protocol::kCommandAck;
+    static constexpr std::size_t kLongAnswerLength = velora_protocol::kLongAnswerLength;
+    static constexpr std::size_t kCommandLength = velora_protocol::kCommandLength;
     // Trash is handed over in pieces of at most this many bytes.
     static constexpr std::size_t kTrashPiece = 8;
 
@@ -47,9 +48,9 @@ public:
     State currentState() const { return static_cast<State>(state); }
     std::size_t pendingCount() const { return pending.size(); }
 
-    static bool isShortAnswer(std::uint8_t b) { return (b & 0xC7) == 0x40 && (b & 0x18) != 0x18; }
+    static bool isShortAnswer(std::uint8_t b) { return velora_protocol::isShortAnswer(b); }
     static bool isLongAnswerHeader(std::uint8_t b) {
-        return (b & 0xC2) == 0x42 && (b & 0x18) != 0x18;
+        return velora_protocol::isLongAnswerHeader(b);
     }
 
 private:

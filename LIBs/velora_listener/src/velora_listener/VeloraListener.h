@@ -4,6 +4,7 @@
 #include <velora_listener/ParserEventListener.h>
 
 #include <rs485/RS485Connection.h>
+#include <velora_protocol/LineSpeed.h>
 
 #include <cstdint>
 #include <functional>
@@ -16,7 +17,7 @@ namespace velora_listener {
 // not owned and must outlive every reader.
 class VeloraListener {
 public:
-    static constexpr std::uint32_t kBaudRate = 19200;
+    static constexpr std::uint32_t kBaudRate = velora_protocol::kBaudRate;
 
     explicit VeloraListener(ParserEventListener* listener);
     // Stops a running reader before the port closes.

@@ -1,6 +1,7 @@
 #include "TrafficGenerator.h"
 
 #include <velora_protocol/Crc16.h>
+#include <velora_protocol/FrameBytes.h>
 
 #include <algorithm>
 #include <iterator>
@@ -73,12 +74,13 @@ void appendCrc(std::vector<std::uint8_t>& frame) {
 }
 
 const std::vector<std::uint8_t>& TrafficGenerator::shortAnswerValues() {
-    static const std::vector<std::uint8_t> values = valuesWhere(&isShortAnswerValue);
+    static const std::vector<std::uint8_t> values = valuesWhere(&velora_protocol::isShortAnswer);
     return values;
 }
 
 const std::vector<std::uint8_t>& TrafficGenerator::longAnswerHeaders() {
-    static const std::vector<std::uint8_t> values = valuesWhere(&isLongAnswerHeader);
+    static const std::vector<std::uint8_t> values =
+        valuesWhere(&velora_protocol::isLongAnswerHeader);
     return values;
 }
 
@@ -92,7 +94,8 @@ bool TrafficGenerator::mayStartWith(std::uint8_t first) const {
     // 0x80 after a poll of 127 does not continue the run: a poll byte has bit 7 clear.
     const int lastPoll = std::max(runEnd, openPoll);
     const bool continuesRun = (first & 0x80) == 0 && first == lastPoll + 1;
-    if (lastPoll >= 0 && (continuesRun || isShortAnswerValue(first) || isLongAnswerHeader(first))) {
+    if (lastPoll >= 0 && (continuesRun || velora_protocol::isShortAnswer(first) ||
+                          velora_protocol::isLongAnswerHeader(first))) {
         return false;
     }
     return true;
@@ -145,8 +148,8 @@ void TrafficGenerator::afterFrame(int ack, int end) {
 
 bool TrafficGenerator::shortAnswer(int address, std::uint8_t status) {
     const auto a = static_cast<std::uint8_t>(address);
-    if (address < 1 || address > 127 || !isShortAnswerValue(status) || status == a + 1 ||
-        !begin(a, true)) {
+    if (address < 1 || address > 127 || !velora_protocol::isShortAnswer(status) ||
+        status == a + 1 || !begin(a, true)) {
         return false;
     }
     append({a, status});
@@ -159,8 +162,8 @@ bool TrafficGenerator::shortAnswer(int address, std::uint8_t status) {
 bool TrafficGenerator::longAnswer(int address, std::uint8_t header,
                                   const std::vector<std::uint8_t>& data, bool acknowledged) {
     const auto a = static_cast<std::uint8_t>(address);
-    if (address < 1 || address > 127 || !isLongAnswerHeader(header) || header == a + 1 ||
-        data.size() != 6 || !begin(a, true)) {
+    if (address < 1 || address > 127 || !velora_protocol::isLongAnswerHeader(header) ||
+        header == a + 1 || data.size() != 6 || !begin(a, true)) {
         return false;
     }
     std::vector<std::uint8_t> frame{header, a};
@@ -171,10 +174,10 @@ bool TrafficGenerator::longAnswer(int address, std::uint8_t header,
     report(mtQuery, address, {a});
     report(mtLongAnswer, address, frame);
     if (acknowledged) {
-        append({0x70});
-        report(mtLongAnswerAck, address, {0x70});
+        append({velora_protocol::kLongAnswerAck});
+        report(mtLongAnswerAck, address, {velora_protocol::kLongAnswerAck});
     }
-    afterFrame(acknowledged ? -1 : 0x70, -1);
+    afterFrame(acknowledged ? -1 : velora_protocol::kLongAnswerAck, -1);
     return true;
 }
 
@@ -190,10 +193,10 @@ bool TrafficGenerator::command(int address, const std::vector<std::uint8_t>& bod
     append(frame);
     report(mtCommand, address, frame);
     if (acknowledged) {
-        append({0x50});
-        report(mtCommandAck, address, {0x50});
+        append({velora_protocol::kCommandAck});
+        report(mtCommandAck, address, {velora_protocol::kCommandAck});
     }
-    afterFrame(acknowledged ? -1 : 0x50, -1);
+    afterFrame(acknowledged ? -1 : velora_protocol::kCommandAck, -1);
     return true;
 }
 

@@ -78,12 +78,6 @@ public:
     // no poll waits for the byte that confirms it and no trash is collected.
     bool settled() const { return runEnd < 0 && openPoll < 0 && trash.empty(); }
 
-    static bool isShortAnswerValue(std::uint8_t b) {
-        return (b & 0xC7) == 0x40 && (b & 0x18) != 0x18;
-    }
-    static bool isLongAnswerHeader(std::uint8_t b) {
-        return (b & 0xC2) == 0x42 && (b & 0x18) != 0x18;
-    }
     static const std::vector<std::uint8_t>& shortAnswerValues();
     static const std::vector<std::uint8_t>& longAnswerHeaders();
 

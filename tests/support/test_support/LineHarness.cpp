@@ -1,4 +1,4 @@
-#include "LineHarness.h"
+#include <test_support/LineHarness.h>
 
 #include <velora_traffic/TrafficGenerator.h>
 

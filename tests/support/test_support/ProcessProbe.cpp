@@ -1,4 +1,4 @@
-#include "ProcessProbe.h"
+#include <test_support/ProcessProbe.h>
 
 #include <ctime>
 #include <filesystem>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <pseudo_terminal/PseudoTerminal.h>
+#include <test_support/PseudoTerminal.h>
 
+#include <test_support/RecordingListener.h>
 #include <velora_listener/ParserEventListener.h>
-#include <velora_traffic/RecordingListener.h>
 
 #include <atomic>
 #include <chrono>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RecordingListener.h"
-#include "TrafficGenerator.h"
+#include <test_support/RecordingListener.h>
+#include <velora_traffic/TrafficGenerator.h>
 
 #include <gtest/gtest.h>
 

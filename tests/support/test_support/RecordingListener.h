@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TrafficGenerator.h"
+#include <velora_traffic/TrafficGenerator.h>
 
 #include <velora_listener/ParserEventListener.h>
 

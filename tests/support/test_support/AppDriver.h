@@ -4,7 +4,7 @@
 #include <LogViewWidget.h>
 #include <MainWindow.h>
 
-#include <pseudo_terminal/PseudoTerminal.h>
+#include <test_support/PseudoTerminal.h>
 
 #include <QAction>
 #include <QApplication>

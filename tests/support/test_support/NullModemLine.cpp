@@ -1,38 +1,32 @@
-#pragma once
-
-#include <gtest/gtest.h>
+// The line under Wine: the other COM port of the null-modem cable that
+// tests/windows/null_modem.py lays between two pseudo-terminals.
+#include <test_support/TestLine.h>
+#include <velora_protocol/LineSpeed.h>
 
 #include <chrono>
-#include <cstdint>
 #include <cstdlib>
-#include <string>
-#include <vector>
 #include <windows.h>
 
-namespace windows_tests {
+namespace test_support {
+namespace {
 
-// The COM port under test and the one at the other end of the null-modem cable that
-// null_modem.py lays between them; empty when the tests run without it.
-inline std::string portUnderTest() {
+// The COM port under test and the one at the other end of the cable; empty when the tests
+// run without null_modem.py.
+std::string portUnderTest() {
     const char* name = std::getenv("VELORA_WINE_PORT");
     return name ? name : "";
 }
 
-inline std::string linePort() {
+std::string linePort() {
     const char* name = std::getenv("VELORA_WINE_LINE");
     return name ? name : "";
 }
-
-#define SKIP_WITHOUT_NULL_MODEM()                                                                  \
-    if (windows_tests::portUnderTest().empty() || windows_tests::linePort().empty()) {             \
-        GTEST_SKIP() << "no COM ports: run the program through tests/windows/null_modem.py";       \
-    }
 
 // A pseudo-terminal has no parity bit: it drops PARENB but keeps CMSPAR, and once CMSPAR
 // is there the C library refuses the next PARENB | CMSPAR setting (EINVAL), so a second
 // open with space parity would fail. Setting no parity clears CMSPAR; call this before
 // every open of the port under test. A real port keeps its parity and needs none of this.
-inline void clearStickyParity() {
+void clearStickyParity() {
     const std::string path = "\\\\.\\" + portUnderTest();
     const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
@@ -48,7 +42,7 @@ inline void clearStickyParity() {
 // Pulls the converter out: null_modem.py closes the terminal of the port under test, as a
 // USB-serial port vanishes, and links a new one under the same name. Returns once that is
 // done.
-inline void pullOutConverter() {
+void pullOutConverter() {
     const char* request = std::getenv("VELORA_WINE_UNPLUG");
     ASSERT_NE(request, nullptr) << "run the program through tests/windows/null_modem.py";
     const HANDLE file = CreateFileA(request, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
@@ -62,9 +56,8 @@ inline void pullOutConverter() {
     ASSERT_EQ(GetFileAttributesA(request), INVALID_FILE_ATTRIBUTES) << "nobody pulled it out";
 }
 
-// The line side of the cable, opened with plain Win32 calls: what it writes the port under
-// test receives, and what that port sends it reads.
-class NullModemLine {
+// The line side of the cable, opened with plain Win32 calls.
+class NullModemLine : public TestLine {
 public:
     NullModemLine() {
         const std::string path = "\\\\.\\" + linePort();
@@ -76,7 +69,7 @@ public:
         }
         DCB dcb{};
         dcb.DCBlength = sizeof dcb;
-        dcb.BaudRate = 19200;
+        dcb.BaudRate = velora_protocol::kBaudRate;
         dcb.fBinary = 1;
         dcb.ByteSize = 8;
         dcb.Parity = NOPARITY;
@@ -99,7 +92,13 @@ public:
     NullModemLine(const NullModemLine&) = delete;
     NullModemLine& operator=(const NullModemLine&) = delete;
 
-    void write(const std::vector<std::uint8_t>& bytes) const {
+    std::string portName() const override { return portUnderTest(); }
+    void prepareOpen() override { clearStickyParity(); }
+    void replugConverter() override { pullOutConverter(); }
+    // Wine reports the parity of the terminal, which has no parity bit.
+    std::optional<bool> sendsMarkParity() const override { return std::nullopt; }
+
+    void write(const std::vector<std::uint8_t>& bytes) override {
         DWORD written = 0;
         if (!WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
             written != bytes.size()) {
@@ -107,8 +106,8 @@ public:
         }
     }
 
-    // What the port under test sent, up to count bytes, waiting at most timeout overall.
-    std::vector<std::uint8_t> readSent(std::size_t count, std::chrono::milliseconds timeout) const {
+    std::vector<std::uint8_t> readSent(std::size_t count,
+                                       std::chrono::milliseconds timeout) override {
         std::vector<std::uint8_t> bytes(count);
         std::size_t done = 0;
         const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -129,4 +128,14 @@ private:
     HANDLE handle = INVALID_HANDLE_VALUE;
 };
 
-} // namespace windows_tests
+} // namespace
+
+std::unique_ptr<TestLine> makeTestLine(std::string& whyNot) {
+    if (portUnderTest().empty() || linePort().empty()) {
+        whyNot = "no COM ports: run the program through tests/windows/null_modem.py";
+        return nullptr;
+    }
+    return std::make_unique<NullModemLine>();
+}
+
+} // namespace test_support

@@ -1,9 +1,10 @@
 // The line at its full rate for a long time, and a burst far above it: every byte written
 // reaches the parser and every frame comes out once, in order.
 //   VELORA_SOAK_SECONDS  length of the soak at line rate (default 5; CI runs 60)
-#include "LineHarness.h"
+#include <test_support/LineHarness.h>
 
 #include <velora_listener/VeloraListener.h>
+#include <velora_protocol/LineSpeed.h>
 #include <velora_traffic/TrafficGenerator.h>
 
 #include <gtest/gtest.h>
@@ -19,8 +20,7 @@ using velora_traffic::Event;
 using velora_traffic::RecordingListener;
 using velora_traffic::TrafficGenerator;
 
-// 19200 baud, 11 bit times per character.
-constexpr double kLineRate = 19200.0 / 11.0;
+constexpr double kLineRate = velora_protocol::kCharactersPerSecond;
 
 double soakSeconds() {
     const char* value = std::getenv("VELORA_SOAK_SECONDS");
