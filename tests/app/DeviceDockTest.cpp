@@ -1,8 +1,8 @@
-#include <test_support/AppDriver.h>
 #include <DeviceDock.h>
 #include <DeviceMap.h>
 #include <DeviceModel.h>
 #include <FilterWidget.h>
+#include <test_support/AppDriver.h>
 
 #include <velora_report/DeviceTable.h>
 #include <velora_traffic/TrafficGenerator.h>
