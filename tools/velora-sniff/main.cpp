@@ -4,9 +4,9 @@
 #include "LineStatistics.h"
 #include "LogPrinter.h"
 
-#include <rs485/DisconnectException.h>
 #include <rs485/RS485Connection.h>
 #include <velora_capture/CaptureReader.h>
+#include <velora_capture/LiveLine.h>
 #include <velora_cli/NumberList.h>
 #include <velora_decoding/EventFilter.h>
 #include <velora_decoding/LogMessage.h>
@@ -230,20 +230,8 @@ void applyFilter(const Options& options, EventFilter& filter) {
     }
 }
 
-volatile std::sig_atomic_t stopRequested = 0;
-
-void onSignal(int) {
-    stopRequested = 1;
-}
-
-// Ctrl+C and SIGTERM end reading; blocking reads return instead of restarting.
-void catchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
+// Set by Ctrl+C and SIGTERM.
+const volatile std::sig_atomic_t* stopRequested = nullptr;
 
 // Every frame of the line: counted, captured whole, printed when the filter shows it.
 class Sniffer : public velora_listener::ParserEventListener {
@@ -312,7 +300,7 @@ int replay(const Options& options, Sniffer& sniffer) {
     }
     velora_listener::ProtocolParser parser(&sniffer);
     velora_capture::Piece piece;
-    while (!stopRequested && reader.next(piece)) {
+    while (!*stopRequested && reader.next(piece)) {
         velora_capture::feedParser(parser, piece);
     }
     // The end of the recording ends the line: trash still collected is reported.
@@ -355,30 +343,21 @@ int listen(const Options& options, Sniffer& sniffer, CaptureRing* capture) {
         return kExitFailure;
     }
     velora_listener::ProtocolParser parser(&sniffer);
-    int exitCode = 0;
-    // The capture goes out at most every 100 ms and whenever the line falls silent, so that
-    // a reader at the other end of a pipe keeps up without a write per frame.
-    constexpr std::int64_t kFlushEveryNs = 100'000'000;
-    std::int64_t lastFlush = 0;
-    try {
-        // Bytes that arrived while nobody listened are not parsed.
-        connection.purge();
-        while (!stopRequested) {
-            std::uint8_t byte = 0;
-            const bool got = connection.read(&byte, 1) == 1;
-            const auto now = velora_protocol::Timestamp::now();
-            if (got) {
-                if (record) {
-                    std::fputc(byte, record);
-                }
-                parser.feed(byte, now);
-            }
-            if (capture && (!got || now.steadyNs - lastFlush >= kFlushEveryNs)) {
-                capture->flush();
-                lastFlush = now.steadyNs;
-            }
+    // A failed capture write is reported when the capture is closed; listening goes on.
+    const auto flush = [capture] {
+        if (capture) {
+            capture->flush();
         }
-    } catch (const rs485::DisconnectException&) {
+        return true;
+    };
+    const auto recordByte = [record](std::uint8_t byte) {
+        if (record) {
+            std::fputc(byte, record);
+        }
+    };
+    int exitCode = 0;
+    if (velora_capture::readLiveLine(connection, parser, *stopRequested, flush, recordByte) ==
+        velora_capture::LiveEnd::ConverterLost) {
         std::cerr << "Нет связи с преобразователем USB-RS485.\n";
         exitCode = kExitConverterLost;
     }
@@ -400,7 +379,7 @@ int listen(const Options& options, Sniffer& sniffer, CaptureRing* capture) {
 
 int main(int argc, char** argv) {
     const Options options = parseOptions(argc, argv);
-    catchStopSignals();
+    stopRequested = &velora_capture::catchStopSignals();
 
     EventFilter filter;
     applyFilter(options, filter);
