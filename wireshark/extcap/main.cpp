@@ -181,21 +181,16 @@ void printDlts() {
               << "}\n";
 }
 
-// One option, the port: a list of the converters found that also takes a typed path.
+// One option, the port: typed, preset to the interface's own port. (Wireshark 4.0 has no
+// list that also takes typed text; the converters found are interfaces of their own.)
 void printConfig(const std::string& interface) {
     const std::string port = interfacePort(interface);
-    std::cout << "arg {number=0}{call=--port}{display=Порт}{type=editselector}"
-                 "{tooltip=Порт преобразователя USB-RS485, например /dev/ttyUSB0}"
-                 "{required=true}\n";
-    bool listed = false;
-    for (const auto& found : rs485::converterPortNames()) {
-        listed = listed || found == port;
-        std::cout << "value {arg=0}{value=" << found << "}{display=" << found << "}"
-                  << (found == port ? "{default=true}" : "") << '\n';
+    std::cout << "arg {number=0}{call=--port}{display=Порт}{type=string}"
+                 "{tooltip=Порт преобразователя USB-RS485, например /dev/ttyUSB0}";
+    if (!port.empty()) {
+        std::cout << "{default=" << port << '}';
     }
-    if (!port.empty() && !listed) {
-        std::cout << "value {arg=0}{value=" << port << "}{display=" << port << "}{default=true}\n";
-    }
+    std::cout << "{required=true}\n";
 }
 
 // Every frame of the line goes into the capture; the first failed write ends the capture.
