@@ -84,6 +84,8 @@ Options parseOptions(int argc, char** argv) {
         // What Wireshark may pass besides: its version, its debugging switches.
         {"extcap-version", optional_argument, nullptr, kIgnoredWithValue},
         {"debug-file", required_argument, nullptr, kIgnoredWithValue},
+        {"log-level", required_argument, nullptr, kIgnoredWithValue},
+        {"log-file", required_argument, nullptr, kIgnoredWithValue},
         {"debug", no_argument, nullptr, kIgnored},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
