@@ -113,7 +113,10 @@ start_line
 tshark -i velora -o "extcap.velora.port:$pty" -a duration:2 -T fields -e velora.type -e velora.address -e velora.text \
     >"$work/live" || fail "tshark's live capture exited with $?: $(tail -3 "$work/tshark.err")"
 sleep 0.5
-pgrep -f "velora-extcap.*$pty" >/dev/null && fail "velora-extcap still runs after tshark stopped"
+for cmdline in /proc/[0-9]*/cmdline; do
+    tr '\0' ' ' <"$cmdline" 2>/dev/null | grep -q "velora-extcap.*$pty" &&
+        fail "velora-extcap still runs after tshark stopped"
+done
 stop_line
 frames=$(wc -l <"$work/live")
 [ "$frames" -ge 100 ] || fail "live capture through tshark: $frames frames in 2 s"
