@@ -7,6 +7,9 @@ if(VELORA_LINE_LIBS_ONLY OR NOT UNIX)
 endif()
 
 include(GNUInstallDirs)
+# What is not marked otherwise goes into the package velora-debugger; the Wireshark plugin and
+# extcap program are the component "wireshark" (wireshark/CMakeLists.txt).
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME main)
 set(VELORA_INSTALL_PRIVATEDIR lib/velora-debugger
     CACHE STRING "Directory, relative to the prefix, of the desktop program and its files")
 

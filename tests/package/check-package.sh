@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds the Debian package with CPack, checks its control fields and file list, unpacks it
-# and runs the tools and the desktop program from the unpacked tree.
-# Usage: check-package.sh CPACK_CONFIG VERSION RECORDING CONFIGURATION_FILE
+# Builds the Debian packages with CPack, checks their control fields and file lists, unpacks
+# them and runs the tools and the desktop program from the unpacked tree.
+# Usage: check-package.sh CPACK_CONFIG VERSION RECORDING CONFIGURATION_FILE [wireshark]
+# With "wireshark" the build has the Wireshark plugin, and velora-debugger-wireshark is checked.
 set -uo pipefail
-cpack_config=$1 version=$2 recording=$3 panel=$4
+cpack_config=$1 version=$2 recording=$3 panel=$4 wireshark=${5:-}
 
 failures=0
 fail() {
@@ -22,14 +23,13 @@ if ! cpack --config "$cpack_config" -G DEB -B "$work/out" >"$work/cpack.log" 2>&
     echo "FAIL: cpack"
     exit 1
 fi
-mapfile -t debs < <(find "$work/out" -maxdepth 1 -name '*.deb')
-if [ ${#debs[@]} -ne 1 ]; then
-    echo "FAIL: expected one package, found ${#debs[@]}"
-    exit 1
-fi
-deb=${debs[0]}
 arch=$(dpkg --print-architecture)
-expect_equal "file name" "velora-debugger_${version}-1_${arch}.deb" "$(basename "$deb")"
+expected_debs=("velora-debugger_${version}-1_${arch}.deb")
+[ -n "$wireshark" ] && expected_debs+=("velora-debugger-wireshark_${version}-1_${arch}.deb")
+expect_equal "packages" "$(printf '%s\n' "${expected_debs[@]}" | sort)" \
+    "$(find "$work/out" -maxdepth 1 -name '*.deb' -printf '%f\n' | sort)"
+deb=$work/out/${expected_debs[0]}
+[ -f "$deb" ] || exit 1
 
 # Control fields
 field() { dpkg-deb --field "$deb" "$1"; }
@@ -153,6 +153,34 @@ status=$?
 [ $status -eq 124 ] || fail "velora-debugger ended with $status within 3 s: $(head -5 "$work/app.log")"
 if grep -qiE 'error|fail|cannot|could not|not found' "$work/app.log"; then
     fail "velora-debugger reported: $(head -5 "$work/app.log")"
+fi
+
+# The Wireshark package: plugin and extcap program in Wireshark's folders of the version built
+# against, and a dependency on that version.
+if [ -n "$wireshark" ]; then
+    wdeb=$work/out/${expected_debs[1]}
+    expect_equal "Wireshark package" velora-debugger-wireshark "$(dpkg-deb --field "$wdeb" Package)"
+    wdepends=$(dpkg-deb --field "$wdeb" Depends)
+    series=$(pkg-config --modversion wireshark | cut -d. -f1,2)
+    for dependency in "wireshark-common (>= $series)" "wireshark-common (<< " libwireshark; do
+        [[ $wdepends == *"$dependency"* ]] || fail "Wireshark package Depends lacks $dependency: $wdepends"
+    done
+    plugin=.$(pkg-config --variable=plugindir wireshark)/epan/velora.so
+    extcap=.$(pkg-config --variable=libdir wireshark)/wireshark/extcap/velora-extcap
+    wpaths=$(dpkg-deb --contents "$wdeb" | awk '{ print $6 }')
+    for path in "$plugin" "$extcap" ./usr/share/doc/velora-debugger-wireshark/copyright; do
+        grep -qxF -- "$path" <<<"$wpaths" || fail "Wireshark package lacks $path"
+    done
+    wroot=$work/wroot
+    dpkg-deb --extract "$wdeb" "$wroot"
+    for binary in "$wroot/$plugin" "$wroot/$extcap"; do
+        [[ $(file --brief "$binary") == ELF*", stripped"* ]] || fail "$(basename "$binary") is not stripped"
+        unresolved=$(ldd "$binary" | grep 'not found')
+        [ -z "$unresolved" ] || fail "$(basename "$binary") needs missing libraries: $unresolved"
+    done
+    nm -D --defined-only "$wroot/$plugin" | grep -qw plugin_register || fail "velora.so does not export plugin_register"
+    "$wroot/$extcap" --extcap-interfaces | grep -qF '{display=Velora RS-485}' ||
+        fail "velora-extcap from the package lists no interface"
 fi
 
 if [ $failures -ne 0 ]; then

@@ -4,9 +4,9 @@
 #include "DeviceTable.h"
 #include "LogPrinter.h"
 
-#include <rs485/DisconnectException.h>
 #include <rs485/RS485Connection.h>
 #include <velora_capture/CaptureReader.h>
+#include <velora_capture/LiveLine.h>
 #include <velora_cli/NumberList.h>
 #include <velora_decoding/DeviceTracker.h>
 #include <velora_decoding/EventFilter.h>
@@ -264,20 +264,8 @@ void applyFilter(const Options& options, EventFilter& filter) {
     }
 }
 
-volatile std::sig_atomic_t stopRequested = 0;
-
-void onSignal(int) {
-    stopRequested = 1;
-}
-
-// Ctrl+C and SIGTERM end reading; blocking reads return instead of restarting.
-void catchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
+// Set by Ctrl+C and SIGTERM.
+const volatile std::sig_atomic_t* stopRequested = nullptr;
 
 // Every frame of the line: tracked, captured whole, printed when the filter shows it.
 class Sniffer : public velora_listener::ParserEventListener {
@@ -356,7 +344,7 @@ int replay(const Options& options, Sniffer& sniffer) {
                                        : "Время кадров: сырая запись его не хранит.";
     velora_listener::ProtocolParser parser(&sniffer);
     velora_capture::Piece piece;
-    while (!stopRequested && !sniffer.captureFailed() && reader.next(piece)) {
+    while (!*stopRequested && !sniffer.captureFailed() && reader.next(piece)) {
         velora_capture::feedParser(parser, piece);
     }
     // The end of the recording ends the line: trash still collected is reported.
@@ -399,30 +387,19 @@ int listen(const Options& options, Sniffer& sniffer) {
         return kExitFailure;
     }
     velora_listener::ProtocolParser parser(&sniffer);
-    int exitCode = 0;
-    // The capture goes out at most every 100 ms and whenever the line falls silent, so that
-    // a reader at the other end of a pipe keeps up without a write per frame.
-    constexpr std::int64_t kFlushEveryNs = 100'000'000;
-    std::int64_t lastFlush = 0;
-    try {
-        // Bytes that arrived while nobody listened are not parsed.
-        connection.purge();
-        while (!stopRequested && !sniffer.captureFailed()) {
-            std::uint8_t byte = 0;
-            const bool got = connection.read(&byte, 1) == 1;
-            const auto now = velora_protocol::Timestamp::now();
-            if (got) {
-                if (record) {
-                    std::fputc(byte, record);
-                }
-                parser.feed(byte, now);
-            }
-            if (!got || now.steadyNs - lastFlush >= kFlushEveryNs) {
-                sniffer.flushCapture();
-                lastFlush = now.steadyNs;
-            }
+    // A capture that can no longer be written (a full disk, a closed pipe) ends listening.
+    const auto flush = [&sniffer] {
+        sniffer.flushCapture();
+        return !sniffer.captureFailed();
+    };
+    const auto recordByte = [record](std::uint8_t byte) {
+        if (record) {
+            std::fputc(byte, record);
         }
-    } catch (const rs485::DisconnectException&) {
+    };
+    int exitCode = 0;
+    if (velora_capture::readLiveLine(connection, parser, *stopRequested, flush, recordByte) ==
+        velora_capture::LiveEnd::ConverterLost) {
         std::cerr << "Нет связи с преобразователем USB-RS485.\n";
         exitCode = kExitConverterLost;
     }
@@ -475,7 +452,7 @@ bool writeReport(const std::string& path, const velora_decoding::DeviceTracker& 
 
 int main(int argc, char** argv) {
     const Options options = parseOptions(argc, argv);
-    catchStopSignals();
+    stopRequested = &velora_capture::catchStopSignals();
     qInstallMessageHandler(quietQt);
 
     EventFilter filter;

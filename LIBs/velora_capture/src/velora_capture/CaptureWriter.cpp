@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <poll.h>
 #include <stdio_ext.h>
 #include <unistd.h>
 
@@ -95,6 +96,14 @@ bool CaptureWriter::flush() {
         (void)!::ftruncate(fileno(file), static_cast<off_t>(flushed));
     }
     return false;
+}
+
+bool CaptureWriter::readerGone() const {
+    if (!file) {
+        return false;
+    }
+    pollfd out{fileno(file), POLLOUT, 0};
+    return ::poll(&out, 1, 0) == 1 && (out.revents & (POLLERR | POLLHUP)) != 0;
 }
 
 bool CaptureWriter::close() {

@@ -32,6 +32,10 @@ public:
     // Flushes and closes; false if any write failed.
     bool close();
 
+    // Whether the capture goes into a pipe or fifo whose reader has closed its end: writes
+    // would fail, but only once something is written.
+    bool readerGone() const;
+
     // File header and records so far, in bytes.
     std::uint64_t size() const { return written; }
     const std::string& path() const { return filePath; }

@@ -1,0 +1,273 @@
+// velora-extcap: live capture of a Velora line in Wireshark through its extcap interface.
+// Wireshark runs it from its extcap folder: --extcap-interfaces lists the converters,
+// --capture streams the line as our pcap capture into Wireshark's fifo.
+#include <rs485/PortDiscovery.h>
+#include <rs485/RS485Connection.h>
+#include <velora_capture/CaptureFormat.h>
+#include <velora_capture/CaptureWriter.h>
+#include <velora_capture/LiveLine.h>
+#include <velora_listener/ParserEventListener.h>
+#include <velora_listener/ProtocolParser.h>
+#include <velora_protocol/LineSpeed.h>
+
+#include <csignal>
+#include <getopt.h>
+#include <iostream>
+#include <string>
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitConverterLost = 3;
+
+// The interface of a discovered converter is this prefix and its port; the bare prefix is
+// the interface whose port is typed in its options.
+const std::string kInterface = "velora";
+const std::string kDisplay = "Velora RS-485";
+
+const char* const kUsage = R"(Использование: velora-extcap --extcap-interfaces
+             velora-extcap --extcap-dlts --extcap-interface ИНТЕРФЕЙС
+             velora-extcap --extcap-config --extcap-interface ИНТЕРФЕЙС
+             velora-extcap --capture --extcap-interface ИНТЕРФЕЙС --fifo ФАЙЛ [--port ПОРТ]
+Захват линии «Velora» в Wireshark (интерфейс extcap). Wireshark запускает программу
+из своей папки extcap сам; в списке интерфейсов захвата появляется
+«Velora RS-485: /dev/ttyUSB0» для каждого найденного преобразователя USB-RS485 и
+«Velora RS-485», порт которого вводят в его параметрах.
+
+  --extcap-interfaces        перечислить интерфейсы
+  --extcap-dlts              тип канала интерфейса (LINKTYPE_USER0)
+  --extcap-config            параметры интерфейса
+  --capture                  захватывать, пока Wireshark не остановит захват
+  --extcap-interface ИМЯ     интерфейс: velora:/dev/ttyUSB0 или velora
+  --fifo ФАЙЛ                куда писать захват в формате pcap
+  --port ПОРТ                порт преобразователя (по умолчанию из имени интерфейса)
+  -h, --help                 показать эту справку и выйти
+  -V, --version              показать версию и выйти
+)";
+
+[[noreturn]] void usageError(const std::string& message) {
+    std::cerr << "velora-extcap: " << message << "\nПодробнее: velora-extcap --help\n";
+    std::exit(kExitUsage);
+}
+
+struct Options {
+    enum class Mode { None, Interfaces, Dlts, Config, Capture } mode = Mode::None;
+    std::string interface;
+    std::string fifo;
+    std::string port;
+    std::string captureFilter;
+};
+
+Options parseOptions(int argc, char** argv) {
+    enum {
+        kInterfaces = 1000,
+        kDlts,
+        kConfig,
+        kCapture,
+        kInterfaceName,
+        kFifo,
+        kPort,
+        kFilter,
+        kIgnoredWithValue,
+        kIgnored
+    };
+    static const option longOptions[] = {
+        {"extcap-interfaces", no_argument, nullptr, kInterfaces},
+        {"extcap-dlts", no_argument, nullptr, kDlts},
+        {"extcap-config", no_argument, nullptr, kConfig},
+        {"capture", no_argument, nullptr, kCapture},
+        {"extcap-interface", required_argument, nullptr, kInterfaceName},
+        {"fifo", required_argument, nullptr, kFifo},
+        {"port", required_argument, nullptr, kPort},
+        {"extcap-capture-filter", required_argument, nullptr, kFilter},
+        // What Wireshark may pass besides: its version, its debugging switches.
+        {"extcap-version", optional_argument, nullptr, kIgnoredWithValue},
+        {"debug-file", required_argument, nullptr, kIgnoredWithValue},
+        {"log-level", required_argument, nullptr, kIgnoredWithValue},
+        {"log-file", required_argument, nullptr, kIgnoredWithValue},
+        {"debug", no_argument, nullptr, kIgnored},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
+        {nullptr, 0, nullptr, 0},
+    };
+    Options options;
+    const auto setMode = [&options](Options::Mode mode) {
+        if (options.mode != Options::Mode::None && options.mode != mode) {
+            usageError("нужен один из режимов --extcap-interfaces, --extcap-dlts, "
+                       "--extcap-config, --capture");
+        }
+        options.mode = mode;
+    };
+    opterr = 0;
+    for (int c; (c = getopt_long(argc, argv, ":hV", longOptions, nullptr)) != -1;) {
+        switch (c) {
+        case kInterfaces:
+            setMode(Options::Mode::Interfaces);
+            break;
+        case kDlts:
+            setMode(Options::Mode::Dlts);
+            break;
+        case kConfig:
+            setMode(Options::Mode::Config);
+            break;
+        case kCapture:
+            setMode(Options::Mode::Capture);
+            break;
+        case kInterfaceName:
+            options.interface = optarg;
+            break;
+        case kFifo:
+            options.fifo = optarg;
+            break;
+        case kPort:
+            options.port = optarg;
+            break;
+        case kFilter:
+            options.captureFilter = optarg;
+            break;
+        case kIgnoredWithValue:
+        case kIgnored:
+            break;
+        case 'h':
+            std::cout << kUsage;
+            std::exit(0);
+        case 'V':
+            std::cout << "velora-extcap " VELORA_VERSION "\n";
+            std::exit(0);
+        case ':':
+            usageError(std::string("параметру нужно значение: ") + argv[optind - 1]);
+        default:
+            usageError(std::string("неизвестный параметр: ") + argv[optind - 1]);
+        }
+    }
+    if (optind != argc) {
+        usageError(std::string("лишний аргумент: ") + argv[optind]);
+    }
+    if (options.mode == Options::Mode::None) {
+        usageError("нужен режим --extcap-interfaces, --extcap-dlts, --extcap-config или "
+                   "--capture");
+    }
+    if (options.mode != Options::Mode::Interfaces && options.interface.empty()) {
+        usageError("нужен --extcap-interface");
+    }
+    if (options.mode == Options::Mode::Capture && options.fifo.empty()) {
+        usageError("нужен --fifo");
+    }
+    return options;
+}
+
+// The port that an interface name carries: "velora:/dev/ttyUSB0" gives /dev/ttyUSB0, the bare
+// "velora" nothing.
+std::string interfacePort(const std::string& interface) {
+    if (interface == kInterface) {
+        return {};
+    }
+    if (interface.rfind(kInterface + ":", 0) == 0) {
+        return interface.substr(kInterface.size() + 1);
+    }
+    usageError("неизвестный интерфейс: " + interface);
+}
+
+void printInterfaces() {
+    std::cout << "extcap {version=" VELORA_VERSION "}\n";
+    for (const auto& port : rs485::converterPortNames()) {
+        std::cout << "interface {value=" << kInterface << ':' << port << "}{display=" << kDisplay
+                  << ": " << port << "}\n";
+    }
+    std::cout << "interface {value=" << kInterface << "}{display=" << kDisplay << "}\n";
+}
+
+void printDlts() {
+    std::cout << "dlt {number=" << velora_capture::kLinkType << "}{name=USER0}{display=" << kDisplay
+              << "}\n";
+}
+
+// One option, the port: typed, preset to the interface's own port. (Wireshark 4.0 has no
+// list that also takes typed text; the converters found are interfaces of their own.)
+void printConfig(const std::string& interface) {
+    const std::string port = interfacePort(interface);
+    std::cout << "arg {number=0}{call=--port}{display=Порт}{type=string}"
+                 "{tooltip=Порт преобразователя USB-RS485, например /dev/ttyUSB0}";
+    if (!port.empty()) {
+        std::cout << "{default=" << port << '}';
+    }
+    std::cout << "{required=true}\n";
+}
+
+// Every frame of the line goes into the capture; the first failed write ends the capture.
+class CaptureListener : public velora_listener::ParserEventListener {
+public:
+    explicit CaptureListener(velora_capture::CaptureWriter& writer)
+        : writer(writer) {}
+
+    void onFrame(const velora_protocol::Frame& frame) override { ok = ok && writer.write(frame); }
+
+    // Hands the capture on; false once Wireshark no longer reads it.
+    bool flush() { return ok && !writer.readerGone() && writer.flush(); }
+
+private:
+    velora_capture::CaptureWriter& writer;
+    bool ok = true;
+};
+
+int capture(const Options& options) {
+    const auto& stopRequested = velora_capture::catchStopSignals();
+    // A fifo whose reader has gone fails the write instead of ending the program.
+    std::signal(SIGPIPE, SIG_IGN);
+    if (!options.captureFilter.empty()) {
+        std::cerr << "Фильтр захвата не поддерживается: используйте фильтр отображения, "
+                     "например velora.address == 5\n";
+        return kExitUsage;
+    }
+    const std::string port = options.port.empty() ? interfacePort(options.interface) : options.port;
+    if (port.empty()) {
+        std::cerr << "Не указан порт преобразователя: задайте его в параметрах интерфейса\n";
+        return kExitUsage;
+    }
+    rs485::RS485Connection connection;
+    if (!connection.open(port, velora_protocol::kBaudRate)) {
+        std::cerr << "Ошибка при открытии порта " << port << ": " << connection.lastErrorText()
+                  << '\n';
+        return kExitFailure;
+    }
+    velora_capture::CaptureWriter writer;
+    if (!writer.open(options.fifo)) {
+        std::cerr << writer.errorText() << '\n';
+        return kExitFailure;
+    }
+    CaptureListener listener(writer);
+    velora_listener::ProtocolParser parser(&listener);
+    const auto end = velora_capture::readLiveLine(connection, parser, stopRequested,
+                                                  [&] { return listener.flush(); });
+    connection.close();
+    // Wireshark stops a capture by a signal or by closing the fifo: both end it normally.
+    writer.close();
+    if (end == velora_capture::LiveEnd::ConverterLost) {
+        std::cerr << "Нет связи с преобразователем USB-RS485.\n";
+        return kExitConverterLost;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const Options options = parseOptions(argc, argv);
+    switch (options.mode) {
+    case Options::Mode::Interfaces:
+        printInterfaces();
+        return 0;
+    case Options::Mode::Dlts:
+        interfacePort(options.interface);
+        printDlts();
+        return 0;
+    case Options::Mode::Config:
+        printConfig(options.interface);
+        return 0;
+    case Options::Mode::Capture:
+    case Options::Mode::None:
+        break;
+    }
+    return capture(options);
+}

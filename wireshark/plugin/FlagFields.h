@@ -1,0 +1,32 @@
+#pragma once
+
+#include <velora_protocol/newp/Answer.h>
+
+#include <config_velora_tq4/Command.h>
+
+#include <string>
+#include <vector>
+
+namespace velora_wireshark {
+
+// A named flag of a long answer: bit `position.bit` of byte `position.index`.
+struct AnswerFlag {
+    std::string abbrev; // after "velora.answer."
+    std::string label;
+    velora_protocol::newp::BitPosition position;
+};
+
+// A flag of a command as config_velora_tq4::Command reads it.
+struct CommandFlag {
+    std::string abbrev; // after "velora.command."
+    std::string label;
+    bool (*read)(const config_velora_tq4::Command& command, int number);
+    int number;
+};
+
+// Every named bit position of a long answer.
+const std::vector<AnswerFlag>& answerFlags();
+// Every flag of a command in the device layout: reset, loops, alarm, groups and outputs.
+const std::vector<CommandFlag>& commandFlags();
+
+} // namespace velora_wireshark
