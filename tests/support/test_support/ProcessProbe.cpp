@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 namespace line_faults {
 
@@ -33,6 +34,13 @@ std::size_t openDescriptorCount() {
 }
 
 std::size_t threadCount() {
+    // A process's first new thread may bring a runtime's own along (ThreadSanitizer starts
+    // its background thread then): start one before the first count.
+    static const bool warmedUp = [] {
+        std::thread([] {}).join();
+        return true;
+    }();
+    (void)warmedUp;
     return statusField("Threads");
 }
 
