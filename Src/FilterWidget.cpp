@@ -102,3 +102,57 @@ void FilterWidget::setAllChecked(Qt::CheckState state) {
         ui->devices->item(row)->setData(Qt::CheckStateRole, state);
     }
 }
+
+QListWidgetItem* FilterWidget::deviceItem(int address) const {
+    return address >= firstListedAddress && address <= lastListedAddress
+               ? ui->devices->item(address - firstListedAddress)
+               : nullptr;
+}
+
+void FilterWidget::setAddressShown(int address, bool shown) {
+    if (QListWidgetItem* item = deviceItem(address)) {
+        item->setCheckState(shown ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+void FilterWidget::showOnlyAddress(int address) {
+    onClearAllClicked();
+    setAddressShown(address, true);
+}
+
+QList<int> FilterWidget::hiddenAddresses() const {
+    QList<int> hidden;
+    for (int address = firstListedAddress; address <= lastListedAddress; ++address) {
+        if (deviceItem(address)->checkState() != Qt::Checked) {
+            hidden << address;
+        }
+    }
+    return hidden;
+}
+
+// The check boxes with the type bits they send.
+std::vector<std::pair<QCheckBox*, int>> FilterWidget::typeBoxes() const {
+    return {{ui->tQuery, queryMask},
+            {ui->tShortAnswer, shortAnswerMask},
+            {ui->tLongAnswer, longAnswerMask},
+            {ui->tCommand, commandMask},
+            {ui->tTrash, trashMask}};
+}
+
+int FilterWidget::typeMask() const {
+    int mask = 0;
+    for (const auto& [box, bits] : typeBoxes()) {
+        mask |= box->isChecked() ? bits : 0;
+    }
+    return mask;
+}
+
+void FilterWidget::setTypeMask(int mask) {
+    for (const auto& [box, bits] : typeBoxes()) {
+        box->setChecked((mask & bits) != 0);
+    }
+}
+
+void FilterWidget::showOnlyType(int type) {
+    setTypeMask(1 << (type - 1));
+}

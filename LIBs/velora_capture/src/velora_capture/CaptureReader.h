@@ -51,6 +51,10 @@ public:
     // pace from `start`.
     void setRawStart(velora_protocol::Timestamp start) { rawTime = start; }
 
+    // Goes to the record that starts `offset` bytes into a pcap file (CaptureWriter::size()
+    // before the record was written). False for raw recordings and standard input.
+    bool seek(std::uint64_t offset);
+
     // The next piece; false at the end of the input. The piece's bytes stay valid until
     // the next call.
     bool next(Piece& piece);
