@@ -2,6 +2,10 @@
 
 #include <QWidget>
 
+#include <utility>
+#include <vector>
+
+class QCheckBox;
 class QListWidgetItem;
 
 namespace Ui {
@@ -17,6 +21,18 @@ public:
     explicit FilterWidget(QWidget* parent = nullptr);
     ~FilterWidget() override;
 
+    // Requests of the log's context menu, the device dock and the saved settings. They set
+    // the check marks, which report the change as usual. showOnlyAddress unchecks every
+    // address but this one.
+    void showOnlyAddress(int address);
+    void setAddressShown(int address, bool shown);
+    // Only the group of check boxes that holds the type.
+    void showOnlyType(int type);
+    void setTypeMask(int mask);
+    // The type bits of the checked groups, and the addresses left unchecked.
+    int typeMask() const;
+    QList<int> hiddenAddresses() const;
+
 signals:
     void typesChanged(int types, bool enable);
     void addressChanged(int address, bool newState);
@@ -31,14 +47,14 @@ public slots:
     void onSelectAllClicked();
     void onClearAllClicked();
     void devicesItemChanged(QListWidgetItem* item);
-    // Unchecks every address but this one.
-    void showOnlyAddress(int address);
 
 private:
     void fillDevices();
     void addDevice(const QString& text, int address);
     void connectDevices();
     void setAllChecked(Qt::CheckState state);
+    QListWidgetItem* deviceItem(int address) const;
+    std::vector<std::pair<QCheckBox*, int>> typeBoxes() const;
 
     Ui::FilterWidget* ui;
 };

@@ -1,42 +1,65 @@
 #pragma once
 
-#include <QBasicTimer>
-#include <QFont>
-#include <QTableWidget>
+#include <QTableView>
 
-// The live log: one row per log message, coloured by message type, bounded in length and
-// kept scrolled to the newest row. Typing D, E, B, U, G in the table shows the hidden raw
-// data column and emits eggActivated().
-//
-// Rows are appended as the messages arrive; repainting and scrolling to the newest row are
-// coalesced to at most one per refresh interval, so that a saturated line does not repaint
-// the table once per frame.
-class LogViewWidget : public QTableWidget {
+#include <cstdint>
+
+class QAction;
+class SessionModel;
+
+// The log: one row per frame of the session that the filter shows, coloured by message
+// type. It follows the newest row while it is scrolled to the bottom; scrolling up stops
+// following while rows keep coming, End or the follow action resume it. Typing D, E, B,
+// U, G in the table shows the raw data column and emits eggActivated().
+class LogViewWidget : public QTableView {
     Q_OBJECT
 public:
-    static constexpr int MaxRows = 65536;
-    static constexpr int RowHeight = 17;
-    static constexpr int RefreshIntervalMs = 40;
-
     explicit LogViewWidget(QWidget* parent = nullptr);
+
+    SessionModel* session() const { return sessionModel; }
+    int rowCount() const;
+    bool isFollowing() const { return following; }
+    // The record of the current row, or -1 when there is none.
+    std::int64_t currentRecord() const;
+
+    QAction* followAction() const { return followAct; }
+    QAction* rawDataAction() const { return rawDataAct; }
+    // Tab-separated time, marker, address, text and bytes of the selected rows.
+    QString selectedText() const;
 
 signals:
     void eggActivated();
+    // Filter requests of the context menu.
+    void showOnlyAddress(int address);
+    void hideAddress(int address);
+    void showOnlyType(int type);
 
 public slots:
     void addMessage(int type, int address, QString text, QString rawData);
     void clearLog();
+    // Applies a changed filter, keeping the current frame or its nearest shown neighbour.
+    void refilter();
+    void setFollowing(bool on);
+    void showRawData(bool on);
+    void copySelection();
+    void copyBytes();
+    // Goes to the next row (or the previous one) that holds `query`; false if none.
+    bool find(const QString& query, bool forward);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    void scheduleRefresh();
-    void refresh();
+    void createActions();
+    void rowsAppended();
+    void goToRow(int row);
 
     unsigned int eggIndex = 0;
-    bool rawDataShown = false;
-    QFont font;
-    QBasicTimer refreshTimer;
+    bool following = true;
+    SessionModel* sessionModel;
+    QAction* followAct = nullptr;
+    QAction* rawDataAct = nullptr;
+    QAction* copyAct = nullptr;
+    QAction* copyBytesAct = nullptr;
 };

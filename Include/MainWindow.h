@@ -1,6 +1,6 @@
 #pragma once
 
-#include <FrameTap.h>
+#include <FrameFeed.h>
 
 #include <velora_decoding/EventListener.h>
 
@@ -9,21 +9,35 @@
 #include <QMainWindow>
 
 class DeviceDock;
+class FindBar;
+class LineHealth;
+class QDockWidget;
 class QLabel;
+class QMenu;
+class RecentFiles;
+class SessionModel;
 
 namespace Ui {
 class MainWindow;
 }
 
-// The program's window: the log and the filter panel side by side. It owns the line
+// The program's window: the log, the filter panel and the find bar. It owns the line
 // listener and the event listener and drives the connection through three states
 // (disconnected, receiving, paused), carried by the enabled flags of the actions connect,
-// disconnect, pauseRx and resumeRx.
+// disconnect, pauseRx and resumeRx. Every frame since a connection or since opening a
+// capture is kept in the log's session.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
+
+    // Connects to `port` without the dialog; false (after the error box) if it fails.
+    bool connectToPort(const QString& port);
+    // Opens a capture or raw recording into the log.
+    bool openCapture(const QString& path);
+    // Remembers geometry, docks, columns, filters and the port from now on.
+    void restoreSettings();
 
 public slots:
     void disconnectDetected();
@@ -32,6 +46,9 @@ public slots:
     void onPauseRx();
     void onResumeRx();
     void onAbout();
+    void onOpenCapture();
+    bool onSaveCapture();
+    void onExportLog();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -39,15 +56,36 @@ protected:
 private:
     void createStatusBar();
     void createDeviceDock();
+    void createDocks();
+    void createMenus();
     void connectListenerSignals();
+    // Frames of the session, live or read from a file: to the log and the device dock.
+    void addFrames(const std::vector<velora_protocol::Frame>& frames);
+    void framesReceived(const std::vector<velora_protocol::Frame>& frames);
+    // Asks whether to save a live session not saved yet; false if the user cancels.
+    bool keepSession();
+    void startSession(const QString& title);
+    void saveSettings() const;
     void showError(const QString& text, const QString& details = QString());
+    void find(bool forward);
+    SessionModel* session() const;
 
     Ui::MainWindow* ui = nullptr;
     QLabel* portLabel = nullptr;
     QLabel* pauseLabel = nullptr;
     velora_listener::VeloraListener listener;
     EventListener eventListener;
-    // Every frame goes to the event listener and, in batches, to the device dock.
-    FrameTap frameTap{&eventListener};
+    // Every frame goes to the event listener and, in batches, to the session and the
+    // device dock.
+    FrameFeed feed;
     DeviceDock* deviceDock = nullptr;
+    FindBar* findBar = nullptr;
+    LineHealth* health = nullptr;
+    RecentFiles* recentFiles = nullptr;
+    QDockWidget* filterDock = nullptr;
+    QMenu* viewMenu = nullptr;
+    bool unsaved = false;
+    bool spillReported = false;
+    bool remembersSettings = false;
+    std::int64_t pauseStartNs = 0;
 };

@@ -75,16 +75,6 @@ void FilterWidget::devicesItemChanged(QListWidgetItem* item) {
     emit addressChanged(address, state == Qt::Checked);
 }
 
-void FilterWidget::showOnlyAddress(int address) {
-    const int row = address - firstListedAddress;
-    if (row < 0 || row >= ui->devices->count()) {
-        return;
-    }
-    onClearAllClicked();
-    ui->devices->item(row)->setCheckState(Qt::Checked);
-    ui->devices->scrollToItem(ui->devices->item(row));
-}
-
 void FilterWidget::fillDevices() {
     for (int address = firstListedAddress; address <= lastListedAddress; ++address) {
         addDevice(tr("адрес ") + QString::number(address), address);
@@ -111,4 +101,61 @@ void FilterWidget::setAllChecked(Qt::CheckState state) {
     for (int row = 0; row < ui->devices->count(); ++row) {
         ui->devices->item(row)->setData(Qt::CheckStateRole, state);
     }
+}
+
+QListWidgetItem* FilterWidget::deviceItem(int address) const {
+    return address >= firstListedAddress && address <= lastListedAddress
+               ? ui->devices->item(address - firstListedAddress)
+               : nullptr;
+}
+
+void FilterWidget::setAddressShown(int address, bool shown) {
+    if (QListWidgetItem* item = deviceItem(address)) {
+        item->setCheckState(shown ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+void FilterWidget::showOnlyAddress(int address) {
+    onClearAllClicked();
+    setAddressShown(address, true);
+    if (QListWidgetItem* item = deviceItem(address)) {
+        ui->devices->scrollToItem(item);
+    }
+}
+
+QList<int> FilterWidget::hiddenAddresses() const {
+    QList<int> hidden;
+    for (int address = firstListedAddress; address <= lastListedAddress; ++address) {
+        if (deviceItem(address)->checkState() != Qt::Checked) {
+            hidden << address;
+        }
+    }
+    return hidden;
+}
+
+// The check boxes with the type bits they send.
+std::vector<std::pair<QCheckBox*, int>> FilterWidget::typeBoxes() const {
+    return {{ui->tQuery, queryMask},
+            {ui->tShortAnswer, shortAnswerMask},
+            {ui->tLongAnswer, longAnswerMask},
+            {ui->tCommand, commandMask},
+            {ui->tTrash, trashMask}};
+}
+
+int FilterWidget::typeMask() const {
+    int mask = 0;
+    for (const auto& [box, bits] : typeBoxes()) {
+        mask |= box->isChecked() ? bits : 0;
+    }
+    return mask;
+}
+
+void FilterWidget::setTypeMask(int mask) {
+    for (const auto& [box, bits] : typeBoxes()) {
+        box->setChecked((mask & bits) != 0);
+    }
+}
+
+void FilterWidget::showOnlyType(int type) {
+    setTypeMask(1 << (type - 1));
 }

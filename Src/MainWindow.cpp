@@ -3,22 +3,54 @@
 #include "ui_MainWindow.h"
 
 #include <AboutDialog.h>
+#include <CaptureLoader.h>
 #include <ConnectDialog.h>
 #include <DeviceDock.h>
+#include <FindBar.h>
+#include <LineHealth.h>
+#include <LogExport.h>
+#include <RecentFiles.h>
+#include <SessionModel.h>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
+#include <QSettings>
+
+namespace {
+
+QString programTitle() {
+    return QString::fromUtf8(ProgramName) + " - " + QString::fromUtf8(Version);
+}
+
+QAction* newAction(QObject* parent, const QString& text, const QKeySequence& shortcut,
+                   const char* name) {
+    auto* action = new QAction(text, parent);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(shortcut);
+    action->setStatusTip(text);
+    return action;
+}
+
+} // namespace
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
-    , listener(&frameTap) {
+    , listener(&feed)
+    , feed(&eventListener) {
     ui = new Ui::MainWindow;
     ui->setupUi(this);
-    setWindowTitle(QString::fromUtf8(ProgramName) + " - " + QString::fromUtf8(Version));
+    setWindowTitle(programTitle());
     createStatusBar();
+    createDocks();
+    createMenus();
 
     connect(ui->connect, &QAction::triggered, this, &MainWindow::onConnect);
     connect(ui->disconnect, &QAction::triggered, this, &MainWindow::onDisconnect);
@@ -30,12 +62,29 @@ MainWindow::MainWindow(QWidget* parent)
     connect(ui->logView, &LogViewWidget::eggActivated, &eventListener,
             &EventListener::enableSendRawData);
 
+    // The filter's rules change first, then the log shows the session through them.
     eventListener.connectFilterWidget(ui->filterWidget);
     createDeviceDock();
+    FilterWidget* filters = ui->filterWidget;
+    connect(filters, &FilterWidget::typesChanged, ui->logView, &LogViewWidget::refilter);
+    connect(filters, &FilterWidget::addressChanged, ui->logView, &LogViewWidget::refilter);
+    connect(filters, &FilterWidget::allAddressesChanged, ui->logView, &LogViewWidget::refilter);
+    session()->setFilter(&eventListener.filter());
+    connect(ui->logView, &LogViewWidget::showOnlyAddress, filters, &FilterWidget::showOnlyAddress);
+    connect(ui->logView, &LogViewWidget::hideAddress, filters,
+            [filters](int address) { filters->setAddressShown(address, false); });
+    connect(ui->logView, &LogViewWidget::showOnlyType, filters, &FilterWidget::showOnlyType);
+
+    connect(&feed, &FrameFeed::framesReceived, this, &MainWindow::framesReceived);
+
+    // The first window fits the screen it opens on.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        resize(size().boundedTo(screen->availableSize()));
+    }
 }
 
 // A window destroyed while connected stops the reader first: the reader calls back into
-// eventListener, which is destroyed before listener.
+// feed and eventListener, which are destroyed before listener.
 MainWindow::~MainWindow() {
     listener.stop();
     delete ui;
@@ -43,7 +92,13 @@ MainWindow::~MainWindow() {
     delete pauseLabel;
 }
 
+SessionModel* MainWindow::session() const {
+    return ui->logView->session();
+}
+
 void MainWindow::createStatusBar() {
+    health = new LineHealth(statusBar());
+    statusBar()->addWidget(health);
     portLabel = new QLabel(statusBar());
     portLabel->setMinimumWidth(80);
     pauseLabel = new QLabel(statusBar());
@@ -60,48 +115,153 @@ void MainWindow::createDeviceDock() {
     menu->addAction(deviceDock->toggleViewAction());
     menu->addAction(deviceDock->compareAction());
     menu->addAction(deviceDock->reportAction());
-    connect(&frameTap, &FrameTap::framesArrived, deviceDock, &DeviceDock::addFrames);
     connect(deviceDock, &DeviceDock::addressActivated, ui->filterWidget,
             &FilterWidget::showOnlyAddress);
     connect(deviceDock, &DeviceDock::statusMessage, statusBar(),
             [this](const QString& text) { statusBar()->showMessage(text, 10000); });
 }
 
+void MainWindow::createDocks() {
+    filterDock = ui->filterDock;
+    findBar = new FindBar(ui->centralwidget);
+    ui->centralwidget->layout()->addWidget(findBar);
+    connect(findBar, &FindBar::find, this, [this](const QString&, bool forward) { find(forward); });
+    connect(findBar, &FindBar::closed, ui->logView, [this] { ui->logView->setFocus(); });
+}
+
+void MainWindow::createMenus() {
+    QMenu* fileMenu = new QMenu(tr("Файл"), this);
+    fileMenu->setObjectName(QStringLiteral("menuFile"));
+    QAction* open = newAction(this, tr("Открыть запись…"), QKeySequence::Open, "openCapture");
+    QAction* save =
+        newAction(this, tr("Сохранить запись как…"), QKeySequence::SaveAs, "saveCapture");
+    QAction* exportLog = newAction(this, tr("Экспорт журнала…"), QKeySequence(), "exportLog");
+    connect(open, &QAction::triggered, this, &MainWindow::onOpenCapture);
+    connect(save, &QAction::triggered, this, &MainWindow::onSaveCapture);
+    connect(exportLog, &QAction::triggered, this, &MainWindow::onExportLog);
+    fileMenu->addAction(open);
+    QMenu* recent = fileMenu->addMenu(tr("Недавние записи"));
+    recentFiles = new RecentFiles(recent, this);
+    connect(recentFiles, &RecentFiles::open, this, [this](const QString& path) {
+        if (keepSession()) {
+            openCapture(path);
+        }
+    });
+    fileMenu->addAction(save);
+    fileMenu->addAction(exportLog);
+
+    viewMenu = new QMenu(tr("Вид"), this);
+    viewMenu->setObjectName(QStringLiteral("menuView"));
+    QAction* findAction = newAction(this, tr("Найти…"), QKeySequence::Find, "find");
+    QAction* findNext = newAction(this, tr("Найти далее"), QKeySequence::FindNext, "findNext");
+    QAction* findPrevious =
+        newAction(this, tr("Найти ранее"), QKeySequence::FindPrevious, "findPrevious");
+    connect(findAction, &QAction::triggered, findBar, &FindBar::open);
+    connect(findNext, &QAction::triggered, this, [this] { find(true); });
+    connect(findPrevious, &QAction::triggered, this, [this] { find(false); });
+    viewMenu->addAction(ui->logView->followAction());
+    viewMenu->addAction(ui->logView->rawDataAction());
+    viewMenu->addSeparator();
+    viewMenu->addActions({findAction, findNext, findPrevious});
+    viewMenu->addSeparator();
+    viewMenu->addAction(filterDock->toggleViewAction());
+
+    menuBar()->insertMenu(ui->menuActions->menuAction(), fileMenu);
+    menuBar()->insertMenu(ui->menuActions->menuAction(), viewMenu);
+}
+
+bool MainWindow::keepSession() {
+    if (!unsaved || session()->store().empty()) {
+        return true;
+    }
+    QMessageBox box(QMessageBox::Question, tr("Запись не сохранена"),
+                    tr("Кадры этого сеанса не сохранены. Сохранить запись?"),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return onSaveCapture();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MainWindow::startSession(const QString& title) {
+    ui->logView->clearLog();
+    deviceDock->clear();
+    unsaved = false;
+    spillReported = false;
+    setWindowTitle(title.isEmpty() ? programTitle() : title + " - " + programTitle());
+}
+
 void MainWindow::onConnect() {
+    if (!keepSession()) {
+        return;
+    }
     ConnectDialog dialog(this);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    const QString port = dialog.portName();
+    connectToPort(dialog.portName());
+}
+
+bool MainWindow::connectToPort(const QString& port) {
     if (!listener.open(port.toUtf8().toStdString())) {
         showError(tr("Ошибка при открытии порта ") + port,
                   QString::fromStdString(listener.lastErrorText()));
-        return;
+        return false;
     }
     portLabel->setText(port);
     ui->connect->setEnabled(false);
     ui->disconnect->setEnabled(true);
     ui->pauseRx->setEnabled(true);
-    ui->logView->clearLog();
-    deviceDock->clear();
+    startSession(QString());
+    ui->logView->setFollowing(true);
+    health->setActive(true);
+    if (remembersSettings) {
+        QSettings().setValue(QStringLiteral("port"), port);
+    }
     connectListenerSignals();
     listener.start();
+    return true;
 }
 
 void MainWindow::connectListenerSignals() {
-    // Both signals come from the reader thread.
-    connect(&eventListener, &EventListener::newLogMessage, ui->logView, &LogViewWidget::addMessage,
-            Qt::QueuedConnection);
+    // Comes from the reader thread; the frames come through the feed.
     connect(&eventListener, &EventListener::disconnectDetected, this,
             &MainWindow::disconnectDetected, Qt::QueuedConnection);
 }
 
+void MainWindow::addFrames(const std::vector<velora_protocol::Frame>& frames) {
+    session()->append(frames);
+    deviceDock->addFrames(frames);
+}
+
+void MainWindow::framesReceived(const std::vector<velora_protocol::Frame>& frames) {
+    addFrames(frames);
+    health->add(frames);
+    unsaved = true;
+    const SessionStore& store = session()->store();
+    if (store.spillFailed() && !spillReported) {
+        spillReported = true;
+        QMessageBox::warning(
+            this, tr("Запись сеанса"),
+            tr("Сеанс больше не записывается в %1: %2. Приём продолжается, новые кадры "
+               "остаются в памяти.")
+                .arg(QString::fromStdString(store.spillPath()),
+                     QString::fromStdString(store.spillError())));
+    }
+}
+
 void MainWindow::onDisconnect() {
     QObject::disconnect(&eventListener, nullptr, nullptr, nullptr);
-    // What the reader has queued already is shown before the reader stops.
     QCoreApplication::processEvents();
     listener.stop();
+    // What the reader has handed over already goes into the log before the port closes.
+    feed.deliver();
     listener.close();
+    health->setActive(false);
 
     ui->connect->setEnabled(true);
     ui->disconnect->setEnabled(false);
@@ -113,12 +273,17 @@ void MainWindow::onDisconnect() {
 
 void MainWindow::onPauseRx() {
     listener.stop();
+    feed.deliver();
+    pauseStartNs = velora_protocol::Timestamp::now().wallNs;
+    health->setActive(false);
     ui->pauseRx->setEnabled(false);
     ui->resumeRx->setEnabled(true);
     pauseLabel->setText(tr("пауза"));
 }
 
 void MainWindow::onResumeRx() {
+    session()->appendGap(pauseStartNs, velora_protocol::Timestamp::now().wallNs);
+    health->setActive(true);
     listener.start();
     ui->pauseRx->setEnabled(true);
     ui->resumeRx->setEnabled(false);
@@ -129,16 +294,130 @@ void MainWindow::onAbout() {
     showAbout(this);
 }
 
+void MainWindow::onOpenCapture() {
+    if (!keepSession()) {
+        return;
+    }
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Открыть запись"), QString(),
+        tr("Записи линии (*.pcap *.pcapng *.bin *.raw);;Все файлы (*)"));
+    if (!path.isEmpty()) {
+        openCapture(path);
+    }
+}
+
+bool MainWindow::openCapture(const QString& path) {
+    if (ui->disconnect->isEnabled()) {
+        onDisconnect();
+    }
+    startSession(QFileInfo(path).fileName());
+    ui->logView->setFollowing(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    CaptureLoader loader;
+    const bool loaded = loader.load(
+        path, [this](const std::vector<velora_protocol::Frame>& frames) { addFrames(frames); });
+    QApplication::restoreOverrideCursor();
+    ui->logView->scrollToTop();
+    if (!loaded) {
+        showError(tr("Не удалось прочитать запись %1").arg(path), loader.problem());
+        return false;
+    }
+    recentFiles->add(path);
+    if (!loader.problem().isEmpty()) {
+        showError(tr("Запись %1 повреждена; показано всё, что удалось прочитать.").arg(path),
+                  loader.problem());
+    }
+    return true;
+}
+
+bool MainWindow::onSaveCapture() {
+    const QString path = QFileDialog::getSaveFileName(this, tr("Сохранить запись как"), QString(),
+                                                      tr("Записи pcap (*.pcap)"));
+    if (path.isEmpty()) {
+        return false;
+    }
+    std::string error;
+    if (!session()->store().save(path.toStdString(), error)) {
+        showError(tr("Не удалось сохранить запись %1").arg(path), QString::fromStdString(error));
+        return false;
+    }
+    unsaved = false;
+    recentFiles->add(path);
+    return true;
+}
+
+void MainWindow::onExportLog() {
+    const QString tsv = tr("Текст с табуляциями (*.tsv)");
+    QString chosen;
+    QString path = QFileDialog::getSaveFileName(this, tr("Экспорт журнала"), QString(),
+                                                tsv + ";;" + tr("CSV (*.csv)"), &chosen);
+    if (path.isEmpty()) {
+        return;
+    }
+    if (QFileInfo(path).suffix().isEmpty()) {
+        path += chosen == tsv ? QStringLiteral(".tsv") : QStringLiteral(".csv");
+    }
+    QString error;
+    if (!LogExport::write(*session(), path, error)) {
+        showError(tr("Не удалось записать %1").arg(path), error);
+    }
+}
+
+void MainWindow::find(bool forward) {
+    if (findBar->query().isEmpty()) {
+        findBar->open();
+        return;
+    }
+    findBar->show();
+    findBar->showResult(ui->logView->find(findBar->query(), forward));
+}
+
 void MainWindow::disconnectDetected() {
     onDisconnect();
     showError(tr("Нет связи с преобразователем USB-RS485."));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!keepSession()) {
+        event->ignore();
+        return;
+    }
     if (ui->disconnect->isEnabled()) {
         onDisconnect();
     }
+    saveSettings();
     event->accept();
+}
+
+void MainWindow::restoreSettings() {
+    remembersSettings = true;
+    QSettings settings;
+    restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
+    restoreState(settings.value(QStringLiteral("docks")).toByteArray());
+    ui->logView->horizontalHeader()->restoreState(
+        settings.value(QStringLiteral("columns")).toByteArray());
+    ui->filterWidget->setTypeMask(settings.value(QStringLiteral("types"), 0x7f).toInt());
+    for (const QVariant& address : settings.value(QStringLiteral("hiddenAddresses")).toList()) {
+        ui->filterWidget->setAddressShown(address.toInt(), false);
+    }
+    ui->logView->setFollowing(settings.value(QStringLiteral("follow"), true).toBool());
+}
+
+void MainWindow::saveSettings() const {
+    if (!remembersSettings) {
+        return;
+    }
+    QSettings settings;
+    settings.setValue(QStringLiteral("geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("docks"), saveState());
+    settings.setValue(QStringLiteral("columns"), ui->logView->horizontalHeader()->saveState());
+    settings.setValue(QStringLiteral("types"), ui->filterWidget->typeMask());
+    QVariantList hidden;
+    for (const int address : ui->filterWidget->hiddenAddresses()) {
+        hidden << address;
+    }
+    settings.setValue(QStringLiteral("hiddenAddresses"), hidden);
+    settings.setValue(QStringLiteral("follow"), ui->logView->isFollowing());
 }
 
 void MainWindow::showError(const QString& text, const QString& details) {

@@ -11,30 +11,50 @@ set(velora_app_forms
 add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/AboutDialog.h
     ${VELORA_INCLUDE_DIR}/AboutForm.h
+    ${VELORA_INCLUDE_DIR}/CaptureLoader.h
+    ${VELORA_INCLUDE_DIR}/CommandLine.h
     ${VELORA_INCLUDE_DIR}/ConnectDialog.h
     ${VELORA_INCLUDE_DIR}/DeviceDock.h
     ${VELORA_INCLUDE_DIR}/DeviceMap.h
     ${VELORA_INCLUDE_DIR}/DeviceModel.h
     ${VELORA_INCLUDE_DIR}/FilterWidget.h
-    ${VELORA_INCLUDE_DIR}/FrameTap.h
+    ${VELORA_INCLUDE_DIR}/FindBar.h
+    ${VELORA_INCLUDE_DIR}/FrameFeed.h
+    ${VELORA_INCLUDE_DIR}/FrameRecord.h
+    ${VELORA_INCLUDE_DIR}/LineHealth.h
+    ${VELORA_INCLUDE_DIR}/LogExport.h
     ${VELORA_INCLUDE_DIR}/LogViewWidget.h
     ${VELORA_INCLUDE_DIR}/MainWindow.h
+    ${VELORA_INCLUDE_DIR}/RecentFiles.h
+    ${VELORA_INCLUDE_DIR}/SessionModel.h
+    ${VELORA_INCLUDE_DIR}/SessionStore.h
+    ${VELORA_INCLUDE_DIR}/VisibleRows.h
     ${CMAKE_CURRENT_SOURCE_DIR}/AboutDialog.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/AboutForm.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/CaptureLoader.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/CommandLine.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ConnectDialog.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/DeviceDock.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/DeviceMap.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/DeviceModel.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FilterWidget.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/FrameTap.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/FindBar.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/FrameFeed.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/FrameRecord.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/LineHealth.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/LogExport.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogViewWidget.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/MainWindow.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RecentFiles.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/SessionModel.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/SessionStore.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/VisibleRows.cpp
     ${velora_app_forms}
 )
 set_target_properties(velora_app PROPERTIES AUTOMOC ON AUTOUIC ON)
 target_include_directories(velora_app PUBLIC ${VELORA_INCLUDE_DIR})
 target_compile_definitions(velora_app PRIVATE VELORA_VERSION="${PROJECT_VERSION}")
-target_link_libraries(velora_app PUBLIC velora_decoding velora_report velora_listener rs485
+target_link_libraries(velora_app PUBLIC velora_decoding velora_capture velora_report velora_listener rs485
                       Qt5::Widgets)
 
 # The icons. An object library, so that every program that links velora_app gets the

@@ -125,7 +125,7 @@ public:
 
     void phase(const char* name, bool fullTable) {
         if (fullTable) {
-            for (int i = view->rowCount(); i < LogViewWidget::MaxRows; ++i) {
+            for (int i = view->rowCount(); i < 65536; ++i) {
                 view->addMessage(1 + i % 7, i % 127, QStringLiteral("Опрос"), QString());
             }
             runFor(500);

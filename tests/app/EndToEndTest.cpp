@@ -20,7 +20,11 @@ namespace {
 
 using velora_traffic::Event;
 
-enum Column { Marker = 0, RawData = 1, Address = 2, Text = 3 };
+enum Column { Marker = 0, RawData = 1, Time = 2, Address = 3, Text = 4 };
+
+QString cell(LogViewWidget& view, int row, int column) {
+    return app_driver::cellText(view, row, column);
+}
 
 const char* const markers[] = {">", "<", "<", ">", ">", "<", " "};
 
@@ -32,12 +36,13 @@ QString hex(const std::vector<std::uint8_t>& bytes) {
 // checked for their kind only.
 void expectRow(LogViewWidget& view, int row, const Event& event) {
     SCOPED_TRACE(::testing::Message() << "row " << row << " event " << event);
-    ASSERT_TRUE(view.item(row, Text));
-    EXPECT_EQ(view.item(row, Marker)->text(), QString::fromLatin1(markers[event.type - 1]));
-    EXPECT_EQ(view.item(row, Address)->text(),
+    ASSERT_LT(row, view.rowCount());
+    EXPECT_EQ(cell(view, row, Marker), QString::fromLatin1(markers[event.type - 1]));
+    EXPECT_EQ(cell(view, row, Address),
               event.address > 0 ? QString::number(event.address) : QString());
-    EXPECT_EQ(view.item(row, RawData)->text(), hex(event.bytes));
-    const QString text = view.item(row, Text)->text();
+    EXPECT_EQ(cell(view, row, RawData), hex(event.bytes));
+    EXPECT_FALSE(cell(view, row, Time).isEmpty()) << "the reader's time";
+    const QString text = cell(view, row, Text);
     switch (event.type) {
     case mtQuery:
         EXPECT_EQ(text, QString::fromUtf8("Опрос"));
@@ -127,9 +132,11 @@ TEST_F(EndToEnd, EveryFrameOfTheLineBecomesItsRow) {
     }
 }
 
-TEST_F(EndToEnd, HiddenFrameKindsNeverReachTheTable) {
+TEST_F(EndToEnd, FilterHidesFrameKindsAndBringsThemBack) {
     // "Опрос" off: polls go, answers and everything else stay.
-    window.findChild<QCheckBox*>(QStringLiteral("tQuery"))->click();
+    auto* polls = window.findChild<QCheckBox*>(QStringLiteral("tQuery"));
+    const int rowsWithPolls = view->rowCount();
+    polls->click();
 
     const auto traffic = velora_traffic::TrafficGenerator::random(9, 400);
     std::vector<Event> shown;
@@ -143,9 +150,18 @@ TEST_F(EndToEnd, HiddenFrameKindsNeverReachTheTable) {
     ASSERT_GE(view->rowCount() - before, int(shown.size()));
     for (std::size_t i = 0; i < shown.size(); ++i) {
         const int row = before + int(i);
-        EXPECT_EQ(view->item(row, Address)->text(),
+        EXPECT_EQ(cell(*view, row, Address),
                   shown[i].address > 0 ? QString::number(shown[i].address) : QString())
             << "row " << row;
-        EXPECT_NE(view->item(row, Text)->text(), QString::fromUtf8("Опрос")) << "row " << row;
+        EXPECT_NE(cell(*view, row, Text), QString::fromUtf8("Опрос")) << "row " << row;
+    }
+
+    // The session kept the polls: showing them again brings them back in their places.
+    app_driver::action(window, "disconnect")->trigger();
+    polls->click();
+    const std::vector<Event> all = showable(traffic.events());
+    ASSERT_GE(view->rowCount() - rowsWithPolls, int(all.size()));
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        expectRow(*view, rowsWithPolls + int(i), all[i]);
     }
 }

@@ -1,6 +1,11 @@
 #include <LogViewWidget.h>
+#include <SessionModel.h>
 
-#include <QElapsedTimer>
+#include <velora_decoding/EventFilter.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -10,14 +15,14 @@
 
 namespace {
 
-enum Column { Marker = 0, RawData = 1, Address = 2, Text = 3 };
+enum Column { Marker = 0, RawData = 1, Time = 2, Address = 3, Text = 4 };
 
-QString cell(const LogViewWidget& view, int row, int column) {
-    return view.item(row, column)->text();
+QVariant data(const LogViewWidget& view, int row, int column, int role = Qt::DisplayRole) {
+    return view.model()->index(row, column).data(role);
 }
 
-QVariant background(const LogViewWidget& view, int row, int column) {
-    return view.item(row, column)->data(Qt::BackgroundRole);
+QString cell(const LogViewWidget& view, int row, int column) {
+    return data(view, row, column).toString();
 }
 
 void typeKeys(LogViewWidget& view, const QString& keys,
@@ -27,18 +32,39 @@ void typeKeys(LogViewWidget& view, const QString& keys,
     }
 }
 
+velora_protocol::Frame frame(MessageType type, int address, std::vector<std::uint8_t> bytes,
+                             std::int64_t ms = 0) {
+    const auto time = velora_protocol::Timestamp::recorded(ms * 1'000'000);
+    return velora_protocol::Frame::of(type, address, bytes, {time, time});
+}
+
+// Polls of addresses 1..n, each followed by a short answer, 10 ms apart.
+std::vector<velora_protocol::Frame> pollsAndAnswers(int n) {
+    std::vector<velora_protocol::Frame> frames;
+    for (int a = 1; a <= n; ++a) {
+        frames.push_back(frame(mtQuery, a, {std::uint8_t(0x80 | a)}, 20 * a));
+        frames.push_back(frame(mtShortAnswer, a, {0x40}, 20 * a + 10));
+    }
+    return frames;
+}
+
 } // namespace
 
-TEST(LogViewWidget, StartsWithFourColumnsAndTheRawDataColumnHidden) {
+TEST(LogViewWidget, StartsWithTimeBeforeAddressAndTheRawDataColumnHidden) {
     LogViewWidget view;
-    ASSERT_EQ(view.columnCount(), 4);
-    EXPECT_EQ(view.horizontalHeaderItem(RawData)->text(), QString::fromUtf8("Данные"));
-    EXPECT_EQ(view.horizontalHeaderItem(Address)->text(), QString::fromUtf8("Адрес"));
-    EXPECT_EQ(view.horizontalHeaderItem(Text)->text(), QString::fromUtf8("Событие"));
+    ASSERT_EQ(view.model()->columnCount(), 5);
+    const char* const headers[] = {"", "Данные", "Время", "Адрес", "Событие"};
+    for (int column = 0; column < 5; ++column) {
+        EXPECT_EQ(view.model()->headerData(column, Qt::Horizontal).toString(),
+                  QString::fromUtf8(headers[column]));
+    }
     EXPECT_TRUE(view.isColumnHidden(RawData));
+    EXPECT_FALSE(view.isColumnHidden(Time));
     EXPECT_FALSE(view.verticalHeader()->isVisible());
     EXPECT_EQ(view.columnWidth(Marker), 17);
     EXPECT_EQ(view.columnWidth(Address), 50);
+    EXPECT_EQ(view.verticalHeader()->defaultSectionSize(), view.fontMetrics().height() + 2);
+    EXPECT_EQ(view.selectionMode(), QAbstractItemView::ExtendedSelection);
 }
 
 TEST(LogViewWidget, RowShowsMarkerAddressAndTextInTheColourOfItsType) {
@@ -67,12 +93,12 @@ TEST(LogViewWidget, RowShowsMarkerAddressAndTextInTheColourOfItsType) {
         EXPECT_EQ(cell(view, row, Marker), QString::fromLatin1(c.marker));
         EXPECT_EQ(cell(view, row, Address), c.address > 0 ? QString::number(c.address) : QString());
         EXPECT_EQ(cell(view, row, Text), QStringLiteral("text"));
-        EXPECT_EQ(cell(view, row, RawData), QString()) << "raw data before the switch";
-        EXPECT_EQ(view.item(row, Marker)->textAlignment(), int(Qt::AlignCenter));
-        EXPECT_EQ(view.item(row, Address)->textAlignment(), int(Qt::AlignCenter));
-        EXPECT_EQ(view.rowHeight(row), 17);
-        for (const int column : {Marker, RawData, Address, Text}) {
-            const QVariant brush = background(view, row, column);
+        EXPECT_EQ(cell(view, row, RawData), QStringLiteral("AA"));
+        EXPECT_EQ(cell(view, row, Time).size(), 12) << "hh:mm:ss.zzz";
+        EXPECT_EQ(data(view, row, Marker, Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
+        EXPECT_EQ(data(view, row, Address, Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
+        for (const int column : {Marker, RawData, Time, Address, Text}) {
+            const QVariant brush = data(view, row, column, Qt::BackgroundRole);
             if (c.colour.isValid()) {
                 ASSERT_TRUE(brush.canConvert<QBrush>());
                 EXPECT_EQ(brush.value<QBrush>().color(), c.colour);
@@ -84,72 +110,112 @@ TEST(LogViewWidget, RowShowsMarkerAddressAndTextInTheColourOfItsType) {
     }
 }
 
-TEST(LogViewWidget, KeepsTheNewest65536RowsDroppingTheOldest) {
+TEST(LogViewWidget, KeepsEveryRowOfTheSession) {
     LogViewWidget view;
-    for (int i = 0; i < LogViewWidget::MaxRows; ++i) {
-        view.addMessage(1, 1, QString::number(i), QString());
+    std::vector<velora_protocol::Frame> frames;
+    for (int i = 0; i < 70000; ++i) {
+        frames.push_back(frame(mtQuery, 1 + i % 126, {std::uint8_t(0x80 | (1 + i % 126))}, i));
     }
-    ASSERT_EQ(view.rowCount(), 65536);
-    EXPECT_EQ(cell(view, 0, Text), QStringLiteral("0"));
-
-    view.addMessage(7, 0, QStringLiteral("newest"), QString());
-    EXPECT_EQ(view.rowCount(), 65536);
-    EXPECT_EQ(cell(view, 0, Text), QStringLiteral("1"));
-    EXPECT_EQ(cell(view, 65535, Text), QStringLiteral("newest"));
-
+    view.session()->append(frames);
+    ASSERT_EQ(view.rowCount(), 70000);
+    EXPECT_EQ(cell(view, 0, Address), QStringLiteral("1"));
+    EXPECT_EQ(cell(view, 69999, Address), QString::number(1 + 69999 % 126));
     view.clearLog();
     EXPECT_EQ(view.rowCount(), 0);
 }
 
-TEST(LogViewWidget, FollowsTheNewestRowEvenAfterTheUserScrolledAway) {
+TEST(LogViewWidget, FollowsTheNewestRowOnlyWhileAtTheBottom) {
     LogViewWidget view;
     view.resize(400, 200);
     view.show();
-    for (int i = 0; i < 100; ++i) {
-        view.addMessage(1, 1, QString::number(i), QString());
-    }
+    view.session()->append(pollsAndAnswers(50));
     QScrollBar* bar = view.verticalScrollBar();
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return bar->maximum() > 0 && bar->value() == bar->maximum(); }));
 
-    bar->setValue(0);
-    view.addMessage(1, 1, QStringLiteral("one more"), QString());
+    bar->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_FALSE(view.isFollowing());
+    EXPECT_FALSE(view.followAction()->isChecked());
+    view.session()->append(pollsAndAnswers(20));
+    QTest::qWait(50);
+    EXPECT_EQ(bar->value(), 0) << "reading older rows is not disturbed by new ones";
+
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_End);
+    EXPECT_TRUE(view.isFollowing());
+    view.session()->append(pollsAndAnswers(20));
     EXPECT_TRUE(QTest::qWaitFor([&] { return bar->value() == bar->maximum(); }));
 }
 
-// Messages arriving one by one, each in its own pass of the event loop as queued
-// deliveries do, must not repaint the table once per row.
-TEST(LogViewWidget, CoalescesRepaintsOfMessagesArrivingOneByOne) {
-    struct PaintCounter : QObject {
-        int paints = 0;
-        bool eventFilter(QObject*, QEvent* event) override {
-            paints += event->type() == QEvent::Paint;
-            return false;
-        }
-    } counter;
+TEST(LogViewWidget, FiltersShowAndHidePastRowsKeepingTheCurrentFrame) {
     LogViewWidget view;
-    view.resize(400, 300);
-    view.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    view.viewport()->installEventFilter(&counter);
+    EventFilter filter;
+    view.session()->setFilter(&filter);
+    view.session()->append(pollsAndAnswers(10));
+    ASSERT_EQ(view.rowCount(), 20);
+    view.setCurrentIndex(view.model()->index(7, Text)); // the answer of address 4
+    const std::int64_t answer = view.currentRecord();
 
-    QElapsedTimer clock;
-    clock.start();
-    const int messages = 400;
-    for (int i = 0; i < messages; ++i) {
-        view.addMessage(1 + i % 7, i % 127, QString::number(i), QString());
-        QCoreApplication::processEvents();
+    filter.setTypes(0x01, false); // polls hidden
+    view.refilter();
+    ASSERT_EQ(view.rowCount(), 10);
+    for (int row = 0; row < 10; ++row) {
+        EXPECT_EQ(cell(view, row, Marker), QStringLiteral("<"));
     }
-    QTest::qWait(2 * LogViewWidget::RefreshIntervalMs);
-    const qint64 elapsed = clock.elapsed();
+    EXPECT_EQ(view.currentRecord(), answer);
 
-    EXPECT_GT(counter.paints, 0) << "the table is painted at all";
-    EXPECT_LE(counter.paints, elapsed / LogViewWidget::RefreshIntervalMs + 3)
-        << messages << " messages in " << elapsed << " ms";
-    EXPECT_EQ(view.rowCount(), messages);
+    filter.setTypes(0x01, true);
+    filter.setAddress(4, false);
+    view.refilter();
+    EXPECT_EQ(view.rowCount(), 18) << "the old polls are back, address 4 is gone";
+    EXPECT_EQ(view.currentRecord(), answer + 1) << "the nearest shown frame after it";
 }
 
-TEST(LogViewWidget, TypingDebugShowsTheRawDataColumnOnce) {
+TEST(LogViewWidget, CopiesSelectedRowsAsTabSeparatedText) {
+    LogViewWidget view;
+    view.session()->append({frame(mtQuery, 5, {0x85}), frame(mtTrash, 0, {0x01, 0xAB})});
+    view.selectAll();
+    view.copySelection();
+    const QString time = SessionModel::timeText(0);
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              QString::fromUtf8("\t>\t5\tОпрос\t85\n\t \t\tБайты: 01 AB\t01 AB\n"));
+    EXPECT_TRUE(time.isEmpty()) << "an unknown time stays empty";
+}
+
+TEST(LogViewWidget, FindsTextAndBytesOverTheWholeSessionBothWays) {
+    LogViewWidget view;
+    std::vector<velora_protocol::Frame> frames = pollsAndAnswers(5);
+    frames.push_back(frame(mtTrash, 0, {0x12, 0x34, 0x56}));
+    view.session()->append(frames);
+    struct Case {
+        const char* query;
+        bool forward;
+        int from;
+        int row; // -1: not found
+    };
+    const Case cases[] = {
+        {"ответ", true, 0, 1},  {"ответ", true, 1, 3},   {"ответ", false, 1, 9},
+        {"34 56", true, 0, 10}, {"3456", false, 10, 10}, {"нет такого", true, 0, -1},
+        {"83", true, 0, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.query);
+        view.setCurrentIndex(view.model()->index(c.from, Text));
+        EXPECT_EQ(view.find(QString::fromUtf8(c.query), c.forward), c.row >= 0);
+        EXPECT_EQ(view.currentIndex().row(), c.row >= 0 ? c.row : c.from);
+    }
+}
+
+TEST(LogViewWidget, ToolTipGivesDateAndTimesSinceThePreviousAndTheAnsweredFrame) {
+    LogViewWidget view;
+    view.session()->append(pollsAndAnswers(2));
+    const QString tip = data(view, 1, Text, Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.startsWith(QStringLiteral("01.01.1970"))) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QString::fromUtf8("от предыдущего кадра: 10,0 мс")));
+    EXPECT_TRUE(tip.contains(QString::fromUtf8("на который он отвечает: 10,0 мс")));
+}
+
+TEST(LogViewWidget, TypingDebugShowsTheBytesOfEveryRowOnce) {
     LogViewWidget view;
     QSignalSpy activated(&view, &LogViewWidget::eggActivated);
     view.addMessage(1, 5, QStringLiteral("before"), QStringLiteral("05"));
@@ -160,17 +226,21 @@ TEST(LogViewWidget, TypingDebugShowsTheRawDataColumnOnce) {
     typeKeys(view, QStringLiteral("g"));
     EXPECT_EQ(activated.count(), 1);
     EXPECT_FALSE(view.isColumnHidden(RawData));
+    EXPECT_TRUE(view.rawDataAction()->isChecked());
 
     typeKeys(view, QStringLiteral("debug"));
     EXPECT_EQ(activated.count(), 1) << "the switch cannot be completed twice";
 
     view.addMessage(5, 9, QStringLiteral("after"), QStringLiteral("89 00 10"));
-    EXPECT_EQ(cell(view, 0, RawData), QString()) << "older rows keep their empty cell";
+    EXPECT_EQ(cell(view, 0, RawData), QStringLiteral("05")) << "older rows show their bytes too";
     EXPECT_EQ(cell(view, 1, RawData), QStringLiteral("89 00 10"));
-    EXPECT_EQ(view.item(1, RawData)->font().family(), QStringLiteral("Courier"));
+    EXPECT_EQ(data(view, 1, RawData, Qt::FontRole).value<QFont>().family(),
+              QStringLiteral("Courier"));
 
     view.clearLog();
     EXPECT_FALSE(view.isColumnHidden(RawData)) << "clearing keeps the column shown";
+    view.rawDataAction()->trigger();
+    EXPECT_TRUE(view.isColumnHidden(RawData)) << "the menu item turns it off again";
 }
 
 TEST(LogViewWidget, DebugSwitchNeedsFivePlainKeysInOneRun) {

@@ -308,20 +308,6 @@ private:
     bool captureOk = true;
 };
 
-// A raw recording has no times; converted to a capture its bytes follow one another at the
-// line's pace, ending when the file was last written.
-velora_protocol::Timestamp rawStart(const std::string& path) {
-    struct stat info {};
-    const auto now = velora_protocol::Timestamp::now();
-    if (path == "-" || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return now;
-    }
-    const std::int64_t end =
-        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
-    return velora_protocol::Timestamp::recorded(end - static_cast<std::int64_t>(info.st_size) *
-                                                          velora_protocol::characterTimeNs());
-}
-
 int replay(const Options& options, Sniffer& sniffer) {
     velora_capture::CaptureReader reader;
     if (!reader.open(options.replayPath)) {
@@ -337,7 +323,7 @@ int replay(const Options& options, Sniffer& sniffer) {
         }
         // Alerts and the report need times: the bytes get them at the line's pace.
         if (!options.writePath.empty() || options.alerts || !options.reportPath.empty()) {
-            reader.setRawStart(rawStart(options.replayPath));
+            reader.setRawTimesFromFile();
         }
     }
     sniffer.timing = reader.hasTimes() ? "Время кадров: из записи, с точностью записи."

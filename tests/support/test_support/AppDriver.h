@@ -84,6 +84,11 @@ inline LogViewWidget* logView(MainWindow& window) {
     return window.findChild<LogViewWidget*>(QStringLiteral("logView"));
 }
 
+// The text a cell of the log shows.
+inline QString cellText(const LogViewWidget& view, int row, int column) {
+    return view.model()->index(row, column).data().toString();
+}
+
 // Writes `bytes` to the line once the reader listens. The reader purges the port when it
 // starts, so bytes written just before are dropped as a whole: they are written again
 // until the first row shows up.

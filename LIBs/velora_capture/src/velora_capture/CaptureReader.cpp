@@ -52,6 +52,17 @@ ssize_t readRewound(void* cookie, char* out, std::size_t size) {
     return n == 0 && std::ferror(r->input) ? -1 : static_cast<ssize_t>(n);
 }
 
+// Seeking goes to the file itself; the bytes read for the magic number are behind it.
+int seekRewound(void* cookie, off64_t* offset, int whence) {
+    auto* r = static_cast<Rewound*>(cookie);
+    if (r->input == stdin || fseeko(r->input, *offset, whence) != 0) {
+        return -1;
+    }
+    r->headRead = r->headSize;
+    *offset = ftello(r->input);
+    return 0;
+}
+
 int closeRewound(void* cookie) {
     auto* r = static_cast<Rewound*>(cookie);
     const int result = r->input == stdin ? 0 : std::fclose(r->input);
@@ -101,7 +112,8 @@ bool CaptureReader::open(const std::string& filePath) {
     fileFormat = Format::Pcap;
     auto* rewound = new Rewound{file, {}, prefix, 0};
     std::memcpy(rewound->head, buffer.data(), prefix);
-    std::FILE* stream = fopencookie(rewound, "rb", {readRewound, nullptr, nullptr, closeRewound});
+    std::FILE* stream =
+        fopencookie(rewound, "rb", {readRewound, nullptr, seekRewound, closeRewound});
     if (!stream) {
         delete rewound;
         error = "Ошибка чтения " + path + ": " + std::strerror(errno);
@@ -122,6 +134,26 @@ bool CaptureReader::open(const std::string& filePath) {
         return false;
     }
     return true;
+}
+
+bool CaptureReader::seek(std::uint64_t offset) {
+    if (fileFormat != Format::Pcap) {
+        return false;
+    }
+    std::FILE* stream = pcap_file(handle);
+    return stream && fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
+void CaptureReader::setRawTimesFromFile() {
+    struct stat info {};
+    if (path == "-" || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        rawTime = velora_protocol::Timestamp::now();
+        return;
+    }
+    const std::int64_t end =
+        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    rawTime = velora_protocol::Timestamp::recorded(end - static_cast<std::int64_t>(info.st_size) *
+                                                             velora_protocol::characterTimeNs());
 }
 
 bool CaptureReader::next(Piece& piece) {

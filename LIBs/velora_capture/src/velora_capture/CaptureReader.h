@@ -24,7 +24,8 @@ struct Piece {
     int address = 0;
     const std::uint8_t* data = nullptr;
     std::size_t size = 0;
-    // The first byte's time; unknown for a raw recording unless setRawStart() gave one.
+    // The first byte's time; unknown for a raw recording unless setRawTimesFromFile() gave
+    // one.
     velora_protocol::Timestamp time;
 };
 
@@ -47,9 +48,13 @@ public:
     bool open(const std::string& path);
     Format format() const { return fileFormat; }
     bool hasTimes() const { return fileFormat == Format::Pcap; }
-    // Raw recordings have no times: from here on their bytes are given times at the line's
-    // pace from `start`.
-    void setRawStart(velora_protocol::Timestamp start) { rawTime = start; }
+    // Raw recordings have no times. This gives a raw recording's bytes the line's pace, ending when
+    // the file was last written (standard input: starting now).
+    void setRawTimesFromFile();
+
+    // Goes to the record that starts `offset` bytes into a pcap file (CaptureWriter::size()
+    // before the record was written). False for raw recordings and standard input.
+    bool seek(std::uint64_t offset);
 
     // The next piece; false at the end of the input. The piece's bytes stay valid until
     // the next call.

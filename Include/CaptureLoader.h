@@ -1,0 +1,24 @@
+#pragma once
+
+#include <velora_protocol/Frame.h>
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+// Decodes a capture (pcap or pcapng) or a raw recording of the line into the session at full
+// speed, with the recorded times. A raw recording's bytes follow one another at the line's
+// pace, ending when the file was last written.
+class CaptureLoader {
+public:
+    // Hands over whatever it can read, in batches of frames. False when the file could not be
+    // opened at all or the read broke off; problem() then says why. A damaged but readable file is
+    // loaded and named by problem() too.
+    using Batch = std::function<void(const std::vector<velora_protocol::Frame>&)>;
+    bool load(const QString& path, const Batch& onFrames);
+    const QString& problem() const { return problemText; }
+
+private:
+    QString problemText;
+};

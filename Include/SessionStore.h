@@ -1,0 +1,94 @@
+#pragma once
+
+#include <FrameRecord.h>
+
+#include <velora_capture/CaptureReader.h>
+#include <velora_capture/CaptureWriter.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Every frame of a session, in arrival order. Records are kept in blocks; every frame also
+// goes to the session's own capture file, so that beyond a bounded number of blocks in
+// memory the oldest are dropped and read back from that file when asked for. The type and
+// address of every record stay in memory, so that a filter runs over the whole session
+// without reading the file.
+class SessionStore {
+public:
+    static constexpr std::size_t kBlockSize = 4096;
+    static constexpr std::size_t kDefaultResidentBlocks = 256; // 1 Mi records, 32 MiB
+
+    // The capture file of a session is created in `directory` and removed with the session.
+    explicit SessionStore(std::string directory,
+                          std::size_t residentBlocks = kDefaultResidentBlocks);
+    ~SessionStore();
+
+    SessionStore(const SessionStore&) = delete;
+    SessionStore& operator=(const SessionStore&) = delete;
+
+    // Forgets everything and starts an empty session.
+    void clear();
+    void append(const velora_protocol::Frame& frame);
+    // A pause in reception from startNs to endNs.
+    void appendGap(std::int64_t startNs, std::int64_t endNs);
+
+    std::uint64_t size() const { return count; }
+    bool empty() const { return count == 0; }
+    // The record's type (FrameRecord::kGap for a gap) and address, from memory.
+    int type(std::uint64_t index) const { return key(index) >> 8; }
+    int address(std::uint64_t index) const { return key(index) & 0xff; }
+    // The record, read back from the file if it is no longer in memory.
+    const FrameRecord& record(std::uint64_t index);
+    // When the gap at `index` ended.
+    std::int64_t gapEnd(std::uint64_t index) const;
+
+    // Writes the whole session, gaps left out, as a capture file.
+    bool save(const std::string& path, std::string& error);
+
+    // The file could not take more frames (a full disk): from then on the session stays in
+    // memory. spillError() says why.
+    bool spillFailed() const { return writeFailed; }
+    const std::string& spillError() const { return spillErrorText; }
+    const std::string& spillPath() const { return filePath; }
+    std::size_t blocksInMemory() const;
+
+private:
+    struct Block {
+        std::vector<std::uint16_t> keys;  // type << 8 | address, of every record
+        std::vector<FrameRecord> records; // empty once dropped from memory
+        std::uint64_t fileOffset = 0;     // of the block's first frame in the capture file
+    };
+    struct ReadBack {
+        std::size_t block = SIZE_MAX;
+        std::vector<FrameRecord> records;
+    };
+
+    std::uint16_t key(std::uint64_t index) const {
+        return blocks[index / kBlockSize].keys[index % kBlockSize];
+    }
+    void beginRecord();
+    void push(const FrameRecord& record);
+    void write(const velora_protocol::Frame& frame);
+    void dropOldBlocks();
+    const std::vector<FrameRecord>& readBack(std::size_t block);
+    void openFile();
+    void closeFile();
+
+    std::string directory;
+    std::size_t residentLimit;
+    std::vector<Block> blocks;
+    std::size_t firstResident = 0;
+    std::uint64_t count = 0;
+    std::map<std::uint64_t, std::pair<std::int64_t, std::int64_t>> gaps; // start, end
+
+    std::string filePath;
+    velora_capture::CaptureWriter writer;
+    std::unique_ptr<velora_capture::CaptureReader> reader;
+    bool writeFailed = false;
+    std::string spillErrorText;
+    ReadBack cache[4];
+    std::size_t nextCacheSlot = 0;
+};

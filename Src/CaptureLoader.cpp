@@ -1,0 +1,66 @@
+#include <CaptureLoader.h>
+
+#include <velora_capture/CaptureReader.h>
+#include <velora_listener/ProtocolParser.h>
+
+#include <vector>
+
+namespace {
+
+// Collects the parser's frames in batches.
+class Collector : public velora_listener::ParserEventListener {
+public:
+    static constexpr std::size_t kBatch = 1 << 16;
+
+    explicit Collector(const CaptureLoader::Batch& onFrames)
+        : onFrames(onFrames) {
+        frames.reserve(kBatch);
+    }
+
+    void onFrame(const velora_protocol::Frame& frame) override {
+        frames.push_back(frame);
+        if (frames.size() == kBatch) {
+            hand();
+        }
+    }
+
+    void hand() {
+        onFrames(frames);
+        frames.clear();
+    }
+
+private:
+    const CaptureLoader::Batch& onFrames;
+    std::vector<velora_protocol::Frame> frames;
+};
+
+} // namespace
+
+bool CaptureLoader::load(const QString& path, const Batch& onFrames) {
+    problemText.clear();
+    velora_capture::CaptureReader reader;
+    if (!reader.open(path.toStdString())) {
+        problemText = QString::fromStdString(reader.errorText());
+        return false;
+    }
+    if (!reader.hasTimes()) {
+        reader.setRawTimesFromFile();
+    }
+    Collector collector(onFrames);
+    velora_listener::ProtocolParser parser(&collector);
+    velora_capture::Piece piece;
+    while (reader.next(piece)) {
+        velora_capture::feedParser(parser, piece);
+    }
+    // The end of the recording ends the line: trash still collected is reported.
+    parser.flush();
+    collector.hand();
+    if (reader.failed()) {
+        problemText = QString::fromStdString(reader.errorText());
+        return false;
+    }
+    if (reader.damaged()) {
+        problemText = QString::fromStdString(reader.problem());
+    }
+    return true;
+}

@@ -1,0 +1,52 @@
+#include <CommandLine.h>
+
+#include <AboutDialog.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+
+CommandLine CommandLine::parse(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(Description));
+    const QCommandLineOption help(
+        {QStringLiteral("h"), QStringLiteral("help")},
+        QCoreApplication::translate("CommandLine", "Показать эту справку и выйти."));
+    const QCommandLineOption version(
+        {QStringLiteral("v"), QStringLiteral("version")},
+        QCoreApplication::translate("CommandLine", "Показать версию и выйти."));
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addPositionalArgument(
+        QCoreApplication::translate("CommandLine", "ПОРТ|ФАЙЛ"),
+        QCoreApplication::translate("CommandLine",
+                                    "последовательный порт для подключения или запись "
+                                    "(pcap, pcapng, сырые байты) для открытия"),
+        QCoreApplication::translate("CommandLine", "[ПОРТ | ФАЙЛ]"));
+
+    CommandLine line;
+    if (!parser.parse(arguments) || parser.positionalArguments().size() > 1) {
+        line.exits = true;
+        line.exitCode = 2;
+        line.output = (parser.errorText().isEmpty()
+                           ? QCoreApplication::translate("CommandLine", "Лишние аргументы.")
+                           : parser.errorText()) +
+                      '\n' + parser.helpText();
+        return line;
+    }
+    if (parser.isSet(help)) {
+        line.exits = true;
+        line.output = parser.helpText();
+        return line;
+    }
+    if (parser.isSet(version)) {
+        line.exits = true;
+        line.output = QStringLiteral("velora-debugger ") + QString::fromUtf8(Version) + '\n';
+        return line;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        const QString target = parser.positionalArguments().first();
+        (QFileInfo(target).isFile() ? line.file : line.port) = target;
+    }
+    return line;
+}

@@ -1,0 +1,330 @@
+#include <SessionModel.h>
+
+#include <velora_decoding/EventFilter.h>
+#include <velora_decoding/FrameText.h>
+#include <velora_protocol/MessageType.h>
+
+#include <QBrush>
+#include <QDateTime>
+#include <QFont>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace {
+
+// Row backgrounds, indexed by message type - 1.
+const QBrush typeBackgrounds[] = {
+    QBrush(QColor(189, 255, 164), Qt::SolidPattern), // poll
+    QBrush(QColor(255, 255, 164), Qt::SolidPattern), // short answer
+    QBrush(QColor(255, 204, 164), Qt::SolidPattern), // long answer
+    QBrush(QColor(255, 255, 164), Qt::SolidPattern), // its acknowledgement
+    QBrush(QColor(164, 204, 255), Qt::SolidPattern), // command
+    QBrush(QColor(255, 255, 164), Qt::SolidPattern), // its acknowledgement
+    QBrush(QColor(255, 164, 164), Qt::SolidPattern), // trash
+};
+const QBrush gapBackground(QColor(200, 200, 200), Qt::SolidPattern);
+
+constexpr int kCachedTexts = 4000;
+
+QString defaultDirectory() {
+    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+           QStringLiteral("/sessions");
+}
+
+// "12,5 мс" from nanoseconds.
+QString interval(std::int64_t ns) {
+    return QObject::tr("%1 мс").arg(QString::number(double(ns) / 1e6, 'f', 1).replace('.', ','));
+}
+
+// The bytes of a hexadecimal query ("89 00 10", "890010"); empty if it is not one.
+std::vector<std::uint8_t> hexQuery(const QString& query) {
+    QString digits = query;
+    digits.remove(' ');
+    std::vector<std::uint8_t> bytes;
+    if (digits.isEmpty() || digits.size() % 2 != 0) {
+        return bytes;
+    }
+    for (int i = 0; i < digits.size(); i += 2) {
+        bool ok = false;
+        bytes.push_back(std::uint8_t(digits.mid(i, 2).toUInt(&ok, 16)));
+        if (!ok) {
+            return {};
+        }
+    }
+    return bytes;
+}
+
+// The type of the frame a frame of `type` answers, or 0.
+int answeredType(int type) {
+    switch (type) {
+    case mtShortAnswer:
+    case mtLongAnswer:
+        return mtQuery;
+    case mtLongAnswerAck:
+        return mtLongAnswer;
+    case mtCommandAck:
+        return mtCommand;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+SessionModel::SessionModel(QObject* parent, const QString& directory)
+    : QAbstractTableModel(parent)
+    , sessionStore((directory.isEmpty() ? defaultDirectory() : directory).toStdString())
+    , texts(kCachedTexts) {
+    buildRules();
+}
+
+void SessionModel::setFilter(const EventFilter* newFilter) {
+    filter = newFilter;
+    refilter();
+}
+
+void SessionModel::buildRules() {
+    for (int type = 0; type <= kUnknownType; ++type) {
+        for (int address = 0; address < 256; ++address) {
+            rules[std::size_t(type * 256 + address)] =
+                type == FrameRecord::kGap || !filter || filter->passes(type, address);
+        }
+    }
+}
+
+bool SessionModel::passes(const velora_protocol::Frame& frame) const {
+    return rules[std::size_t(std::min<int>(frame.type, kUnknownType) * 256 + frame.address)];
+}
+
+void SessionModel::refilter() {
+    beginResetModel();
+    buildRules();
+    visible.clear();
+    lastRow = -1;
+    const std::uint64_t count = sessionStore.size();
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const int type = sessionStore.type(i);
+        visible.append(
+            rules[std::size_t(std::min(type, kUnknownType) * 256 + sessionStore.address(i))]);
+    }
+    endResetModel();
+}
+
+void SessionModel::append(const std::vector<velora_protocol::Frame>& frames) {
+    const int shown = int(std::count_if(frames.begin(), frames.end(),
+                                        [this](const auto& frame) { return passes(frame); }));
+    const int first = rowCount();
+    if (shown > 0) {
+        beginInsertRows(QModelIndex(), first, first + shown - 1);
+    }
+    for (const velora_protocol::Frame& frame : frames) {
+        sessionStore.append(frame);
+        visible.append(passes(frame));
+    }
+    if (shown > 0) {
+        endInsertRows();
+    }
+}
+
+void SessionModel::appendWithText(const velora_protocol::Frame& frame, const QString& text) {
+    givenTexts.insert(sessionStore.size(), text);
+    append({frame});
+}
+
+void SessionModel::appendGap(std::int64_t startNs, std::int64_t endNs) {
+    const int row = rowCount();
+    beginInsertRows(QModelIndex(), row, row);
+    sessionStore.appendGap(startNs, endNs);
+    visible.append(true);
+    endInsertRows();
+}
+
+void SessionModel::clear() {
+    beginResetModel();
+    sessionStore.clear();
+    visible.clear();
+    givenTexts.clear();
+    texts.clear();
+    lastRow = -1;
+    endResetModel();
+}
+
+std::uint64_t SessionModel::recordAt(int row) const {
+    if (row != lastRow) {
+        lastRecord = visible.recordAt(std::uint64_t(row));
+        lastRow = row;
+    }
+    return lastRecord;
+}
+
+int SessionModel::rowAtOrAfter(std::uint64_t record) const {
+    return int(visible.rowAtOrAfter(record));
+}
+
+QString SessionModel::text(std::uint64_t index) const {
+    if (QString* cached = texts.object(index)) {
+        return *cached;
+    }
+    const FrameRecord& r = record(index);
+    QString text;
+    if (r.isGap()) {
+        text = tr("Приём приостановлен с %1 до %2")
+                   .arg(timeText(r.wallNs), timeText(sessionStore.gapEnd(index)));
+    } else if (givenTexts.contains(index)) {
+        text = givenTexts.value(index);
+    } else {
+        text = QString::fromStdString(velora_decoding::frameText(r.frame()));
+    }
+    texts.insert(index, new QString(text));
+    return text;
+}
+
+QString SessionModel::timeText(std::int64_t wallNs) {
+    if (wallNs == 0) {
+        return QString();
+    }
+    return QDateTime::fromMSecsSinceEpoch(wallNs / 1'000'000)
+        .toString(QStringLiteral("hh:mm:ss.zzz"));
+}
+
+QString SessionModel::bytesText(const FrameRecord& record) {
+    return QString::fromStdString(velora_decoding::hexBytes(record.begin(), record.end()));
+}
+
+std::int64_t SessionModel::answered(std::uint64_t index) const {
+    const int type = answeredType(sessionStore.type(index));
+    if (type == 0) {
+        return -1;
+    }
+    const int address = sessionStore.address(index);
+    // The frame answered is among the last few before the answer.
+    for (std::uint64_t i = index; i > 0 && index - i < 4;) {
+        --i;
+        if (sessionStore.type(i) == type && sessionStore.address(i) == address) {
+            return std::int64_t(i);
+        }
+    }
+    return -1;
+}
+
+QString SessionModel::toolTip(std::uint64_t index) const {
+    const FrameRecord r = record(index);
+    if (r.wallNs == 0) {
+        return QString();
+    }
+    QStringList lines;
+    lines << QDateTime::fromMSecsSinceEpoch(r.wallNs / 1'000'000)
+                 .toString(QStringLiteral("dd.MM.yyyy hh:mm:ss.zzz"));
+    if (index > 0) {
+        const std::int64_t previous = record(index - 1).lastNs();
+        lines << tr("от предыдущего кадра: %1").arg(interval(r.wallNs - previous));
+    }
+    const std::int64_t question = answered(index);
+    if (question >= 0) {
+        lines << tr("от кадра, на который он отвечает: %1")
+                     .arg(interval(r.wallNs - record(std::uint64_t(question)).lastNs()));
+    }
+    return lines.join('\n');
+}
+
+QStringList SessionModel::fields(int row) const {
+    const std::uint64_t index = recordAt(row);
+    const FrameRecord r = record(index);
+    return {timeText(r.wallNs), QString::fromLatin1(directionMarker(r.type)),
+            r.address > 0 ? QString::number(r.address) : QString(), text(index), bytesText(r)};
+}
+
+int SessionModel::find(const QString& query, int row, bool forward) const {
+    const int rows = rowCount();
+    if (rows == 0 || query.isEmpty()) {
+        return -1;
+    }
+    const std::vector<std::uint8_t> bytes = hexQuery(query);
+    const std::uint64_t count = sessionStore.size();
+    std::uint64_t index = row >= 0 && row < rows ? recordAt(row) : (forward ? count - 1 : 0);
+    for (std::uint64_t step = 0; step < count; ++step) {
+        index = forward ? (index + 1) % count : (index + count - 1) % count;
+        if (!visible.isShown(index)) {
+            continue;
+        }
+        const FrameRecord& r = record(index);
+        const bool hit = (!bytes.empty() &&
+                          std::search(r.begin(), r.end(), bytes.begin(), bytes.end()) != r.end()) ||
+                         text(index).contains(query, Qt::CaseInsensitive);
+        if (hit) {
+            return rowAtOrAfter(index);
+        }
+    }
+    return -1;
+}
+
+int SessionModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(visible.rowCount());
+}
+
+int SessionModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant SessionModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) {
+        return QVariant();
+    }
+    const std::uint64_t i = recordAt(index.row());
+    const int type = sessionStore.type(i);
+    switch (role) {
+    case Qt::DisplayRole: {
+        const FrameRecord& r = record(i);
+        switch (index.column()) {
+        case MarkerColumn:
+            return QString::fromLatin1(directionMarker(type));
+        case RawDataColumn:
+            return bytesText(r);
+        case TimeColumn:
+            return timeText(r.wallNs);
+        case AddressColumn:
+            return r.address > 0 ? QString::number(r.address) : QString();
+        default:
+            return text(i);
+        }
+    }
+    case Qt::BackgroundRole:
+        if (type >= 1 && type <= kMessageTypeCount) {
+            return typeBackgrounds[type - 1];
+        }
+        return type == FrameRecord::kGap ? QVariant(gapBackground) : QVariant();
+    case Qt::TextAlignmentRole:
+        if (index.column() == MarkerColumn || index.column() == AddressColumn) {
+            return int(Qt::AlignCenter);
+        }
+        return QVariant();
+    case Qt::FontRole:
+        if (index.column() == RawDataColumn) {
+            return QFont(QStringLiteral("Courier"), -1, -1, false);
+        }
+        return QVariant();
+    case Qt::ToolTipRole:
+        return toolTip(i);
+    default:
+        return QVariant();
+    }
+}
+
+QVariant SessionModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+        return QVariant();
+    }
+    switch (section) {
+    case RawDataColumn:
+        return tr("Данные");
+    case TimeColumn:
+        return tr("Время");
+    case AddressColumn:
+        return tr("Адрес");
+    case TextColumn:
+        return tr("Событие");
+    default:
+        return QString();
+    }
+}

@@ -1,0 +1,205 @@
+#include <SessionStore.h>
+
+#include <velora_protocol/LineSpeed.h>
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <atomic>
+#include <cstdio>
+
+namespace {
+
+std::uint16_t keyOf(const FrameRecord& record) {
+    return static_cast<std::uint16_t>(record.type << 8 | record.address);
+}
+
+// A record read back from the file: its bytes followed one another at the line's pace.
+FrameRecord fromPiece(const velora_capture::Piece& piece) {
+    FrameRecord record;
+    record.wallNs = piece.time.wallNs;
+    record.type = static_cast<std::uint8_t>(piece.type);
+    record.address = static_cast<std::uint8_t>(piece.address);
+    record.size = static_cast<std::uint8_t>(std::min(piece.size, sizeof record.data));
+    std::copy(piece.data, piece.data + record.size, record.data);
+    if (record.size > 1) {
+        record.spanNs =
+            static_cast<std::uint32_t>((record.size - 1) * velora_protocol::characterTimeNs());
+    }
+    return record;
+}
+
+std::string newFilePath(const std::string& directory) {
+    static std::atomic<int> sessions{0};
+    QDir().mkpath(QString::fromStdString(directory));
+    return directory + "/session-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
+           std::to_string(++sessions) + ".pcap";
+}
+
+} // namespace
+
+SessionStore::SessionStore(std::string directory, std::size_t residentBlocks)
+    : directory(std::move(directory))
+    , residentLimit(std::max<std::size_t>(residentBlocks, 1)) {}
+
+SessionStore::~SessionStore() {
+    closeFile();
+}
+
+void SessionStore::clear() {
+    closeFile();
+    blocks.clear();
+    firstResident = 0;
+    count = 0;
+    gaps.clear();
+    writeFailed = false;
+    spillErrorText.clear();
+}
+
+void SessionStore::openFile() {
+    filePath = newFilePath(directory);
+    if (!writer.open(filePath)) {
+        writeFailed = true;
+        spillErrorText = writer.errorText();
+    }
+}
+
+void SessionStore::closeFile() {
+    for (ReadBack& slot : cache) {
+        slot = ReadBack{};
+    }
+    reader.reset();
+    if (!filePath.empty()) {
+        writer.close();
+        std::remove(filePath.c_str());
+        filePath.clear();
+    }
+}
+
+void SessionStore::beginRecord() {
+    if (filePath.empty()) {
+        openFile();
+    }
+    if (count % kBlockSize == 0) {
+        blocks.emplace_back();
+        blocks.back().fileOffset = writer.size();
+    }
+}
+
+void SessionStore::append(const velora_protocol::Frame& frame) {
+    beginRecord();
+    write(frame);
+    push(FrameRecord::of(frame));
+}
+
+void SessionStore::appendGap(std::int64_t startNs, std::int64_t endNs) {
+    beginRecord();
+    gaps[count] = {startNs, endNs};
+    push(FrameRecord::gap(startNs));
+}
+
+void SessionStore::write(const velora_protocol::Frame& frame) {
+    if (writeFailed) {
+        return;
+    }
+    if (!writer.write(frame)) {
+        writeFailed = true;
+        spillErrorText = writer.errorText();
+    }
+}
+
+void SessionStore::push(const FrameRecord& record) {
+    Block& block = blocks.back();
+    if (block.keys.empty()) {
+        block.keys.reserve(kBlockSize);
+        block.records.reserve(kBlockSize);
+    }
+    block.keys.push_back(keyOf(record));
+    block.records.push_back(record);
+    ++count;
+    if (count % kBlockSize == 0) {
+        dropOldBlocks();
+    }
+}
+
+// Whole blocks beyond the limit leave memory once the file holds them.
+void SessionStore::dropOldBlocks() {
+    if (blocks.size() - firstResident <= residentLimit || writeFailed) {
+        return;
+    }
+    if (!writer.flush()) {
+        writeFailed = true;
+        spillErrorText = writer.errorText();
+        return;
+    }
+    while (blocks.size() - firstResident > residentLimit) {
+        std::vector<FrameRecord>().swap(blocks[firstResident++].records);
+    }
+}
+
+std::size_t SessionStore::blocksInMemory() const {
+    return blocks.size() - firstResident;
+}
+
+const FrameRecord& SessionStore::record(std::uint64_t index) {
+    const std::size_t block = index / kBlockSize;
+    const std::vector<FrameRecord>& records =
+        block >= firstResident ? blocks[block].records : readBack(block);
+    return records[index % kBlockSize];
+}
+
+std::int64_t SessionStore::gapEnd(std::uint64_t index) const {
+    const auto found = gaps.find(index);
+    return found == gaps.end() ? 0 : found->second.second;
+}
+
+const std::vector<FrameRecord>& SessionStore::readBack(std::size_t block) {
+    for (const ReadBack& slot : cache) {
+        if (slot.block == block) {
+            return slot.records;
+        }
+    }
+    ReadBack& slot = cache[nextCacheSlot];
+    nextCacheSlot = (nextCacheSlot + 1) % std::size(cache);
+    slot.block = block;
+    slot.records.assign(kBlockSize, FrameRecord{});
+    if (!reader) {
+        reader = std::make_unique<velora_capture::CaptureReader>();
+        if (!reader->open(filePath)) {
+            reader.reset();
+            return slot.records;
+        }
+    }
+    const std::uint64_t first = std::uint64_t(block) * kBlockSize;
+    bool readable = reader->seek(blocks[block].fileOffset);
+    velora_capture::Piece piece;
+    for (std::size_t i = 0; i < kBlockSize; ++i) {
+        const auto gap = gaps.find(first + i);
+        if (gap != gaps.end()) {
+            slot.records[i] = FrameRecord::gap(gap->second.first);
+        } else if (readable && (readable = reader->next(piece))) {
+            slot.records[i] = fromPiece(piece);
+        }
+    }
+    return slot.records;
+}
+
+bool SessionStore::save(const std::string& path, std::string& error) {
+    velora_capture::CaptureWriter out;
+    if (!out.open(path)) {
+        error = out.errorText();
+        return false;
+    }
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const FrameRecord& r = record(i);
+        if (!r.isGap() && !out.write(r.frame())) {
+            error = out.errorText();
+            return false;
+        }
+    }
+    if (!out.close()) {
+        error = out.errorText();
+        return false;
+    }
+    return true;
+}

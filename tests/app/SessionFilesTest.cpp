@@ -1,0 +1,199 @@
+// Opening, saving and exporting the session, the question before a live session is
+// dropped, and the command line.
+#include <AppDriver.h>
+#include <CommandLine.h>
+#include <FilterWidget.h>
+#include <LogViewWidget.h>
+#include <MainWindow.h>
+
+#include <pseudo_terminal/PseudoTerminal.h>
+#include <velora_capture/CaptureWriter.h>
+#include <velora_traffic/TrafficGenerator.h>
+
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+enum Column { Time = 2, Address = 3, Text = 4 };
+
+// Writes n polls, each answered, one frame a millisecond from 2021-03-04 10:00:00.000 UTC;
+// 2n frames.
+QString writeCapture(const QString& path, int n) {
+    velora_traffic::TrafficGenerator traffic;
+    for (int a = 1; a <= n; ++a) {
+        traffic.shortAnswer(a, 0x40);
+    }
+    velora_capture::CaptureWriter writer;
+    EXPECT_TRUE(writer.open(path.toStdString()));
+    std::int64_t ms = 1614852000000LL;
+    for (const velora_traffic::Event& event : traffic.events()) {
+        const auto time = velora_protocol::Timestamp::recorded(++ms * 1'000'000);
+        writer.write(velora_protocol::Frame::of(MessageType(event.type), event.address, event.bytes,
+                                                {time, time}));
+    }
+    EXPECT_TRUE(writer.close());
+    return path;
+}
+
+// Answers the next file dialog with `path`, typed into its name box.
+void chooseFile(const QString& path) {
+    app_driver::whenModal<QFileDialog>([path](QFileDialog* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+}
+
+// Answers the next question box with `button`, noting that it was asked.
+void answerQuestion(QMessageBox::StandardButton button, int& asked) {
+    app_driver::whenModal<QMessageBox>([button, &asked](QMessageBox* box) {
+        ++asked;
+        box->button(button)->click();
+    });
+}
+
+class SessionFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window.show();
+        view = app_driver::logView(window);
+    }
+    QString file(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    QTemporaryDir dir;
+    MainWindow window;
+    LogViewWidget* view = nullptr;
+};
+
+} // namespace
+
+TEST_F(SessionFiles, OpenSaveAndExportRoundTrip) {
+    ASSERT_TRUE(window.openCapture(writeCapture(file("line.pcap"), 20)));
+    ASSERT_EQ(view->rowCount(), 40);
+    EXPECT_TRUE(window.windowTitle().startsWith(QStringLiteral("line.pcap - ")));
+    EXPECT_EQ(app_driver::cellText(*view, 0, Text), QString::fromUtf8("Опрос"));
+    EXPECT_TRUE(app_driver::cellText(*view, 1, Time).endsWith(QStringLiteral(".002")))
+        << "recorded times";
+
+    chooseFile(file("saved.pcap"));
+    ASSERT_TRUE(window.onSaveCapture());
+    QFile original(file("line.pcap"));
+    QFile saved(file("saved.pcap"));
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly) && saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), original.readAll()) << "the same records";
+
+    window.findChild<FilterWidget*>()->showOnlyAddress(7);
+    ASSERT_EQ(view->rowCount(), 2);
+    for (const char* name : {"log.tsv", "log.csv"}) {
+        chooseFile(file(name));
+        window.onExportLog();
+        QFile exported(file(name));
+        ASSERT_TRUE(exported.open(QIODevice::ReadOnly)) << name;
+        const QStringList lines = QString::fromUtf8(exported.readAll()).split('\n');
+        const QChar separator = QString::fromLatin1(name).endsWith("csv") ? ',' : '\t';
+        EXPECT_EQ(lines.value(0).split(separator).value(2), QString::fromUtf8("Адрес")) << name;
+        EXPECT_EQ(lines.value(1).split(separator).mid(1, 3),
+                  QStringList({">", "7", QString::fromUtf8("Опрос")}))
+            << name;
+        EXPECT_EQ(lines.value(2).split(separator).mid(1, 3),
+                  QStringList({"<", "7", QString::fromUtf8("Ответ: нет данных")}))
+            << name;
+        EXPECT_EQ(lines.size(), 4) << "header, the rows shown, the final newline";
+    }
+}
+
+TEST_F(SessionFiles, ABrokenCaptureIsNamedAndWhatWasReadStays) {
+    writeCapture(file("whole.pcap"), 15);
+    QFile whole(file("whole.pcap"));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    QFile cut(file("cut.pcap"));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(whole.readAll().chopped(5));
+    cut.close();
+
+    struct Case {
+        QString path;
+        int rows;
+    };
+    // The cut record's answer is lost, and with it the parser's last poll, which waits for
+    // the byte after it.
+    const Case cases[] = {{file("cut.pcap"), 28}, {file("missing.pcap"), 0}, {dir.path(), 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        app_driver::BoxCloser closer;
+        window.openCapture(c.path);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !closer.boxes.empty(); }));
+        EXPECT_TRUE(closer.boxes[0].text.contains(c.path));
+        EXPECT_FALSE(closer.boxes[0].informativeText.isEmpty());
+        EXPECT_EQ(view->rowCount(), c.rows);
+    }
+}
+
+TEST_F(SessionFiles, ALiveSessionIsNotDroppedWithoutAsking) {
+    pseudo_terminal::PseudoTerminal line;
+    app_driver::connectTo(window, QString::fromStdString(line.slavePath()));
+    velora_traffic::TrafficGenerator traffic;
+    traffic.shortAnswer(3, 0x40);
+    ASSERT_TRUE(app_driver::writeWhenListening(window, line, traffic.bytes()));
+    app_driver::action(window, "disconnect")->trigger();
+    const int rows = view->rowCount();
+
+    int asked = 0;
+    answerQuestion(QMessageBox::Cancel, asked);
+    app_driver::action(window, "connect")->trigger();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(view->rowCount(), rows) << "cancelled: nothing changes";
+
+    answerQuestion(QMessageBox::Discard, asked);
+    int dialogs = 0;
+    app_driver::whenModal<ConnectDialog>([&dialogs](ConnectDialog* dialog) {
+        ++dialogs;
+        dialog->reject();
+    });
+    app_driver::action(window, "connect")->trigger();
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(dialogs, 1) << "discarding goes on to the connect dialog";
+
+    ASSERT_TRUE(window.openCapture(writeCapture(file("other.pcap"), 3)));
+    int closed = 0;
+    answerQuestion(QMessageBox::Cancel, closed);
+    EXPECT_TRUE(window.close()) << "an opened file is no unsaved live session";
+    EXPECT_EQ(closed, 0);
+}
+
+TEST(CommandLine, PortFileHelpAndVersion) {
+    QTemporaryDir dir;
+    const QString capture = dir.filePath(QStringLiteral("c.pcap"));
+    QFile(capture).open(QIODevice::WriteOnly);
+    struct Case {
+        QStringList arguments;
+        QString port;
+        QString file;
+        bool exits;
+        int exitCode;
+        const char* output; // part of it
+    };
+    const Case cases[] = {
+        {{}, {}, {}, false, 0, ""},
+        {{"/dev/ttyUSB0"}, "/dev/ttyUSB0", {}, false, 0, ""},
+        {{capture}, {}, capture, false, 0, ""},
+        {{"--version"}, {}, {}, true, 0, "velora-debugger 1.1.6.1107"},
+        {{"--help"}, {}, {}, true, 0, "ПОРТ | ФАЙЛ"},
+        {{"a", "b"}, {}, {}, true, 2, ""},
+        {{"--no-such-option"}, {}, {}, true, 2, "no-such-option"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const CommandLine line =
+            CommandLine::parse(QStringList{QStringLiteral("velora-debugger")} + c.arguments);
+        EXPECT_EQ(line.port, c.port);
+        EXPECT_EQ(line.file, c.file);
+        EXPECT_EQ(line.exits, c.exits);
+        EXPECT_EQ(line.exitCode, c.exitCode);
+        EXPECT_TRUE(line.output.contains(QString::fromUtf8(c.output))) << line.output.toStdString();
+    }
+}
