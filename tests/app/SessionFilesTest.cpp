@@ -1,12 +1,12 @@
 // Opening, saving and exporting the session, the question before a live session is
 // dropped, and the command line.
-#include <AppDriver.h>
 #include <CommandLine.h>
 #include <FilterWidget.h>
 #include <LogViewWidget.h>
 #include <MainWindow.h>
+#include <test_support/AppDriver.h>
 
-#include <pseudo_terminal/PseudoTerminal.h>
+#include <test_support/PseudoTerminal.h>
 #include <velora_capture/CaptureWriter.h>
 #include <velora_traffic/TrafficGenerator.h>
 
