@@ -33,6 +33,8 @@ signals:
     void showOnlyAddress(int address);
     void hideAddress(int address);
     void showOnlyType(int type);
+    // The current row moved to another record, or there is none (-1).
+    void currentRecordChanged(std::int64_t record);
 
 public slots:
     void addMessage(int type, int address, QString text, QString rawData);

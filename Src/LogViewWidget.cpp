@@ -84,6 +84,10 @@ LogViewWidget::LogViewWidget(QWidget* parent)
         setFollowing(verticalScrollBar()->sliderPosition() >= verticalScrollBar()->maximum());
     });
     connect(sessionModel, &QAbstractItemModel::rowsInserted, this, &LogViewWidget::rowsAppended);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { emit currentRecordChanged(currentRecord()); });
+    connect(sessionModel, &QAbstractItemModel::modelReset, this,
+            [this] { emit currentRecordChanged(currentRecord()); });
 }
 
 void LogViewWidget::createActions() {
