@@ -10,6 +10,7 @@
 
 class DeviceDock;
 class FindBar;
+class FrameDetail;
 class LineHealth;
 class QDockWidget;
 class QLabel;
@@ -80,6 +81,7 @@ private:
     FrameFeed feed;
     DeviceDock* deviceDock = nullptr;
     FindBar* findBar = nullptr;
+    FrameDetail* frameDetail = nullptr;
     LineHealth* health = nullptr;
     RecentFiles* recentFiles = nullptr;
     QDockWidget* filterDock = nullptr;

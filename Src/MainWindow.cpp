@@ -7,6 +7,7 @@
 #include <ConnectDialog.h>
 #include <DeviceDock.h>
 #include <FindBar.h>
+#include <FrameDetail.h>
 #include <LineHealth.h>
 #include <LogExport.h>
 #include <RecentFiles.h>
@@ -127,6 +128,11 @@ void MainWindow::createDocks() {
     ui->centralwidget->layout()->addWidget(findBar);
     connect(findBar, &FindBar::find, this, [this](const QString&, bool forward) { find(forward); });
     connect(findBar, &FindBar::closed, ui->logView, [this] { ui->logView->setFocus(); });
+
+    frameDetail = new FrameDetail(*session(), this);
+    addDockWidget(Qt::RightDockWidgetArea, frameDetail);
+    connect(ui->logView, &LogViewWidget::currentRecordChanged, frameDetail,
+            &FrameDetail::showRecord);
 }
 
 void MainWindow::createMenus() {
@@ -165,6 +171,7 @@ void MainWindow::createMenus() {
     viewMenu->addActions({findAction, findNext, findPrevious});
     viewMenu->addSeparator();
     viewMenu->addAction(filterDock->toggleViewAction());
+    viewMenu->addAction(frameDetail->toggleViewAction());
 
     menuBar()->insertMenu(ui->menuActions->menuAction(), fileMenu);
     menuBar()->insertMenu(ui->menuActions->menuAction(), viewMenu);

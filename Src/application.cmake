@@ -19,6 +19,7 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/DeviceModel.h
     ${VELORA_INCLUDE_DIR}/FilterWidget.h
     ${VELORA_INCLUDE_DIR}/FindBar.h
+    ${VELORA_INCLUDE_DIR}/FrameDetail.h
     ${VELORA_INCLUDE_DIR}/FrameFeed.h
     ${VELORA_INCLUDE_DIR}/FrameRecord.h
     ${VELORA_INCLUDE_DIR}/LineHealth.h
@@ -39,6 +40,7 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/DeviceModel.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FilterWidget.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FindBar.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/FrameDetail.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FrameFeed.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FrameRecord.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LineHealth.cpp
