@@ -22,14 +22,16 @@ struct PortDiscovery {
     static PortDiscovery system();
 };
 
-// Lists the serial ports, names the converter's port and preselects it. The port box is
-// editable, so that a device path that discovery does not list can be typed; OK is enabled
-// while the box holds a name.
+// Lists the serial ports, names the converter's port and preselects it, or the port used
+// last time when it is listed. The port box is editable, so that a device path that
+// discovery does not list can be typed; OK is enabled while the box holds a name. The dialog
+// is wide enough for its title and for the longest port name.
 class ConnectDialog : public QDialog {
     Q_OBJECT
 public:
     explicit ConnectDialog(QWidget* parent = nullptr,
-                           PortDiscovery discovery = PortDiscovery::system());
+                           PortDiscovery discovery = PortDiscovery::system(),
+                           const QString& lastPort = QString());
     ~ConnectDialog() override;
 
     QString portName() const;
@@ -41,6 +43,7 @@ private:
     void fillPortList();
     void showConverterPort();
     void updateOkButton();
+    void fitToContents();
 
     Ui::ConnectDialog* ui;
     PortDiscovery discovery;

@@ -6,19 +6,26 @@
 
 #include <QPushButton>
 
+#include <algorithm>
+
 PortDiscovery PortDiscovery::system() {
     return {[] { return rs485::serialPortNames(); }, [] { return rs485::converterPortNames(); }};
 }
 
-ConnectDialog::ConnectDialog(QWidget* parent, PortDiscovery discovery)
+ConnectDialog::ConnectDialog(QWidget* parent, PortDiscovery discovery, const QString& lastPort)
     : QDialog(parent, Qt::WindowCloseButtonHint)
     , ui(new Ui::ConnectDialog)
     , discovery(std::move(discovery)) {
     ui->setupUi(this);
     connect(ui->updatePortList, &QPushButton::clicked, this, &ConnectDialog::onUpdatePortList);
     connect(ui->portName, &QComboBox::editTextChanged, this, [this] { updateOkButton(); });
+    ui->portName->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     fillPortList();
     showConverterPort();
+    const int last = ui->portName->findText(lastPort, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (!lastPort.isEmpty() && last >= 0) {
+        ui->portName->setCurrentIndex(last);
+    }
 }
 
 ConnectDialog::~ConnectDialog() {
@@ -41,6 +48,21 @@ void ConnectDialog::fillPortList() {
         ui->portName->addItem(QString::fromStdString(port));
     }
     updateOkButton();
+    fitToContents();
+}
+
+void ConnectDialog::fitToContents() {
+    const QFontMetrics metrics = ui->portName->fontMetrics();
+    int widest = 0;
+    for (int i = 0; i < ui->portName->count(); ++i) {
+        widest = std::max(widest, metrics.horizontalAdvance(ui->portName->itemText(i)));
+    }
+    // Room for the frame and the arrow of the box; for the icon and the buttons of the
+    // title bar.
+    ui->portName->setMinimumWidth(widest + 3 * metrics.height());
+    ui->message->setMinimumWidth(
+        std::max(ui->message->minimumWidth(),
+                 fontMetrics().horizontalAdvance(windowTitle()) + 8 * fontMetrics().height()));
 }
 
 void ConnectDialog::showConverterPort() {

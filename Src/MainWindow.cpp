@@ -206,7 +206,9 @@ void MainWindow::onConnect() {
     if (!keepSession()) {
         return;
     }
-    ConnectDialog dialog(this);
+    const QString lastPort =
+        remembersSettings ? QSettings().value(QStringLiteral("port")).toString() : QString();
+    ConnectDialog dialog(this, PortDiscovery::system(), lastPort);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }

@@ -120,3 +120,20 @@ TEST(ConnectDialog, ConverterMissingFromThePortListLeavesNoPortChosen) {
     EXPECT_EQ(dialog.portName(), QString()) << "names are compared case-sensitively";
     EXPECT_FALSE(DialogView(dialog).ok->isEnabled());
 }
+
+// The port used last time wins over the converter while it is listed; the dialog is as wide
+// as its longest port name and its title need.
+TEST(ConnectDialog, PreselectsTheLastPortAndShowsWholePaths) {
+    const std::string byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    auto ports = std::make_shared<FakePorts>(FakePorts{{"/dev/ttyS0", byId}, {"/dev/ttyS0"}});
+    EXPECT_EQ(ConnectDialog(nullptr, discoveryOf(ports), QString::fromStdString(byId)).portName(),
+              QString::fromStdString(byId));
+    ConnectDialog dialog(nullptr, discoveryOf(ports), QStringLiteral("/dev/ttyUSB9"));
+    EXPECT_EQ(dialog.portName(), QStringLiteral("/dev/ttyS0"));
+
+    dialog.show();
+    const QComboBox* combo = DialogView(dialog).combo;
+    EXPECT_GT(combo->width(), combo->fontMetrics().horizontalAdvance(QString::fromStdString(byId)));
+    EXPECT_GT(dialog.width(), dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) +
+                                  4 * dialog.fontMetrics().height());
+}
