@@ -1,105 +1,128 @@
-// The real main window connected to a pseudo-terminal that a feeder thread fills with
-// polls at the rate of a saturated line (19200 baud, 11 bits a byte: 1745 one-byte frames
-// a second). Every poll goes the program's whole way: reader thread, parser, event
-// listener, queued newLogMessage, log view. Run under a virtual X server:
+// The whole program and velora-sniff side by side on the same saturated line: the bench
+// writes the same bytes, polls at 19200 baud (11 bits a byte: 1745 one-byte frames a
+// second), into two pseudo-terminals, one opened by `velora-debugger PORT` with its real
+// window, the other by `velora-sniff PORT`, and compares the CPU time of the two processes
+// while the first stretch of the session fills and again at the end of a longer run. Run
+// under a virtual X server:
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/app/bench_log_view
 //
-// Options: --seconds N (each phase, default 30), --rate N (frames a second, default
-// 1745), --screenshot FILE (shows decoded traffic and saves a picture of the window
-// instead of measuring).
-#include <LogViewWidget.h>
-#include <MainWindow.h>
-#include <test_support/AppDriver.h>
-
+// Options: --first N (seconds of the first stretch, default 15), --total N (seconds of the
+// whole run, the last N of --first measured again; default 45), --rate N (bytes a second,
+// default 1745). The goal is a ratio of at most 2 after one minute and after ten:
+// --first 60 --total 660.
 #include <test_support/PseudoTerminal.h>
 #include <velora_traffic/TrafficGenerator.h>
 
-#include <QAbstractItemModel>
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QKeyEvent>
-#include <QPixmap>
-#include <QTest>
-
-#include <sys/resource.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <random>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
+
+extern char** environ;
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 struct Options {
-    double seconds = 30;
+    double first = 15;
+    double total = 45;
     double rate = 1745;
-    QString screenshot;
 };
 
 Options parse(int argc, char** argv) {
     Options options;
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--seconds")) {
-            options.seconds = std::atof(argv[i + 1]);
+        const double value = std::atof(argv[i + 1]);
+        if (!std::strcmp(argv[i], "--first")) {
+            options.first = value;
+        } else if (!std::strcmp(argv[i], "--total")) {
+            options.total = value;
         } else if (!std::strcmp(argv[i], "--rate")) {
-            options.rate = std::atof(argv[i + 1]);
-        } else if (!std::strcmp(argv[i], "--screenshot")) {
-            options.screenshot = QString::fromLocal8Bit(argv[i + 1]);
+            options.rate = value;
         }
     }
+    options.total = std::max(options.total, options.first);
     return options;
 }
 
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long peakMemoryKb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-// Runs the event loop for `ms` milliseconds.
-void runFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// A small installation: the panel polls addresses 1 to 12; some devices answer with their
-// state, and the panel switches loops and outputs now and then.
-std::vector<std::uint8_t> installationStream() {
-    std::mt19937 rng(11);
-    const auto& headers = velora_traffic::TrafficGenerator::longAnswerHeaders();
-    const auto& statuses = velora_traffic::TrafficGenerator::shortAnswerValues();
-    velora_traffic::TrafficGenerator generator;
-    for (int cycle = 0; cycle < 12; ++cycle) {
-        generator.pollRun(1, 2);
-        std::vector<std::uint8_t> data(6);
-        for (auto& b : data) {
-            b = std::uint8_t(rng() & 0x3f);
+// A program started for the run, ended with SIGTERM.
+class Child {
+public:
+    Child(std::vector<std::string> args, const std::vector<std::string>& extraEnvironment) {
+        std::vector<std::string> environment(extraEnvironment);
+        for (char** e = environ; *e != nullptr; ++e) {
+            environment.emplace_back(*e);
         }
-        generator.longAnswer(4, headers[rng() % headers.size()], data, true);
-        generator.shortAnswer(5, statuses[std::size_t(cycle) % statuses.size()]);
-        generator.pollRun(6, 2);
-        if (cycle % 3 == 2) {
-            generator.command(9, {0x00, 0x10, 0x09, 0x01, 0x00}, true);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        const std::vector<char*> argv = pointers(args);
+        const std::vector<char*> envp = pointers(environment);
+        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
+            std::fprintf(stderr, "cannot start %s\n", argv[0]);
+            std::exit(1);
         }
-        generator.longAnswer(10, headers[rng() % headers.size()], data, true);
-        generator.pollRun(11, 2);
+        posix_spawn_file_actions_destroy(&actions);
     }
-    return generator.bytes();
-}
+    ~Child() {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+    }
+
+    // User and system time so far, from /proc/PID/stat.
+    double cpuSeconds() const {
+        std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+        std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        // Fields after the command name in parentheses: state is field 3, utime 14, stime 15.
+        std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+        std::string field;
+        double ticks = 0;
+        for (int number = 3; number <= 15 && fields >> field; ++number) {
+            if (number >= 14) {
+                ticks += std::atof(field.c_str());
+            }
+        }
+        return ticks / double(sysconf(_SC_CLK_TCK));
+    }
+
+    double residentMb() const {
+        std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("VmRSS:", 0) == 0) {
+                return std::atof(line.c_str() + 6) / 1024.0;
+            }
+        }
+        return 0;
+    }
+
+private:
+    static std::vector<char*> pointers(std::vector<std::string>& strings) {
+        std::vector<char*> result;
+        for (std::string& s : strings) {
+            result.push_back(s.data());
+        }
+        result.push_back(nullptr);
+        return result;
+    }
+
+    pid_t pid = -1;
+};
 
 // Polls of addresses 1 to 126, over and over: one frame a byte.
 std::vector<std::uint8_t> pollStream() {
@@ -110,123 +133,119 @@ std::vector<std::uint8_t> pollStream() {
     return generator.bytes();
 }
 
+// Bytes written to a pseudo-terminal that its reader has not read yet.
+int unread(int slave) {
+    int count = 0;
+    return ioctl(slave, FIONREAD, &count) == 0 ? count : -1;
+}
+
+struct Sample {
+    double program = 0;
+    double sniff = 0;
+    Clock::time_point at;
+};
+
 class Bench {
 public:
-    Bench(const Options& options)
-        : options(options) {
-        window.show();
-        app_driver::connectTo(window, QString::fromStdString(pty.slavePath()));
-        view = window.findChild<LogViewWidget*>(QStringLiteral("logView"));
-        QObject::connect(view->model(), &QAbstractItemModel::rowsInserted,
-                         [this](const QModelIndex&, int first, int last) {
-                             delivered.fetch_add(last - first + 1, std::memory_order_relaxed);
-                         });
+    explicit Bench(const Options& options)
+        : options(options)
+        , home(std::filesystem::temp_directory_path() /
+               ("bench_log_view." + std::to_string(getpid()))) {
+        std::filesystem::create_directories(home);
+        // Our own descriptors of the slaves only ask how much is unread.
+        programSlave = open(programLine.slavePath().c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
+        sniffSlave = open(sniffLine.slavePath().c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
+        // Settings and the session's spill file go to a folder of the run.
+        const std::vector<std::string> environment{"XDG_CONFIG_HOME=" + (home / "config").string(),
+                                                   "XDG_CACHE_HOME=" + (home / "cache").string()};
+        program = std::make_unique<Child>(
+            std::vector<std::string>{VELORA_DEBUGGER_PATH, programLine.slavePath()}, environment);
+        sniff = std::make_unique<Child>(
+            std::vector<std::string>{VELORA_SNIFF_PATH, sniffLine.slavePath()}, environment);
+        // Both open their port and purge it before they read.
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+    }
+    ~Bench() {
+        program.reset();
+        sniff.reset();
+        close(programSlave);
+        close(sniffSlave);
+        std::filesystem::remove_all(home);
     }
 
-    void phase(const char* name, bool fullTable) {
-        if (fullTable) {
-            for (int i = view->rowCount(); i < 65536; ++i) {
-                view->addMessage(1 + i % 7, i % 127, QStringLiteral("Опрос"), QString());
-            }
-            runFor(500);
-        }
-        delivered = 0;
-        written = 0;
-        maxBacklog = 0;
-
-        const double cpuBefore = cpuSeconds();
-        QElapsedTimer wall;
-        wall.start();
-        std::atomic<bool> fed{false};
-        std::thread feeder([this, &fed] {
-            feed();
-            fed = true;
-        });
-        // The event loop runs until the feeder is done: a blocked join would stop delivery.
-        QEventLoop loop;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (fed) {
-                loop.quit();
-            }
-        });
-        poll.start(10);
-        loop.exec();
-        feeder.join();
-        const double cpu = cpuSeconds() - cpuBefore;
-        const double seconds = double(wall.nsecsElapsed()) / 1e9;
-        for (int i = 0; i < 100 && delivered < written - 1; ++i) {
-            runFor(20);
-        }
-
-        std::printf("%-12s %6.1f s  %7ld frames  %5.1f %% of a core  backlog max %4ld  "
-                    "rows %5d  peak memory %5.1f MB\n",
-                    name, seconds, long(written), 100.0 * cpu / seconds, long(maxBacklog),
-                    view->rowCount(), double(peakMemoryKb()) / 1024.0);
-        std::fflush(stdout);
-    }
-
-    void screenshot(const QString& file) {
-        // Raw bytes shown: the same keys an engineer types in the table.
-        view->setFocus();
-        for (const char key : {'D', 'E', 'B', 'U', 'G'}) {
-            QTest::keyClick(view, Qt::Key(key));
-        }
-        runFor(500); // the reader purges the port when it starts
-        pty.write(installationStream());
-        runFor(1500);
-        window.resize(1100, 640);
-        runFor(300);
-        window.grab().save(file);
-        std::printf("saved %s with %d rows\n", qPrintable(file), view->rowCount());
-    }
-
-private:
-    // Writes the stream at the given rate in ticks of 10 ms, noting the largest number of
-    // frames written but not yet in the table.
-    void feed() {
+    void run() {
+        std::printf("velora-debugger and velora-sniff at %.0f bytes a second: first %.0f s, "
+                    "total %.0f s\n",
+                    options.rate, options.first, options.total);
         const std::vector<std::uint8_t> stream = pollStream();
         std::size_t position = 0;
-        const auto start = std::chrono::steady_clock::now();
-        const auto end = start + std::chrono::duration<double>(options.seconds);
-        for (auto tick = start; tick < end; tick += std::chrono::milliseconds(10)) {
+        long written = 0;
+        const Clock::time_point start = Clock::now();
+        const auto seconds = [start](Clock::time_point t) {
+            return std::chrono::duration<double>(t - start).count();
+        };
+        Sample begin = sample();
+        bool firstReported = false;
+        bool laterStarted = options.total < 2 * options.first;
+        Sample laterBegin = begin;
+        for (auto tick = start; seconds(tick) < options.total;
+             tick += std::chrono::milliseconds(10)) {
             std::this_thread::sleep_until(tick);
-            const double elapsed =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            const double elapsed = seconds(Clock::now());
             const long due = long(elapsed * options.rate) - written;
             std::vector<std::uint8_t> chunk;
             for (long i = 0; i < due; ++i) {
                 chunk.push_back(stream[position]);
                 position = (position + 1) % stream.size();
             }
-            maxBacklog = std::max(maxBacklog.load(), written - delivered.load());
-            pty.write(chunk);
+            programLine.write(chunk);
+            sniffLine.write(chunk);
             written += due;
+            maxUnread = std::max(maxUnread, unread(programSlave));
+            if (!firstReported && elapsed >= options.first) {
+                report("first", begin, sample());
+                firstReported = true;
+            }
+            if (!laterStarted && elapsed >= options.total - options.first) {
+                laterBegin = sample();
+                laterStarted = true;
+            }
         }
+        report("last", laterBegin, sample());
+        std::printf("velora-sniff's port: %d bytes unread at the end\n", unread(sniffSlave));
+    }
+
+private:
+    Sample sample() const { return {program->cpuSeconds(), sniff->cpuSeconds(), Clock::now()}; }
+
+    void report(const char* name, const Sample& from, const Sample& to) {
+        const double seconds = std::chrono::duration<double>(to.at - from.at).count();
+        const double programShare = 100.0 * (to.program - from.program) / seconds;
+        const double sniffShare = 100.0 * (to.sniff - from.sniff) / seconds;
+        std::printf("%-6s %6.1f s  velora-debugger %5.1f %% of a core  velora-sniff %5.1f %%  "
+                    "ratio %5.2f  program resident %6.1f MB  unread at its port max %d bytes\n",
+                    name, seconds, programShare, sniffShare,
+                    sniffShare > 0 ? programShare / sniffShare : 0.0, program->residentMb(),
+                    maxUnread);
+        std::fflush(stdout);
+        maxUnread = 0;
     }
 
     Options options;
-    pseudo_terminal::PseudoTerminal pty;
-    MainWindow window;
-    LogViewWidget* view = nullptr;
-    std::atomic<long> delivered{0};
-    std::atomic<long> written{0};
-    std::atomic<long> maxBacklog{0};
+    std::filesystem::path home;
+    pseudo_terminal::PseudoTerminal programLine;
+    pseudo_terminal::PseudoTerminal sniffLine;
+    int programSlave = -1;
+    int sniffSlave = -1;
+    std::unique_ptr<Child> program;
+    std::unique_ptr<Child> sniff;
+    int maxUnread = 0;
 };
 
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
-    const Options options = parse(argc, argv);
-    Bench bench(options);
-    if (!options.screenshot.isEmpty()) {
-        bench.screenshot(options.screenshot);
-        return 0;
-    }
-    std::printf("log view under %.0f frames a second, %s platform\n", options.rate,
-                qPrintable(QGuiApplication::platformName()));
-    bench.phase("empty table", false);
-    bench.phase("full table", true);
+    Bench bench(parse(argc, argv));
+    bench.run();
     return 0;
 }
