@@ -1,7 +1,9 @@
 #pragma once
 
-// The type of a log message; type t owns bit (t - 1) of the event filter's type mask.
-enum MessageType {
+// The type of a log message; type t owns bit (t - 1) of the event filter's type mask. The
+// underlying type is fixed, so that a value read from a file that names no type is still a
+// valid MessageType, to be refused where it is checked.
+enum MessageType : int {
     mtQuery = 1,         // poll of a device
     mtShortAnswer = 2,   // one-byte answer without data
     mtLongAnswer = 3,    // answer with data
