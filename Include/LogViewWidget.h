@@ -1,23 +1,32 @@
 #pragma once
 
+#include <RowRanges.h>
+
 #include <QTableView>
 
 #include <cstdint>
 
 class QAction;
+class QScrollBar;
 class SessionModel;
 
 // The log: one row per frame of the session that the filter shows, coloured by message
 // type. It follows the newest row while it is scrolled to the bottom; scrolling up stops
 // following while rows keep coming, End or the follow action resume it. Typing D, E, B,
 // U, G in the table shows the raw data column and emits eggActivated().
+//
+// The table holds the model's window of rows; the scroll bar shown, scrollBar(), covers
+// every row of the session and moves the window. The current row and the selection are
+// kept as session rows, so that they outlive moves of the window.
 class LogViewWidget : public QTableView {
     Q_OBJECT
 public:
     explicit LogViewWidget(QWidget* parent = nullptr);
 
     SessionModel* session() const { return sessionModel; }
+    // The rows of the whole session.
     int rowCount() const;
+    QScrollBar* scrollBar() const { return sessionBar; }
     bool isFollowing() const { return following; }
     // The record of the current row, or -1 when there is none.
     std::int64_t currentRecord() const;
@@ -48,18 +57,41 @@ public slots:
     // Goes to the next row (or the previous one) that holds `query`; false if none.
     bool find(const QString& query, bool forward);
 
+    void selectAll() override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
 
 private:
     void createActions();
     void rowsAppended();
-    void goToRow(int row);
+    void goToRow(std::uint64_t row);
+    // Moves the model's window to hold `row`, keeping the current row and the selection.
+    void moveWindowTo(std::uint64_t row);
+    void windowReset();
+    // Moves the selection of the window's model rows [from, to] into `selection`.
+    void stash(int from, int to);
+    bool atSessionEnd() const;
+    void updateSessionBar();
+    void sessionBarMoved(int value);
+    // The session rows selected, in order.
+    std::vector<std::uint64_t> selectedRows() const;
 
     unsigned int eggIndex = 0;
     bool following = true;
     SessionModel* sessionModel;
+    QScrollBar* sessionBar;
+    bool syncing = false;
+    bool movingWindow = false;
+    bool recentrePending = false;
+    std::int64_t current = -1; // record
+    // Session rows selected outside the window; a command that clears the selection of
+    // the table clears these too.
+    mutable RowRanges selection;
     QAction* followAct = nullptr;
     QAction* rawDataAct = nullptr;
     QAction* copyAct = nullptr;

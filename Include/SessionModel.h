@@ -19,12 +19,14 @@
 class EventFilter;
 
 // The log as a table over a session: every frame is kept in the store, the filter decides
-// which of them are rows. Texts are decoded only when a row is shown, and the most recent
-// of them kept in a cache.
+// which of them are the session's rows. The model's rows are a window of at most
+// windowLimit() consecutive session rows, so that a view keeps no memory per session row.
+// Texts are decoded only when a row is shown, and the most recent of them kept in a cache.
 class SessionModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { MarkerColumn, RawDataColumn, TimeColumn, AddressColumn, TextColumn, ColumnCount };
+    static constexpr int kWindowLimit = 1 << 17;
 
     // The session's capture file goes to the user's cache folder unless `directory` is given.
     explicit SessionModel(QObject* parent = nullptr, const QString& directory = QString());
@@ -40,10 +42,25 @@ public:
     void appendWithText(const velora_protocol::Frame& frame, const QString& text);
     void clear();
 
+    // The rows the filter shows, and the window of them that the model's rows are.
+    std::uint64_t sessionRows() const { return visible.rowCount(); }
+    std::uint64_t windowStart() const { return first; }
+    int windowLimit() const { return limit; }
+    void setWindowLimit(int rows) { limit = rows; }
+    bool windowAtEnd() const { return first + std::uint64_t(size) == sessionRows(); }
+    // The model row of a session row, or -1 outside the window.
+    int windowRow(std::uint64_t row) const;
+    // Moves the window (resetting the model) so that it holds `row` about in its middle,
+    // or as near to the end as it can; nothing happens if it holds it well inside already.
+    void moveWindowTo(std::uint64_t row);
+    // While on, the window takes new rows and lets its oldest go; while off, it takes new
+    // rows only while it has room.
+    void setTail(bool on) { tail = on; }
+
     SessionStore& store() { return sessionStore; }
-    std::uint64_t recordAt(int row) const;
-    // The row of the record, or of the first shown record after it.
-    int rowAtOrAfter(std::uint64_t record) const;
+    std::uint64_t recordAt(std::uint64_t row) const;
+    // The session row of the record, or of the first shown record after it.
+    std::uint64_t rowAtOrAfter(std::uint64_t record) const;
     const FrameRecord& record(std::uint64_t index) const { return sessionStore.record(index); }
 
     QString text(std::uint64_t record) const;
@@ -51,17 +68,24 @@ public:
     static QString bytesText(const FrameRecord& record);
     QString toolTip(std::uint64_t record) const;
     // Time, marker, address, text and bytes of a row, as copied and exported.
-    QStringList fields(int row) const;
-    // The next row from `row` (excluded) in the given direction, wrapping, whose text
-    // contains `query` or whose bytes contain it as hexadecimal bytes; -1 if none.
-    int find(const QString& query, int row, bool forward) const;
+    QStringList fields(std::uint64_t row) const;
+    // The next session row from `row` (excluded; -1 for none) in the given direction,
+    // wrapping, whose text contains `query` or whose bytes contain it as hexadecimal
+    // bytes; -1 if none.
+    std::int64_t find(const QString& query, std::int64_t row, bool forward) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+signals:
+    // The number of session rows changed, whether or not the window did.
+    void sessionRowsChanged();
+
 private:
+    // Takes the rows shown after `before` session rows into the window as far as it may.
+    void grow(std::uint64_t before);
     bool passes(const velora_protocol::Frame& frame) const;
     void buildRules();
     // The record of the frame this answer or acknowledgement answers, or -1.
@@ -75,6 +99,10 @@ private:
     std::array<bool, (kUnknownType + 1) * 256> rules{};
     QHash<quint64, QString> givenTexts;
     mutable QCache<quint64, QString> texts;
-    mutable int lastRow = -1;
+    std::uint64_t first = 0;
+    int size = 0;
+    int limit = kWindowLimit;
+    bool tail = true;
+    mutable std::uint64_t lastRow = UINT64_MAX;
     mutable std::uint64_t lastRecord = 0;
 };

@@ -39,7 +39,7 @@ bool LogExport::write(const SessionModel& model, const QString& path, QString& e
         names << model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
     }
     line(names);
-    for (int row = 0, rows = model.rowCount(); row < rows; ++row) {
+    for (std::uint64_t row = 0, rows = model.sessionRows(); row < rows; ++row) {
         line(model.fields(row));
     }
     out.flush();

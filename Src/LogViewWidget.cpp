@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -52,7 +53,8 @@ bool isNavigationKey(int key) {
 
 LogViewWidget::LogViewWidget(QWidget* parent)
     : QTableView(parent)
-    , sessionModel(new SessionModel(this)) {
+    , sessionModel(new SessionModel(this))
+    , sessionBar(new QScrollBar(Qt::Vertical)) {
     setModel(sessionModel);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -80,10 +82,25 @@ LogViewWidget::LogViewWidget(QWidget* parent)
     hideColumn(SessionModel::RawDataColumn);
     createActions();
 
-    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] {
-        setFollowing(verticalScrollBar()->sliderPosition() >= verticalScrollBar()->maximum());
-    });
+    // The table's own scroll bar, over the window, gives its place to the session's.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    addScrollBarWidget(sessionBar, Qt::AlignTop);
+    verticalScrollBar()->hide();
+    connect(sessionBar, &QScrollBar::valueChanged, this, &LogViewWidget::sessionBarMoved);
+    connect(sessionBar, &QScrollBar::actionTriggered, this,
+            [this] { setFollowing(sessionBar->sliderPosition() >= sessionBar->maximum()); });
+    // The wheel and the keys scroll the table's own one.
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this] { setFollowing(atSessionEnd()); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &LogViewWidget::updateSessionBar);
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &LogViewWidget::updateSessionBar);
+    connect(sessionModel, &SessionModel::sessionRowsChanged, this,
+            &LogViewWidget::updateSessionBar);
+
     connect(sessionModel, &QAbstractItemModel::rowsInserted, this, &LogViewWidget::rowsAppended);
+    connect(sessionModel, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex&, int from, int to) { stash(from, to); });
+    connect(sessionModel, &QAbstractItemModel::modelReset, this, &LogViewWidget::windowReset);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { emit currentRecordChanged(currentRecord()); });
     connect(sessionModel, &QAbstractItemModel::modelReset, this,
@@ -113,12 +130,129 @@ void LogViewWidget::createActions() {
 }
 
 int LogViewWidget::rowCount() const {
-    return sessionModel->rowCount();
+    return int(sessionModel->sessionRows());
 }
 
 std::int64_t LogViewWidget::currentRecord() const {
     const QModelIndex index = currentIndex();
-    return index.isValid() ? std::int64_t(sessionModel->recordAt(index.row())) : -1;
+    if (!index.isValid()) {
+        return current;
+    }
+    return std::int64_t(
+        sessionModel->recordAt(sessionModel->windowStart() + std::uint64_t(index.row())));
+}
+
+void LogViewWidget::currentChanged(const QModelIndex& now, const QModelIndex& previous) {
+    QTableView::currentChanged(now, previous);
+    if (now.isValid()) {
+        current = currentRecord();
+    }
+}
+
+QItemSelectionModel::SelectionFlags LogViewWidget::selectionCommand(const QModelIndex& index,
+                                                                    const QEvent* event) const {
+    const QItemSelectionModel::SelectionFlags flags = QTableView::selectionCommand(index, event);
+    if (flags & QItemSelectionModel::Clear) {
+        selection.clear();
+    }
+    return flags;
+}
+
+void LogViewWidget::selectAll() {
+    const std::uint64_t start = sessionModel->windowStart();
+    selection.clear();
+    selection.add(0, start);
+    selection.add(start + std::uint64_t(sessionModel->rowCount()), sessionModel->sessionRows());
+    QTableView::selectAll();
+}
+
+void LogViewWidget::stash(int from, int to) {
+    const std::uint64_t start = sessionModel->windowStart();
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        const int top = std::max(range.top(), from);
+        const int bottom = std::min(range.bottom(), to);
+        if (top <= bottom) {
+            selection.add(start + std::uint64_t(top), start + std::uint64_t(bottom) + 1);
+        }
+    }
+}
+
+void LogViewWidget::moveWindowTo(std::uint64_t row) {
+    movingWindow = true;
+    stash(0, sessionModel->rowCount() - 1);
+    sessionModel->moveWindowTo(row);
+    movingWindow = false;
+}
+
+void LogViewWidget::windowReset() {
+    if (!movingWindow) {
+        // A new session or a new filter: session rows mean other frames now.
+        selection.clear();
+        if (sessionModel->sessionRows() == 0) {
+            current = -1;
+        }
+        return;
+    }
+    const std::uint64_t start = sessionModel->windowStart();
+    const auto rows = std::uint64_t(sessionModel->rowCount());
+    if (current >= 0) {
+        const std::uint64_t row = sessionModel->rowAtOrAfter(std::uint64_t(current));
+        const int inWindow = sessionModel->windowRow(row);
+        if (inWindow >= 0 && sessionModel->recordAt(row) == std::uint64_t(current)) {
+            selectionModel()->setCurrentIndex(
+                sessionModel->index(inWindow, SessionModel::TextColumn),
+                QItemSelectionModel::NoUpdate);
+        }
+    }
+    QItemSelection restored;
+    for (const RowRanges::Range& range : selection.take(start, start + rows)) {
+        restored.select(
+            sessionModel->index(int(range.first - start), 0),
+            sessionModel->index(int(range.second - start - 1), SessionModel::ColumnCount - 1));
+    }
+    selectionModel()->select(restored, QItemSelectionModel::Select);
+}
+
+bool LogViewWidget::atSessionEnd() const {
+    return sessionModel->windowAtEnd() &&
+           verticalScrollBar()->value() >= verticalScrollBar()->maximum();
+}
+
+void LogViewWidget::updateSessionBar() {
+    const QScrollBar* table = verticalScrollBar();
+    const std::uint64_t start = sessionModel->windowStart();
+    const std::uint64_t outside =
+        sessionModel->sessionRows() - std::uint64_t(sessionModel->rowCount());
+    syncing = true;
+    sessionBar->setRange(0, int(std::uint64_t(table->maximum()) + outside));
+    sessionBar->setPageStep(table->pageStep());
+    sessionBar->setSingleStep(table->singleStep());
+    sessionBar->setValue(int(start + std::uint64_t(table->value())));
+    syncing = false;
+
+    // Near an edge of the window that is not an edge of the session, the window moves on
+    // once the current event is done.
+    const int margin = sessionModel->windowLimit() / 8;
+    const bool nearTop = start > 0 && table->value() < margin;
+    const bool nearBottom =
+        !sessionModel->windowAtEnd() && table->maximum() - table->value() < margin;
+    if ((nearTop || nearBottom) && !recentrePending) {
+        recentrePending = true;
+        QTimer::singleShot(0, this, [this] {
+            recentrePending = false;
+            sessionBarMoved(sessionBar->value());
+        });
+    }
+}
+
+void LogViewWidget::sessionBarMoved(int value) {
+    if (syncing) {
+        return;
+    }
+    const auto row = std::uint64_t(value);
+    moveWindowTo(row);
+    verticalScrollBar()->setValue(int(row - sessionModel->windowStart()));
+    updateSessionBar();
 }
 
 void LogViewWidget::addMessage(int type, int address, QString text, QString rawData) {
@@ -142,7 +276,12 @@ void LogViewWidget::rowsAppended() {
 void LogViewWidget::setFollowing(bool on) {
     following = on;
     followAct->setChecked(on);
+    sessionModel->setTail(on);
     if (on) {
+        const std::uint64_t rows = sessionModel->sessionRows();
+        if (rows > 0) {
+            moveWindowTo(rows - 1);
+        }
         scrollToBottom();
     }
 }
@@ -155,11 +294,19 @@ void LogViewWidget::showRawData(bool on) {
 void LogViewWidget::refilter() {
     const std::int64_t record = currentRecord();
     sessionModel->refilter();
-    if (record >= 0 && rowCount() > 0) {
-        const int row = std::min(sessionModel->rowAtOrAfter(std::uint64_t(record)), rowCount() - 1);
-        setCurrentIndex(sessionModel->index(row, SessionModel::TextColumn));
+    const std::uint64_t rows = sessionModel->sessionRows();
+    if (record >= 0 && rows > 0) {
+        const std::uint64_t row =
+            std::min(sessionModel->rowAtOrAfter(std::uint64_t(record)), rows - 1);
+        current = std::int64_t(sessionModel->recordAt(row));
         if (!following) {
-            scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
+            moveWindowTo(row);
+            scrollTo(sessionModel->index(sessionModel->windowRow(row), SessionModel::TextColumn),
+                     QAbstractItemView::PositionAtCenter);
+        }
+        const int inWindow = sessionModel->windowRow(row);
+        if (inWindow >= 0) {
+            setCurrentIndex(sessionModel->index(inWindow, SessionModel::TextColumn));
         }
     }
     if (following) {
@@ -167,30 +314,45 @@ void LogViewWidget::refilter() {
     }
 }
 
-void LogViewWidget::goToRow(int row) {
-    const QModelIndex index = sessionModel->index(row, SessionModel::TextColumn);
+void LogViewWidget::goToRow(std::uint64_t row) {
+    moveWindowTo(row);
+    const QModelIndex index =
+        sessionModel->index(sessionModel->windowRow(row), SessionModel::TextColumn);
     setCurrentIndex(index);
     scrollTo(index, QAbstractItemView::PositionAtCenter);
-    setFollowing(verticalScrollBar()->value() >= verticalScrollBar()->maximum() &&
-                 row == rowCount() - 1);
+    setFollowing(atSessionEnd() && row + 1 == sessionModel->sessionRows());
 }
 
 bool LogViewWidget::find(const QString& query, bool forward) {
-    const int row =
-        sessionModel->find(query, currentIndex().isValid() ? currentIndex().row() : -1, forward);
+    const std::int64_t from =
+        current >= 0 ? std::int64_t(sessionModel->rowAtOrAfter(std::uint64_t(current))) : -1;
+    const std::int64_t row = sessionModel->find(query, from, forward);
     if (row < 0) {
         return false;
     }
-    goToRow(row);
+    goToRow(std::uint64_t(row));
     return true;
 }
 
+std::vector<std::uint64_t> LogViewWidget::selectedRows() const {
+    RowRanges all = selection;
+    const std::uint64_t start = sessionModel->windowStart();
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        all.add(start + std::uint64_t(range.top()), start + std::uint64_t(range.bottom()) + 1);
+    }
+    std::vector<std::uint64_t> rows;
+    for (const RowRanges::Range& range : all.ranges()) {
+        for (std::uint64_t row = range.first; row < range.second; ++row) {
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
 QString LogViewWidget::selectedText() const {
-    QModelIndexList rows = selectionModel()->selectedRows();
-    std::sort(rows.begin(), rows.end());
     QStringList lines;
-    for (const QModelIndex& index : rows) {
-        lines << sessionModel->fields(index.row()).join('\t');
+    for (const std::uint64_t row : selectedRows()) {
+        lines << sessionModel->fields(row).join('\t');
     }
     return lines.isEmpty() ? QString() : lines.join('\n') + '\n';
 }
@@ -200,11 +362,9 @@ void LogViewWidget::copySelection() {
 }
 
 void LogViewWidget::copyBytes() {
-    QModelIndexList rows = selectionModel()->selectedRows();
-    std::sort(rows.begin(), rows.end());
     QStringList lines;
-    for (const QModelIndex& index : rows) {
-        lines << SessionModel::bytesText(sessionModel->record(sessionModel->recordAt(index.row())));
+    for (const std::uint64_t row : selectedRows()) {
+        lines << SessionModel::bytesText(sessionModel->record(sessionModel->recordAt(row)));
     }
     QApplication::clipboard()->setText(lines.join('\n'));
 }
@@ -215,7 +375,8 @@ void LogViewWidget::contextMenuEvent(QContextMenuEvent* event) {
     menu.addAction(copyAct);
     menu.addAction(copyBytesAct);
     if (index.isValid()) {
-        const std::uint64_t record = sessionModel->recordAt(index.row());
+        const std::uint64_t record =
+            sessionModel->recordAt(sessionModel->windowStart() + std::uint64_t(index.row()));
         const int address = sessionModel->store().address(record);
         const int type = sessionModel->store().type(record);
         menu.addSeparator();
@@ -234,11 +395,17 @@ void LogViewWidget::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void LogViewWidget::keyPressEvent(QKeyEvent* event) {
+    const std::uint64_t rows = sessionModel->sessionRows();
+    if (event->key() == Qt::Key_End && rows > 0) {
+        moveWindowTo(rows - 1);
+    } else if (event->key() == Qt::Key_Home && (event->modifiers() & Qt::ControlModifier)) {
+        moveWindowTo(0);
+    }
     QAbstractItemView::keyPressEvent(event);
     if (event->key() == Qt::Key_End) {
         setFollowing(true);
     } else if (isNavigationKey(event->key())) {
-        setFollowing(verticalScrollBar()->value() >= verticalScrollBar()->maximum());
+        setFollowing(atSessionEnd());
     }
 
     const auto target = unsigned(eggSequence.size());

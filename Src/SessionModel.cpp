@@ -101,30 +101,26 @@ void SessionModel::refilter() {
     beginResetModel();
     buildRules();
     visible.clear();
-    lastRow = -1;
+    lastRow = UINT64_MAX;
     const std::uint64_t count = sessionStore.size();
     for (std::uint64_t i = 0; i < count; ++i) {
         const int type = sessionStore.type(i);
         visible.append(
             rules[std::size_t(std::min(type, kUnknownType) * 256 + sessionStore.address(i))]);
     }
+    size = int(std::min<std::uint64_t>(sessionRows(), std::uint64_t(limit)));
+    first = sessionRows() - std::uint64_t(size);
     endResetModel();
+    emit sessionRowsChanged();
 }
 
 void SessionModel::append(const std::vector<velora_protocol::Frame>& frames) {
-    const int shown = int(std::count_if(frames.begin(), frames.end(),
-                                        [this](const auto& frame) { return passes(frame); }));
-    const int first = rowCount();
-    if (shown > 0) {
-        beginInsertRows(QModelIndex(), first, first + shown - 1);
-    }
+    const std::uint64_t before = sessionRows();
     for (const velora_protocol::Frame& frame : frames) {
         sessionStore.append(frame);
         visible.append(passes(frame));
     }
-    if (shown > 0) {
-        endInsertRows();
-    }
+    grow(before);
 }
 
 void SessionModel::appendWithText(const velora_protocol::Frame& frame, const QString& text) {
@@ -133,11 +129,41 @@ void SessionModel::appendWithText(const velora_protocol::Frame& frame, const QSt
 }
 
 void SessionModel::appendGap(std::int64_t startNs, std::int64_t endNs) {
-    const int row = rowCount();
-    beginInsertRows(QModelIndex(), row, row);
+    const std::uint64_t before = sessionRows();
     sessionStore.appendGap(startNs, endNs);
     visible.append(true);
-    endInsertRows();
+    grow(before);
+}
+
+void SessionModel::grow(std::uint64_t before) {
+    std::uint64_t added = sessionRows() - before;
+    if (added > 0 && first + std::uint64_t(size) == before) {
+        const auto room = std::uint64_t(limit - size);
+        if (added > room && tail) {
+            // The oldest rows leave, a quarter of the window at a time at least.
+            const std::uint64_t keep = std::uint64_t(limit - limit / 4);
+            const int drop = int(
+                std::min<std::uint64_t>(std::uint64_t(size), std::uint64_t(size) + added - keep));
+            if (drop > 0) {
+                beginRemoveRows(QModelIndex(), 0, drop - 1);
+                first += std::uint64_t(drop);
+                size -= drop;
+                endRemoveRows();
+            }
+            if (added > keep) {
+                first += added - keep; // more new rows than the window holds
+                added = keep;
+            }
+        } else {
+            added = std::min(added, room);
+        }
+        if (added > 0) {
+            beginInsertRows(QModelIndex(), size, size + int(added) - 1);
+            size += int(added);
+            endInsertRows();
+        }
+    }
+    emit sessionRowsChanged();
 }
 
 void SessionModel::clear() {
@@ -146,20 +172,43 @@ void SessionModel::clear() {
     visible.clear();
     givenTexts.clear();
     texts.clear();
-    lastRow = -1;
+    lastRow = UINT64_MAX;
+    first = 0;
+    size = 0;
+    endResetModel();
+    emit sessionRowsChanged();
+}
+
+int SessionModel::windowRow(std::uint64_t row) const {
+    return row >= first && row - first < std::uint64_t(size) ? int(row - first) : -1;
+}
+
+void SessionModel::moveWindowTo(std::uint64_t row) {
+    const std::uint64_t margin = std::uint64_t(limit / 8);
+    const std::uint64_t rows = sessionRows();
+    const bool inside = row >= first && row - first < std::uint64_t(size);
+    const bool nearTop = row - first < margin && first > 0;
+    const bool nearBottom = first + std::uint64_t(size) - row <= margin && !windowAtEnd();
+    if (inside && !nearTop && !nearBottom) {
+        return;
+    }
+    beginResetModel();
+    size = int(std::min<std::uint64_t>(rows, std::uint64_t(limit)));
+    const std::uint64_t half = std::uint64_t(size / 2);
+    first = std::min(row > half ? row - half : 0, rows - std::uint64_t(size));
     endResetModel();
 }
 
-std::uint64_t SessionModel::recordAt(int row) const {
+std::uint64_t SessionModel::recordAt(std::uint64_t row) const {
     if (row != lastRow) {
-        lastRecord = visible.recordAt(std::uint64_t(row));
+        lastRecord = visible.recordAt(row);
         lastRow = row;
     }
     return lastRecord;
 }
 
-int SessionModel::rowAtOrAfter(std::uint64_t record) const {
-    return int(visible.rowAtOrAfter(record));
+std::uint64_t SessionModel::rowAtOrAfter(std::uint64_t record) const {
+    return visible.rowAtOrAfter(record);
 }
 
 QString SessionModel::text(std::uint64_t index) const {
@@ -228,21 +277,22 @@ QString SessionModel::toolTip(std::uint64_t index) const {
     return lines.join('\n');
 }
 
-QStringList SessionModel::fields(int row) const {
+QStringList SessionModel::fields(std::uint64_t row) const {
     const std::uint64_t index = recordAt(row);
     const FrameRecord r = record(index);
     return {timeText(r.wallNs), QString::fromLatin1(directionMarker(r.type)),
             r.address > 0 ? QString::number(r.address) : QString(), text(index), bytesText(r)};
 }
 
-int SessionModel::find(const QString& query, int row, bool forward) const {
-    const int rows = rowCount();
+std::int64_t SessionModel::find(const QString& query, std::int64_t row, bool forward) const {
+    const std::uint64_t rows = sessionRows();
     if (rows == 0 || query.isEmpty()) {
         return -1;
     }
     const std::vector<std::uint8_t> bytes = hexQuery(query);
     const std::uint64_t count = sessionStore.size();
-    std::uint64_t index = row >= 0 && row < rows ? recordAt(row) : (forward ? count - 1 : 0);
+    std::uint64_t index = row >= 0 && std::uint64_t(row) < rows ? recordAt(std::uint64_t(row))
+                                                                : (forward ? count - 1 : 0);
     for (std::uint64_t step = 0; step < count; ++step) {
         index = forward ? (index + 1) % count : (index + count - 1) % count;
         if (!visible.isShown(index)) {
@@ -253,14 +303,14 @@ int SessionModel::find(const QString& query, int row, bool forward) const {
                           std::search(r.begin(), r.end(), bytes.begin(), bytes.end()) != r.end()) ||
                          text(index).contains(query, Qt::CaseInsensitive);
         if (hit) {
-            return rowAtOrAfter(index);
+            return std::int64_t(rowAtOrAfter(index));
         }
     }
     return -1;
 }
 
 int SessionModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(visible.rowCount());
+    return parent.isValid() ? 0 : size;
 }
 
 int SessionModel::columnCount(const QModelIndex& parent) const {
@@ -268,10 +318,10 @@ int SessionModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant SessionModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rowCount()) {
+    if (!index.isValid() || index.row() >= size) {
         return QVariant();
     }
-    const std::uint64_t i = recordAt(index.row());
+    const std::uint64_t i = recordAt(first + std::uint64_t(index.row()));
     const int type = sessionStore.type(i);
     switch (role) {
     case Qt::DisplayRole: {

@@ -27,6 +27,7 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/LogViewWidget.h
     ${VELORA_INCLUDE_DIR}/MainWindow.h
     ${VELORA_INCLUDE_DIR}/RecentFiles.h
+    ${VELORA_INCLUDE_DIR}/RowRanges.h
     ${VELORA_INCLUDE_DIR}/SessionModel.h
     ${VELORA_INCLUDE_DIR}/SessionStore.h
     ${VELORA_INCLUDE_DIR}/VisibleRows.h
@@ -48,6 +49,7 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/LogViewWidget.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/MainWindow.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/RecentFiles.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/RowRanges.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/SessionModel.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/SessionStore.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/VisibleRows.cpp

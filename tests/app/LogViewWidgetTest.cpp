@@ -129,7 +129,7 @@ TEST(LogViewWidget, FollowsTheNewestRowOnlyWhileAtTheBottom) {
     view.resize(400, 200);
     view.show();
     view.session()->append(pollsAndAnswers(50));
-    QScrollBar* bar = view.verticalScrollBar();
+    QScrollBar* bar = view.scrollBar();
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return bar->maximum() > 0 && bar->value() == bar->maximum(); }));
 
@@ -145,6 +145,62 @@ TEST(LogViewWidget, FollowsTheNewestRowOnlyWhileAtTheBottom) {
     EXPECT_TRUE(view.isFollowing());
     view.session()->append(pollsAndAnswers(20));
     EXPECT_TRUE(QTest::qWaitFor([&] { return bar->value() == bar->maximum(); }));
+}
+
+TEST(LogViewWidget, ScrollsALongSessionThroughAWindowOfRows) {
+    LogViewWidget view;
+    SessionModel& model = *view.session();
+    model.setWindowLimit(200);
+    view.resize(400, 200);
+    view.show();
+    model.append(pollsAndAnswers(500));
+    QScrollBar* bar = view.scrollBar();
+    const auto windowHolds = [&](std::uint64_t row) {
+        return view.model()->rowCount() <= 200 && model.windowRow(row) >= 0;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == bar->maximum(); }));
+    EXPECT_EQ(bar->maximum() + bar->pageStep(), 1000) << "the bar covers every row";
+    EXPECT_TRUE(windowHolds(999));
+
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(view.currentRecord(), 0);
+    EXPECT_FALSE(view.isFollowing());
+    model.append(pollsAndAnswers(500));
+    EXPECT_EQ(bar->value(), 0) << "a frozen view stays where it is";
+    EXPECT_EQ(model.windowStart(), 0u);
+
+    // The selection and the current row outlive moves of the window.
+    view.selectionModel()->select(model.index(3, 0),
+                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_TRUE(windowHolds(1999));
+    EXPECT_EQ(view.currentRecord(), 0);
+    EXPECT_EQ(view.selectedText().count('\n'), 1);
+    bar->setSliderPosition(1000);
+    bar->triggerAction(QAbstractSlider::SliderMove);
+    EXPECT_TRUE(windowHolds(1000));
+    EXPECT_EQ(view.currentIndex().isValid(), model.windowRow(0) >= 0);
+    view.selectAll();
+    EXPECT_EQ(view.selectedText().count('\n'), 2000);
+    bar->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_TRUE(view.currentIndex().isValid() && view.currentIndex().row() == 0);
+    EXPECT_EQ(view.selectedText().count('\n'), 2000);
+
+    // A find hit far away brings the window there; End follows again.
+    model.append({frame(mtTrash, 0, {0x12, 0x34, 0x56})});
+    ASSERT_TRUE(view.find(QStringLiteral("34 56"), true));
+    EXPECT_EQ(view.currentRecord(), 2000);
+    EXPECT_TRUE(windowHolds(2000));
+    bar->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_FALSE(view.isFollowing());
+    QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_TRUE(view.isFollowing());
+    model.append(pollsAndAnswers(500));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bar->value() == bar->maximum(); }));
+    EXPECT_TRUE(windowHolds(2999));
+    EXPECT_EQ(bar->maximum() + bar->pageStep(), 3001);
 }
 
 TEST(LogViewWidget, FiltersShowAndHidePastRowsKeepingTheCurrentFrame) {
