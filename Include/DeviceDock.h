@@ -22,7 +22,7 @@ class QTimer;
 class DeviceDock : public QDockWidget {
     Q_OBJECT
 public:
-    static constexpr int kRefreshMs = 250;
+    static constexpr int kRefreshMs = 1000;
 
     explicit DeviceDock(QWidget* parent = nullptr);
     ~DeviceDock() override;

@@ -17,7 +17,9 @@ Q_DECLARE_METATYPE(std::vector<velora_protocol::Frame>)
 class FrameFeed : public QObject, public velora_listener::ParserEventListener {
     Q_OBJECT
 public:
-    static constexpr int kIntervalMs = 50;
+    // Four batches a second: the log still looks live, and painting (which costs far more
+    // than decoding) happens four times a second, not once per frame.
+    static constexpr int kIntervalMs = 250;
 
     explicit FrameFeed(velora_listener::ParserEventListener* next, QObject* parent = nullptr);
 
