@@ -2,6 +2,7 @@
 #include <DeviceMap.h>
 #include <DeviceModel.h>
 
+#include <velora_report/DeviceTable.h>
 #include <velora_report/DeviceTexts.h>
 #include <velora_report/LineReport.h>
 
@@ -49,8 +50,13 @@ DeviceDock::DeviceDock(QWidget* parent)
     table->sortByColumn(0, Qt::AscendingOrder);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Rows as high as the log's; the columns take their contents' width (at most 126
+    // rows), the last answer's text takes the rest.
     table->verticalHeader()->hide();
-    table->horizontalHeader()->setStretchLastSection(true);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 2);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setSectionResizeMode(velora_report::kAnswerColumn,
+                                                    QHeaderView::Stretch);
 
     deviceTracker.setChangeHandler([this](const velora_decoding::DeviceChange& change) {
         deviceModel->mark(change.address);
