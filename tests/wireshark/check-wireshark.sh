@@ -25,8 +25,8 @@ trap cleanup EXIT
 chmod 755 "$work"
 
 # Simulated lines: with commands, state changes and noise, so that every type and trash occur.
-for spec in "1 4000 0.01" "2 20000 0.05" "3 60000 0.02"; do
-    read -r seed bytes noise <<<"$spec"
+for stream in "1 4000 0.01" "2 20000 0.05" "3 60000 0.02"; do
+    read -r seed bytes noise <<<"$stream"
     capture=$work/line$seed.pcap
     "$sim" --seed "$seed" --bytes "$bytes" --noise-rate "$noise" --command-rate 0.05 \
         -o "$work/line$seed.raw"
