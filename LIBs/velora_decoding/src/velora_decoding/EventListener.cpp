@@ -1,6 +1,8 @@
 #include <velora_decoding/EventListener.h>
 #include <velora_decoding/FrameText.h>
 
+#include <QMetaMethod>
+
 EventListener::EventListener(QObject* parent)
     : QObject(parent) {
     qRegisterMetaType<velora_decoding::LogMessage>();
@@ -15,7 +17,11 @@ std::string EventListener::toHexString(const std::vector<std::uint8_t>& bytes) {
 }
 
 void EventListener::onFrame(const velora_protocol::Frame& frame) {
-    if (!messageFilter.passes(frame.type, frame.address)) {
+    // Nobody takes the messages (the desktop log reads the session instead): no decoding.
+    static const QMetaMethod textSignal = QMetaMethod::fromSignal(&EventListener::newLogMessage);
+    static const QMetaMethod messageSignal = QMetaMethod::fromSignal(&EventListener::logMessage);
+    if (!messageFilter.passes(frame.type, frame.address) ||
+        (!isSignalConnected(textSignal) && !isSignalConnected(messageSignal))) {
         return;
     }
     const velora_decoding::LogMessage message = velora_decoding::decode(frame);
