@@ -65,4 +65,6 @@ private:
     QAction* report;
     QStringList changeMessages;
     bool dirty = false;
+    // The rows the columns were last sized for.
+    int sizedRows = -1;
 };

@@ -50,11 +50,12 @@ DeviceDock::DeviceDock(QWidget* parent)
     table->sortByColumn(0, Qt::AscendingOrder);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Rows as high as the log's; the columns take their contents' width (at most 126
-    // rows), the last answer's text takes the rest.
+    // Rows as high as the log's; the columns take their contents' width when addresses
+    // come or go (measuring them at every refresh would cost more than the rest of the
+    // dock), the last answer's text takes the rest.
     table->verticalHeader()->hide();
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 2);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     table->horizontalHeader()->setSectionResizeMode(velora_report::kAnswerColumn,
                                                     QHeaderView::Stretch);
 
@@ -98,6 +99,10 @@ void DeviceDock::clear() {
 void DeviceDock::refresh() {
     dirty = false;
     deviceModel->refresh();
+    if (table->model()->rowCount() != sizedRows) {
+        sizedRows = table->model()->rowCount();
+        table->resizeColumnsToContents();
+    }
     map->update();
     const auto& line = deviceTracker.line();
     summary->setText(tr("Кадров: %1, помехи: %2 байт, %3 кадр/с, отвечено опросов: %4%")
