@@ -29,7 +29,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <sys/stat.h>
 
 namespace {
 

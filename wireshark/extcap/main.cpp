@@ -204,7 +204,7 @@ public:
     void onFrame(const velora_protocol::Frame& frame) override { ok = ok && writer.write(frame); }
 
     // Hands the capture on; false once Wireshark no longer reads it.
-    bool flush() { return ok && !writer.readerGone() && writer.flush(); }
+    bool flush() { return ok && writer.flush(); }
 
 private:
     velora_capture::CaptureWriter& writer;

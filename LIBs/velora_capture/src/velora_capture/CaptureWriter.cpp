@@ -83,13 +83,16 @@ bool CaptureWriter::flush() {
     if (!dumper) {
         return false;
     }
-    if (!failed && pcap_dump_flush(dumper) == 0 && std::ferror(file) == 0) {
+    // A pipe whose reader has gone fails only once something is written; on a silent line
+    // that may be never, so it is asked.
+    const bool gone = readerGone();
+    if (!failed && !gone && pcap_dump_flush(dumper) == 0 && std::ferror(file) == 0) {
         flushed = written;
         return true;
     }
     if (!failed) {
         failed = true;
-        error = "Ошибка записи " + filePath + ": " + std::strerror(errno);
+        error = "Ошибка записи " + filePath + ": " + std::strerror(gone ? EPIPE : errno);
         // A record cut by a full disk would damage the file: drop what is still buffered
         // and keep the whole records (a pipe cannot be cut; its reader sees the end).
         __fpurge(file);

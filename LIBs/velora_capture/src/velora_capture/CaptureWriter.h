@@ -27,14 +27,11 @@ public:
     bool isOpen() const { return dumper != nullptr; }
     // Frames without a known time are stored at time 0.
     bool write(const velora_protocol::Frame& frame);
-    // Hands the records written so far to the system; false after a write error.
+    // Hands the records written so far to the system; false after a write error, or when
+    // the capture goes into a pipe or fifo whose reader has closed its end.
     bool flush();
     // Flushes and closes; false if any write failed.
     bool close();
-
-    // Whether the capture goes into a pipe or fifo whose reader has closed its end: writes
-    // would fail, but only once something is written.
-    bool readerGone() const;
 
     // File header and records so far, in bytes.
     std::uint64_t size() const { return written; }
@@ -43,6 +40,7 @@ public:
     const std::string& errorText() const { return error; }
 
 private:
+    bool readerGone() const;
     bool fail(const std::string& what);
 
     pcap* dead = nullptr;
