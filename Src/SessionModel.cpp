@@ -3,6 +3,7 @@
 #include <velora_decoding/EventFilter.h>
 #include <velora_decoding/FrameText.h>
 #include <velora_protocol/MessageType.h>
+#include <velora_report/DeviceTexts.h>
 
 #include <QBrush>
 #include <QDateTime>
@@ -233,8 +234,7 @@ QString SessionModel::timeText(std::int64_t wallNs) {
     if (wallNs == 0) {
         return QString();
     }
-    return QDateTime::fromMSecsSinceEpoch(wallNs / 1'000'000)
-        .toString(QStringLiteral("hh:mm:ss.zzz"));
+    return velora_report::timeText(velora_protocol::Timestamp::recorded(wallNs));
 }
 
 QString SessionModel::bytesText(const FrameRecord& record) {
@@ -351,7 +351,8 @@ QVariant SessionModel::data(const QModelIndex& index, int role) const {
         return QVariant();
     case Qt::FontRole:
         if (index.column() == RawDataColumn) {
-            return QFont(QStringLiteral("Courier"), -1, -1, false);
+            static const QFont bytesFont(QStringLiteral("Courier"), -1, -1, false);
+            return bytesFont;
         }
         return QVariant();
     case Qt::ToolTipRole:
