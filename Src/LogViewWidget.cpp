@@ -1,5 +1,6 @@
 #include <LogViewWidget.h>
 
+#include <LogRowDelegate.h>
 #include <SessionModel.h>
 
 #include <velora_protocol/Timestamp.h>
@@ -56,6 +57,7 @@ LogViewWidget::LogViewWidget(QWidget* parent)
     , sessionModel(new SessionModel(this))
     , sessionBar(new QScrollBar(Qt::Vertical)) {
     setModel(sessionModel);
+    setItemDelegate(new LogRowDelegate(this));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

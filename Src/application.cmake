@@ -24,6 +24,7 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/FrameRecord.h
     ${VELORA_INCLUDE_DIR}/LineHealth.h
     ${VELORA_INCLUDE_DIR}/LogExport.h
+    ${VELORA_INCLUDE_DIR}/LogRowDelegate.h
     ${VELORA_INCLUDE_DIR}/LogViewWidget.h
     ${VELORA_INCLUDE_DIR}/MainWindow.h
     ${VELORA_INCLUDE_DIR}/RecentFiles.h
@@ -46,6 +47,7 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/FrameRecord.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LineHealth.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogExport.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/LogRowDelegate.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogViewWidget.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/MainWindow.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/RecentFiles.cpp
