@@ -21,7 +21,7 @@ class EventFilter;
 // The log as a table over a session: every frame is kept in the store, the filter decides
 // which of them are the session's rows. The model's rows are a window of at most
 // windowLimit() consecutive session rows, so that a view keeps no memory per session row.
-// Texts are decoded only when a row is shown, and the most recent of them kept in a cache.
+// Texts are decoded only when a row is shown, once for every kind of frame.
 class SessionModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -88,16 +88,22 @@ private:
     void grow(std::uint64_t before);
     bool passes(const velora_protocol::Frame& frame) const;
     void buildRules();
+    QString kindText(FrameKinds::Kind kind) const;
+    // Whether the record was appended with a text of its own.
+    bool hasGivenText(std::uint64_t index) const;
     // The record of the frame this answer or acknowledgement answers, or -1.
     std::int64_t answered(std::uint64_t record) const;
 
     mutable SessionStore sessionStore;
     VisibleRows visible;
     const EventFilter* filter = nullptr;
-    // Which (type, address) pairs are shown: type * 256 + address, types above 7 as 8.
-    static constexpr int kUnknownType = kMessageTypeCount + 1;
+    // Which (type, address) pairs are shown: type * 256 + address, unknown types as one.
+    static constexpr int kUnknownType = FrameKinds::kTypes - 1;
     std::array<bool, (kUnknownType + 1) * 256> rules{};
     QHash<quint64, QString> givenTexts;
+    // Texts of the kinds with a frame, by kind - FrameKinds::kPairKinds; of other records
+    // the most recent.
+    mutable std::vector<QString> kindTexts;
     mutable QCache<quint64, QString> texts;
     std::uint64_t first = 0;
     int size = 0;

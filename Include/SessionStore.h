@@ -1,5 +1,6 @@
 #pragma once
 
+#include <FrameKinds.h>
 #include <FrameRecord.h>
 
 #include <velora_capture/CaptureReader.h>
@@ -13,9 +14,9 @@
 
 // Every frame of a session, in arrival order. Records are kept in blocks; every frame also
 // goes to the session's own capture file, so that beyond a bounded number of blocks in
-// memory the oldest are dropped and read back from that file when asked for. The type and
-// address of every record stay in memory, so that a filter runs over the whole session
-// without reading the file.
+// memory the oldest are dropped and read back from that file when asked for. The kind of
+// every record (and so its type and address) stays in memory, so that a filter or a search
+// runs over the whole session without reading the file.
 class SessionStore {
 public:
     static constexpr std::size_t kBlockSize = 4096;
@@ -37,9 +38,13 @@ public:
 
     std::uint64_t size() const { return count; }
     bool empty() const { return count == 0; }
-    // The record's type (FrameRecord::kGap for a gap) and address, from memory.
-    int type(std::uint64_t index) const { return key(index) >> 8; }
-    int address(std::uint64_t index) const { return key(index) & 0xff; }
+    // The record's kind, type (FrameRecord::kGap for a gap) and address, from memory.
+    FrameKinds::Kind kind(std::uint64_t index) const {
+        return blocks[index / kBlockSize].kinds[index % kBlockSize];
+    }
+    const FrameKinds& kinds() const { return frameKinds; }
+    int type(std::uint64_t index) const { return frameKinds.type(kind(index)); }
+    int address(std::uint64_t index) const { return frameKinds.address(kind(index)); }
     // The record, read back from the file if it is no longer in memory.
     const FrameRecord& record(std::uint64_t index);
     // When the gap at `index` ended.
@@ -57,18 +62,15 @@ public:
 
 private:
     struct Block {
-        std::vector<std::uint16_t> keys;  // type << 8 | address, of every record
-        std::vector<FrameRecord> records; // empty once dropped from memory
-        std::uint64_t fileOffset = 0;     // of the block's first frame in the capture file
+        std::vector<FrameKinds::Kind> kinds; // of every record
+        std::vector<FrameRecord> records;    // empty once dropped from memory
+        std::uint64_t fileOffset = 0;        // of the block's first frame in the capture file
     };
     struct ReadBack {
         std::size_t block = SIZE_MAX;
         std::vector<FrameRecord> records;
     };
 
-    std::uint16_t key(std::uint64_t index) const {
-        return blocks[index / kBlockSize].keys[index % kBlockSize];
-    }
     void beginRecord();
     void push(const FrameRecord& record);
     void write(const velora_protocol::Frame& frame);
@@ -80,6 +82,7 @@ private:
     std::string directory;
     std::size_t residentLimit;
     std::vector<Block> blocks;
+    FrameKinds frameKinds;
     std::size_t firstResident = 0;
     std::uint64_t count = 0;
     std::map<std::uint64_t, std::pair<std::int64_t, std::int64_t>> gaps; // start, end

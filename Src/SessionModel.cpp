@@ -103,11 +103,15 @@ void SessionModel::refilter() {
     buildRules();
     visible.clear();
     lastRow = UINT64_MAX;
+    const FrameKinds& kinds = sessionStore.kinds();
+    std::vector<bool> shown(kinds.count());
+    for (std::size_t kind = 0; kind < shown.size(); ++kind) {
+        const auto k = FrameKinds::Kind(kind);
+        shown[kind] = rules[std::size_t(kinds.type(k) * 256 + kinds.address(k))];
+    }
     const std::uint64_t count = sessionStore.size();
     for (std::uint64_t i = 0; i < count; ++i) {
-        const int type = sessionStore.type(i);
-        visible.append(
-            rules[std::size_t(std::min(type, kUnknownType) * 256 + sessionStore.address(i))]);
+        visible.append(shown[sessionStore.kind(i)]);
     }
     size = int(std::min<std::uint64_t>(sessionRows(), std::uint64_t(limit)));
     first = sessionRows() - std::uint64_t(size);
@@ -173,6 +177,7 @@ void SessionModel::clear() {
     visible.clear();
     givenTexts.clear();
     texts.clear();
+    kindTexts.clear();
     lastRow = UINT64_MAX;
     first = 0;
     size = 0;
@@ -212,7 +217,28 @@ std::uint64_t SessionModel::rowAtOrAfter(std::uint64_t record) const {
     return visible.rowAtOrAfter(record);
 }
 
+QString SessionModel::kindText(FrameKinds::Kind kind) const {
+    const std::size_t slot = kind - FrameKinds::kPairKinds;
+    if (slot >= kindTexts.size()) {
+        kindTexts.resize(sessionStore.kinds().count() - FrameKinds::kPairKinds);
+    }
+    QString& text = kindTexts[slot];
+    if (text.isNull()) {
+        text = QString::fromStdString(
+            velora_decoding::frameText(sessionStore.kinds().frame(kind).frame()));
+    }
+    return text;
+}
+
+bool SessionModel::hasGivenText(std::uint64_t index) const {
+    return !givenTexts.isEmpty() && givenTexts.contains(index);
+}
+
 QString SessionModel::text(std::uint64_t index) const {
+    const FrameKinds::Kind kind = sessionStore.kind(index);
+    if (FrameKinds::hasFrame(kind) && !hasGivenText(index)) {
+        return kindText(kind);
+    }
     if (QString* cached = texts.object(index)) {
         return *cached;
     }
@@ -221,7 +247,7 @@ QString SessionModel::text(std::uint64_t index) const {
     if (r.isGap()) {
         text = tr("Приём приостановлен с %1 до %2")
                    .arg(timeText(r.wallNs), timeText(sessionStore.gapEnd(index)));
-    } else if (givenTexts.contains(index)) {
+    } else if (hasGivenText(index)) {
         text = givenTexts.value(index);
     } else {
         text = QString::fromStdString(velora_decoding::frameText(r.frame()));
@@ -290,18 +316,34 @@ std::int64_t SessionModel::find(const QString& query, std::int64_t row, bool for
         return -1;
     }
     const std::vector<std::uint8_t> bytes = hexQuery(query);
+    const auto holds = [&](const FrameRecord& r, const QString& text) {
+        return (!bytes.empty() &&
+                std::search(r.begin(), r.end(), bytes.begin(), bytes.end()) != r.end()) ||
+               text.contains(query, Qt::CaseInsensitive);
+    };
+    // Every kind is asked once; a record of a kind with a frame is answered by its kind.
+    const FrameKinds& kinds = sessionStore.kinds();
+    std::vector<bool> kindHolds(kinds.count());
+    for (std::size_t kind = FrameKinds::kPairKinds; kind < kindHolds.size(); ++kind) {
+        const auto k = FrameKinds::Kind(kind);
+        kindHolds[kind] = holds(kinds.frame(k), kindText(k));
+    }
     const std::uint64_t count = sessionStore.size();
     std::uint64_t index = row >= 0 && std::uint64_t(row) < rows ? recordAt(std::uint64_t(row))
                                                                 : (forward ? count - 1 : 0);
     for (std::uint64_t step = 0; step < count; ++step) {
-        index = forward ? (index + 1) % count : (index + count - 1) % count;
+        if (forward) {
+            index = index + 1 == count ? 0 : index + 1;
+        } else {
+            index = index == 0 ? count - 1 : index - 1;
+        }
         if (!visible.isShown(index)) {
             continue;
         }
-        const FrameRecord& r = record(index);
-        const bool hit = (!bytes.empty() &&
-                          std::search(r.begin(), r.end(), bytes.begin(), bytes.end()) != r.end()) ||
-                         text(index).contains(query, Qt::CaseInsensitive);
+        const FrameKinds::Kind kind = sessionStore.kind(index);
+        const bool hit = FrameKinds::hasFrame(kind) && !hasGivenText(index)
+                             ? kindHolds[kind]
+                             : holds(record(index), text(index));
         if (hit) {
             return std::int64_t(rowAtOrAfter(index));
         }

@@ -10,10 +10,6 @@
 
 namespace {
 
-std::uint16_t keyOf(const FrameRecord& record) {
-    return static_cast<std::uint16_t>(record.type << 8 | record.address);
-}
-
 // A record read back from the file: its bytes followed one another at the line's pace.
 FrameRecord fromPiece(const velora_capture::Piece& piece) {
     FrameRecord record;
@@ -49,6 +45,7 @@ SessionStore::~SessionStore() {
 void SessionStore::clear() {
     closeFile();
     blocks.clear();
+    frameKinds.clear();
     firstResident = 0;
     count = 0;
     gaps.clear();
@@ -110,11 +107,11 @@ void SessionStore::write(const velora_protocol::Frame& frame) {
 
 void SessionStore::push(const FrameRecord& record) {
     Block& block = blocks.back();
-    if (block.keys.empty()) {
-        block.keys.reserve(kBlockSize);
+    if (block.kinds.empty()) {
+        block.kinds.reserve(kBlockSize);
         block.records.reserve(kBlockSize);
     }
-    block.keys.push_back(keyOf(record));
+    block.kinds.push_back(frameKinds.kindOf(record));
     block.records.push_back(record);
     ++count;
     if (count % kBlockSize == 0) {

@@ -21,6 +21,7 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/FindBar.h
     ${VELORA_INCLUDE_DIR}/FrameDetail.h
     ${VELORA_INCLUDE_DIR}/FrameFeed.h
+    ${VELORA_INCLUDE_DIR}/FrameKinds.h
     ${VELORA_INCLUDE_DIR}/FrameRecord.h
     ${VELORA_INCLUDE_DIR}/LineHealth.h
     ${VELORA_INCLUDE_DIR}/LogExport.h
@@ -44,6 +45,7 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/FindBar.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FrameDetail.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FrameFeed.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/FrameKinds.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FrameRecord.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LineHealth.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogExport.cpp
