@@ -33,7 +33,12 @@ public:
 
     QAction* followAction() const { return followAct; }
     QAction* rawDataAction() const { return rawDataAct; }
-    // Tab-separated time, marker, address, text and bytes of the selected rows.
+    // The clipboard takes at most this many rows: Ctrl+A over a day's session would build
+    // gigabytes of text. "Экспорт журнала…" writes any number of rows.
+    static constexpr std::uint64_t kCopyLimit = 100'000;
+    std::uint64_t selectedCount() const;
+    // Tab-separated time, marker, address, text and bytes of the selected rows, of the
+    // first kCopyLimit of them.
     QString selectedText() const;
 
 signals:
@@ -44,6 +49,8 @@ signals:
     void showOnlyType(int type);
     // The current row moved to another record, or there is none (-1).
     void currentRecordChanged(std::int64_t record);
+    // A short note for the status bar.
+    void statusMessage(const QString& text);
 
 public slots:
     void addMessage(int type, int address, QString text, QString rawData);
@@ -61,6 +68,9 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
@@ -73,13 +83,21 @@ private:
     // Moves the model's window to hold `row`, keeping the current row and the selection.
     void moveWindowTo(std::uint64_t row);
     void windowReset();
+    // Selects the window's part of `selection` in the table, taking it out of `selection`.
+    void selectInWindow();
+    // The session row of a model row of the window.
+    std::uint64_t sessionRow(const QModelIndex& index) const;
     // Moves the selection of the window's model rows [from, to] into `selection`.
     void stash(int from, int to);
     bool atSessionEnd() const;
     void updateSessionBar();
     void sessionBarMoved(int value);
-    // The session rows selected, in order.
-    std::vector<std::uint64_t> selectedRows() const;
+    // The session rows selected.
+    RowRanges selectedRanges() const;
+    // The first kCopyLimit selected rows, each as `line` makes it, one a line.
+    template <class Line>
+    QString selectedLines(Line line) const;
+    void copyText(const QString& text);
 
     unsigned int eggIndex = 0;
     bool following = true;
@@ -89,6 +107,9 @@ private:
     bool movingWindow = false;
     bool recentrePending = false;
     std::int64_t current = -1; // record
+    // The record a shift-click selects from, and whether the button of one is still down.
+    std::int64_t anchor = -1;
+    bool extending = false;
     // Session rows selected outside the window; a command that clears the selection of
     // the table clears these too.
     mutable RowRanges selection;

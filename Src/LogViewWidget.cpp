@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -195,8 +196,6 @@ void LogViewWidget::windowReset() {
         }
         return;
     }
-    const std::uint64_t start = sessionModel->windowStart();
-    const auto rows = std::uint64_t(sessionModel->rowCount());
     if (current >= 0) {
         const std::uint64_t row = sessionModel->rowAtOrAfter(std::uint64_t(current));
         const int inWindow = sessionModel->windowRow(row);
@@ -206,6 +205,12 @@ void LogViewWidget::windowReset() {
                 QItemSelectionModel::NoUpdate);
         }
     }
+    selectInWindow();
+}
+
+void LogViewWidget::selectInWindow() {
+    const std::uint64_t start = sessionModel->windowStart();
+    const auto rows = std::uint64_t(sessionModel->rowCount());
     QItemSelection restored;
     for (const RowRanges::Range& range : selection.take(start, start + rows)) {
         restored.select(
@@ -213,6 +218,10 @@ void LogViewWidget::windowReset() {
             sessionModel->index(int(range.second - start - 1), SessionModel::ColumnCount - 1));
     }
     selectionModel()->select(restored, QItemSelectionModel::Select);
+}
+
+std::uint64_t LogViewWidget::sessionRow(const QModelIndex& index) const {
+    return sessionModel->windowStart() + std::uint64_t(index.row());
 }
 
 bool LogViewWidget::atSessionEnd() const {
@@ -321,6 +330,7 @@ void LogViewWidget::goToRow(std::uint64_t row) {
     const QModelIndex index =
         sessionModel->index(sessionModel->windowRow(row), SessionModel::TextColumn);
     setCurrentIndex(index);
+    anchor = currentRecord();
     scrollTo(index, QAbstractItemView::PositionAtCenter);
     setFollowing(atSessionEnd() && row + 1 == sessionModel->sessionRows());
 }
@@ -336,39 +346,62 @@ bool LogViewWidget::find(const QString& query, bool forward) {
     return true;
 }
 
-std::vector<std::uint64_t> LogViewWidget::selectedRows() const {
+RowRanges LogViewWidget::selectedRanges() const {
     RowRanges all = selection;
     const std::uint64_t start = sessionModel->windowStart();
     for (const QItemSelectionRange& range : selectionModel()->selection()) {
         all.add(start + std::uint64_t(range.top()), start + std::uint64_t(range.bottom()) + 1);
     }
-    std::vector<std::uint64_t> rows;
+    return all;
+}
+
+std::uint64_t LogViewWidget::selectedCount() const {
+    std::uint64_t count = 0;
+    const RowRanges all = selectedRanges();
     for (const RowRanges::Range& range : all.ranges()) {
-        for (std::uint64_t row = range.first; row < range.second; ++row) {
-            rows.push_back(row);
+        count += range.second - range.first;
+    }
+    return count;
+}
+
+template <class Line>
+QString LogViewWidget::selectedLines(Line line) const {
+    QString text;
+    std::uint64_t left = kCopyLimit;
+    const RowRanges all = selectedRanges();
+    for (const RowRanges::Range& range : all.ranges()) {
+        for (std::uint64_t row = range.first; row < range.second && left > 0; ++row, --left) {
+            text += line(row);
+            text += '\n';
         }
     }
-    return rows;
+    return text;
 }
 
 QString LogViewWidget::selectedText() const {
-    QStringList lines;
-    for (const std::uint64_t row : selectedRows()) {
-        lines << sessionModel->fields(row).join('\t');
+    return selectedLines(
+        [this](std::uint64_t row) { return sessionModel->fields(row).join('\t'); });
+}
+
+void LogViewWidget::copyText(const QString& text) {
+    QApplication::clipboard()->setText(text);
+    const std::uint64_t selected = selectedCount();
+    if (selected > kCopyLimit) {
+        emit statusMessage(tr("Скопированы первые %1 из %2 выделенных строк; весь журнал "
+                              "записывает «Экспорт журнала…»")
+                               .arg(kCopyLimit)
+                               .arg(selected));
     }
-    return lines.isEmpty() ? QString() : lines.join('\n') + '\n';
 }
 
 void LogViewWidget::copySelection() {
-    QApplication::clipboard()->setText(selectedText());
+    copyText(selectedText());
 }
 
 void LogViewWidget::copyBytes() {
-    QStringList lines;
-    for (const std::uint64_t row : selectedRows()) {
-        lines << SessionModel::bytesText(sessionModel->record(sessionModel->recordAt(row)));
-    }
-    QApplication::clipboard()->setText(lines.join('\n'));
+    copyText(selectedLines([this](std::uint64_t row) {
+        return SessionModel::bytesText(sessionModel->record(sessionModel->recordAt(row)));
+    }));
 }
 
 void LogViewWidget::contextMenuEvent(QContextMenuEvent* event) {
@@ -396,6 +429,43 @@ void LogViewWidget::contextMenuEvent(QContextMenuEvent* event) {
     menu.exec(event->globalPos());
 }
 
+// A shift-click selects every session row from the last plain click to it, also when the
+// window has moved between them (the table itself only knows the rows of its window).
+void LogViewWidget::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex index = indexAt(event->pos());
+    extending = event->button() == Qt::LeftButton && index.isValid() && anchor >= 0 &&
+                (event->modifiers() & Qt::ShiftModifier);
+    if (!extending) {
+        QTableView::mousePressEvent(event);
+        if (index.isValid() && !(event->modifiers() & Qt::ShiftModifier)) {
+            anchor = std::int64_t(sessionModel->recordAt(sessionRow(index)));
+        }
+        return;
+    }
+    const std::uint64_t from = sessionModel->rowAtOrAfter(std::uint64_t(anchor));
+    const std::uint64_t to = sessionRow(index);
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        selection.clear();
+        selectionModel()->clearSelection();
+    }
+    selection.add(std::min(from, to), std::max(from, to) + 1);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    selectInWindow();
+}
+
+void LogViewWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (!extending) {
+        QTableView::mouseMoveEvent(event);
+    }
+}
+
+void LogViewWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (!extending) {
+        QTableView::mouseReleaseEvent(event);
+    }
+    extending = false;
+}
+
 void LogViewWidget::keyPressEvent(QKeyEvent* event) {
     const std::uint64_t rows = sessionModel->sessionRows();
     if (event->key() == Qt::Key_End && rows > 0) {
@@ -404,6 +474,10 @@ void LogViewWidget::keyPressEvent(QKeyEvent* event) {
         moveWindowTo(0);
     }
     QAbstractItemView::keyPressEvent(event);
+    const bool moves = event->key() == Qt::Key_End || isNavigationKey(event->key());
+    if (moves && !(event->modifiers() & Qt::ShiftModifier)) {
+        anchor = currentRecord();
+    }
     if (event->key() == Qt::Key_End) {
         setFollowing(true);
     } else if (isNavigationKey(event->key())) {

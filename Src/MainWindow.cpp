@@ -118,8 +118,9 @@ void MainWindow::createDeviceDock() {
     menu->addAction(deviceDock->reportAction());
     connect(deviceDock, &DeviceDock::addressActivated, ui->filterWidget,
             &FilterWidget::showOnlyAddress);
-    connect(deviceDock, &DeviceDock::statusMessage, statusBar(),
-            [this](const QString& text) { statusBar()->showMessage(text, 10000); });
+    const auto showStatus = [this](const QString& text) { statusBar()->showMessage(text, 10000); };
+    connect(deviceDock, &DeviceDock::statusMessage, statusBar(), showStatus);
+    connect(ui->logView, &LogViewWidget::statusMessage, statusBar(), showStatus);
 }
 
 void MainWindow::createDocks() {

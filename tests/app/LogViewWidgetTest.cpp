@@ -320,3 +320,31 @@ TEST(LogViewWidget, DebugSwitchNeedsFivePlainKeysInOneRun) {
         EXPECT_EQ(activated.count(), 1);
     }
 }
+
+TEST(LogViewWidget, ShiftClickSelectsAcrossWindowMovesAndCopiesAreBounded) {
+    LogViewWidget view;
+    SessionModel& model = *view.session();
+    model.setWindowLimit(200);
+    view.resize(400, 200);
+    view.show();
+    model.append(pollsAndAnswers(500));
+    const auto click = [&](int row, Qt::KeyboardModifiers modifiers) {
+        const QRect cell = view.visualRect(model.index(row, Text));
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, modifiers, cell.center());
+    };
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
+    click(2, Qt::NoModifier);
+    view.scrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    ASSERT_GT(model.windowStart(), 2u) << "row 2 has left the window";
+    click(model.rowCount() - 1, Qt::ShiftModifier);
+    EXPECT_EQ(view.selectedCount(), 998u) << "rows 2 to 999";
+    EXPECT_TRUE(view.selectedText().startsWith(model.fields(2).join('\t')));
+
+    model.append(pollsAndAnswers(50'000));
+    view.selectAll();
+    QSignalSpy told(&view, &LogViewWidget::statusMessage);
+    view.copySelection();
+    EXPECT_EQ(QApplication::clipboard()->text().count('\n'), int(LogViewWidget::kCopyLimit));
+    EXPECT_EQ(told.count(), 1) << "the user learns that the copy was cut";
+}
