@@ -87,6 +87,10 @@ private:
     void selectInWindow();
     // The session row of a model row of the window.
     std::uint64_t sessionRow(const QModelIndex& index) const;
+    // Selects every session row from the anchor to `to`, which becomes current, adding to
+    // the selection if `keep`. Shift with a click or a move key does this also after the
+    // window moved; the table itself would only know the rows of its window.
+    void selectFromAnchor(const QModelIndex& to, bool keep);
     // Moves the selection of the window's model rows [from, to] into `selection`.
     void stash(int from, int to);
     bool atSessionEnd() const;
@@ -107,7 +111,7 @@ private:
     bool movingWindow = false;
     bool recentrePending = false;
     std::int64_t current = -1; // record
-    // The record a shift-click selects from, and whether the button of one is still down.
+    // The record that shift selects from, and whether the button of a shift-click is down.
     std::int64_t anchor = -1;
     bool extending = false;
     // Session rows selected outside the window; a command that clears the selection of

@@ -141,8 +141,7 @@ std::int64_t LogViewWidget::currentRecord() const {
     if (!index.isValid()) {
         return current;
     }
-    return std::int64_t(
-        sessionModel->recordAt(sessionModel->windowStart() + std::uint64_t(index.row())));
+    return std::int64_t(sessionModel->recordAt(sessionRow(index)));
 }
 
 void LogViewWidget::currentChanged(const QModelIndex& now, const QModelIndex& previous) {
@@ -410,8 +409,7 @@ void LogViewWidget::contextMenuEvent(QContextMenuEvent* event) {
     menu.addAction(copyAct);
     menu.addAction(copyBytesAct);
     if (index.isValid()) {
-        const std::uint64_t record =
-            sessionModel->recordAt(sessionModel->windowStart() + std::uint64_t(index.row()));
+        const std::uint64_t record = sessionModel->recordAt(sessionRow(index));
         const int address = sessionModel->store().address(record);
         const int type = sessionModel->store().type(record);
         menu.addSeparator();
@@ -429,28 +427,30 @@ void LogViewWidget::contextMenuEvent(QContextMenuEvent* event) {
     menu.exec(event->globalPos());
 }
 
-// A shift-click selects every session row from the last plain click to it, also when the
-// window has moved between them (the table itself only knows the rows of its window).
+void LogViewWidget::selectFromAnchor(const QModelIndex& to, bool keep) {
+    const std::uint64_t from = sessionModel->rowAtOrAfter(std::uint64_t(anchor));
+    const std::uint64_t row = sessionRow(to);
+    if (!keep) {
+        selection.clear();
+        selectionModel()->clearSelection();
+    }
+    selection.add(std::min(from, row), std::max(from, row) + 1);
+    selectionModel()->setCurrentIndex(to, QItemSelectionModel::NoUpdate);
+    selectInWindow();
+}
+
 void LogViewWidget::mousePressEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->pos());
     extending = event->button() == Qt::LeftButton && index.isValid() && anchor >= 0 &&
                 (event->modifiers() & Qt::ShiftModifier);
-    if (!extending) {
-        QTableView::mousePressEvent(event);
-        if (index.isValid() && !(event->modifiers() & Qt::ShiftModifier)) {
-            anchor = std::int64_t(sessionModel->recordAt(sessionRow(index)));
-        }
+    if (extending) {
+        selectFromAnchor(index, event->modifiers() & Qt::ControlModifier);
         return;
     }
-    const std::uint64_t from = sessionModel->rowAtOrAfter(std::uint64_t(anchor));
-    const std::uint64_t to = sessionRow(index);
-    if (!(event->modifiers() & Qt::ControlModifier)) {
-        selection.clear();
-        selectionModel()->clearSelection();
+    QTableView::mousePressEvent(event);
+    if (index.isValid() && !(event->modifiers() & Qt::ShiftModifier)) {
+        anchor = currentRecord();
     }
-    selection.add(std::min(from, to), std::max(from, to) + 1);
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-    selectInWindow();
 }
 
 void LogViewWidget::mouseMoveEvent(QMouseEvent* event) {
@@ -477,6 +477,8 @@ void LogViewWidget::keyPressEvent(QKeyEvent* event) {
     const bool moves = event->key() == Qt::Key_End || isNavigationKey(event->key());
     if (moves && !(event->modifiers() & Qt::ShiftModifier)) {
         anchor = currentRecord();
+    } else if (moves && anchor >= 0 && currentIndex().isValid()) {
+        selectFromAnchor(currentIndex(), false);
     }
     if (event->key() == Qt::Key_End) {
         setFollowing(true);

@@ -340,6 +340,8 @@ TEST(LogViewWidget, ShiftClickSelectsAcrossWindowMovesAndCopiesAreBounded) {
     click(model.rowCount() - 1, Qt::ShiftModifier);
     EXPECT_EQ(view.selectedCount(), 998u) << "rows 2 to 999";
     EXPECT_TRUE(view.selectedText().startsWith(model.fields(2).join('\t')));
+    QTest::keyClick(&view, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(view.selectedCount(), 997u) << "shift with a key selects from there too";
 
     model.append(pollsAndAnswers(50'000));
     view.selectAll();
