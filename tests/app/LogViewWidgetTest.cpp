@@ -147,13 +147,21 @@ TEST(LogViewWidget, FollowsTheNewestRowOnlyWhileAtTheBottom) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return bar->value() == bar->maximum(); }));
 }
 
-TEST(LogViewWidget, ScrollsALongSessionThroughAWindowOfRows) {
+// A shown log of 1000 rows whose model holds a window of 200 of them.
+class LogInAWindowOfRows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        model.setWindowLimit(200);
+        view.resize(400, 200);
+        view.show();
+        model.append(pollsAndAnswers(500));
+    }
+
     LogViewWidget view;
     SessionModel& model = *view.session();
-    model.setWindowLimit(200);
-    view.resize(400, 200);
-    view.show();
-    model.append(pollsAndAnswers(500));
+};
+
+TEST_F(LogInAWindowOfRows, ScrollsALongSessionThroughIt) {
     QScrollBar* bar = view.scrollBar();
     const auto windowHolds = [&](std::uint64_t row) {
         return view.model()->rowCount() <= 200 && model.windowRow(row) >= 0;
@@ -321,13 +329,7 @@ TEST(LogViewWidget, DebugSwitchNeedsFivePlainKeysInOneRun) {
     }
 }
 
-TEST(LogViewWidget, ShiftClickSelectsAcrossWindowMovesAndCopiesAreBounded) {
-    LogViewWidget view;
-    SessionModel& model = *view.session();
-    model.setWindowLimit(200);
-    view.resize(400, 200);
-    view.show();
-    model.append(pollsAndAnswers(500));
+TEST_F(LogInAWindowOfRows, ShiftSelectsAcrossWindowMovesAndCopiesAreBounded) {
     const auto click = [&](int row, Qt::KeyboardModifiers modifiers) {
         const QRect cell = view.visualRect(model.index(row, Text));
         QTest::mouseClick(view.viewport(), Qt::LeftButton, modifiers, cell.center());
