@@ -121,9 +121,14 @@ void SessionModel::refilter() {
 
 void SessionModel::append(const std::vector<velora_protocol::Frame>& frames) {
     const std::uint64_t before = sessionRows();
+    const std::size_t knownKinds = sessionStore.kinds().count();
     for (const velora_protocol::Frame& frame : frames) {
         sessionStore.append(frame);
         visible.append(passes(frame));
+    }
+    // A new kind is decoded at once, so that a find only compares texts.
+    for (std::size_t kind = knownKinds; kind < sessionStore.kinds().count(); ++kind) {
+        kindText(FrameKinds::Kind(kind));
     }
     grow(before);
 }
@@ -321,32 +326,43 @@ std::int64_t SessionModel::find(const QString& query, std::int64_t row, bool for
                 std::search(r.begin(), r.end(), bytes.begin(), bytes.end()) != r.end()) ||
                text.contains(query, Qt::CaseInsensitive);
     };
-    // Every kind is asked once; a record of a kind with a frame is answered by its kind.
+    // Every kind with a frame is asked once and answers for its records: 1 holds, 0 not;
+    // of a kind without a frame (2), and of a record with a text of its own, the record.
     const FrameKinds& kinds = sessionStore.kinds();
-    std::vector<bool> kindHolds(kinds.count());
-    for (std::size_t kind = FrameKinds::kPairKinds; kind < kindHolds.size(); ++kind) {
+    std::vector<std::uint8_t> verdicts(kinds.count(), 2);
+    for (std::size_t kind = FrameKinds::kPairKinds; kind < verdicts.size(); ++kind) {
         const auto k = FrameKinds::Kind(kind);
-        kindHolds[kind] = holds(kinds.frame(k), kindText(k));
+        verdicts[kind] = holds(kinds.frame(k), kindText(k)) ? 1 : 0;
     }
-    const std::uint64_t count = sessionStore.size();
-    std::uint64_t index = row >= 0 && std::uint64_t(row) < rows ? recordAt(std::uint64_t(row))
-                                                                : (forward ? count - 1 : 0);
-    for (std::uint64_t step = 0; step < count; ++step) {
-        if (forward) {
-            index = index + 1 == count ? 0 : index + 1;
-        } else {
-            index = index == 0 ? count - 1 : index - 1;
-        }
+    const bool anyGiven = !givenTexts.isEmpty();
+    const auto hit = [&](std::uint64_t index) {
         if (!visible.isShown(index)) {
-            continue;
+            return false;
         }
-        const FrameKinds::Kind kind = sessionStore.kind(index);
-        const bool hit = FrameKinds::hasFrame(kind) && !hasGivenText(index)
-                             ? kindHolds[kind]
-                             : holds(record(index), text(index));
-        if (hit) {
-            return std::int64_t(rowAtOrAfter(index));
+        const std::uint8_t verdict = verdicts[sessionStore.kind(index)];
+        if (verdict != 2 && !(anyGiven && givenTexts.contains(index))) {
+            return verdict == 1;
         }
+        return holds(record(index), text(index));
+    };
+    // From the record after (or before) the current one all round, back to it.
+    const std::uint64_t count = sessionStore.size();
+    const std::uint64_t current = row >= 0 && std::uint64_t(row) < rows
+                                      ? recordAt(std::uint64_t(row))
+                                      : (forward ? count - 1 : 0);
+    for (std::uint64_t step = 1; step <= count;) {
+        // The stretch up to the end (or the start) of the session, then the rest.
+        const std::uint64_t first =
+            forward ? (current + step) % count : (current + count - step) % count;
+        const std::uint64_t length =
+            std::min(count - step + 1, forward ? count - first : first + 1);
+        for (std::uint64_t i = 0; i < length; ++i) {
+            const std::uint64_t index = forward ? first + i : first - i;
+            if (hit(index)) {
+                return std::int64_t(rowAtOrAfter(index));
+            }
+        }
+        step += length;
     }
     return -1;
 }
