@@ -334,13 +334,12 @@ std::int64_t SessionModel::find(const QString& query, std::int64_t row, bool for
         const auto k = FrameKinds::Kind(kind);
         verdicts[kind] = holds(kinds.frame(k), kindText(k)) ? 1 : 0;
     }
-    const bool anyGiven = !givenTexts.isEmpty();
     const auto hit = [&](std::uint64_t index) {
         if (!visible.isShown(index)) {
             return false;
         }
         const std::uint8_t verdict = verdicts[sessionStore.kind(index)];
-        if (verdict != 2 && !(anyGiven && givenTexts.contains(index))) {
+        if (verdict != 2 && !hasGivenText(index)) {
             return verdict == 1;
         }
         return holds(record(index), text(index));
@@ -352,12 +351,11 @@ std::int64_t SessionModel::find(const QString& query, std::int64_t row, bool for
                                       : (forward ? count - 1 : 0);
     for (std::uint64_t step = 1; step <= count;) {
         // The stretch up to the end (or the start) of the session, then the rest.
-        const std::uint64_t first =
+        const std::uint64_t from =
             forward ? (current + step) % count : (current + count - step) % count;
-        const std::uint64_t length =
-            std::min(count - step + 1, forward ? count - first : first + 1);
+        const std::uint64_t length = std::min(count - step + 1, forward ? count - from : from + 1);
         for (std::uint64_t i = 0; i < length; ++i) {
-            const std::uint64_t index = forward ? first + i : first - i;
+            const std::uint64_t index = forward ? from + i : from - i;
             if (hit(index)) {
                 return std::int64_t(rowAtOrAfter(index));
             }
