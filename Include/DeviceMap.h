@@ -2,7 +2,10 @@
 
 #include <velora_decoding/DeviceTracker.h>
 
+#include <QColor>
 #include <QWidget>
+
+#include <vector>
 
 class DeviceModel;
 
@@ -18,6 +21,8 @@ public:
               QWidget* parent = nullptr);
 
     QSize sizeHint() const override;
+    // Repaints the cells whose colour or frame changed since the last call.
+    void refresh();
     // The address under a point of the widget, or 0.
     int addressAt(const QPoint& point) const;
 
@@ -30,8 +35,17 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    struct Cell {
+        QColor color;
+        bool marked = false;
+        bool operator!=(const Cell& other) const {
+            return color != other.color || marked != other.marked;
+        }
+    };
     QRect cellRect(int address) const;
+    Cell cell(int address) const;
 
     const velora_decoding::DeviceTracker& tracker;
     const DeviceModel& model;
+    std::vector<Cell> painted; // by address - first address
 };

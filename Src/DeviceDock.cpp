@@ -103,7 +103,7 @@ void DeviceDock::refresh() {
         sizedRows = table->model()->rowCount();
         table->resizeColumnsToContents();
     }
-    map->update();
+    map->refresh();
     const auto& line = deviceTracker.line();
     summary->setText(tr("Кадров: %1, помехи: %2 байт, %3 кадр/с, отвечено опросов: %4%")
                          .arg(line.frames)
@@ -122,7 +122,7 @@ void DeviceDock::refresh() {
 
 void DeviceDock::acknowledge() {
     deviceModel->acknowledgeAll();
-    map->update();
+    map->refresh();
 }
 
 QString DeviceDock::loadConfiguration(const QString& path) {

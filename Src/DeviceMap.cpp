@@ -5,6 +5,7 @@
 
 #include <QHelpEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QToolTip>
 
@@ -23,6 +24,24 @@ DeviceMap::DeviceMap(const DeviceTracker& tracker, const DeviceModel& model, QWi
     , tracker(tracker)
     , model(model) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    for (int a = DeviceTracker::kFirstAddress; a <= DeviceTracker::kLastAddress; ++a) {
+        painted.push_back(cell(a));
+    }
+}
+
+DeviceMap::Cell DeviceMap::cell(int address) const {
+    return {velora_report::stateColor(tracker.device(address)), model.isMarked(address)};
+}
+
+void DeviceMap::refresh() {
+    for (int a = DeviceTracker::kFirstAddress; a <= DeviceTracker::kLastAddress; ++a) {
+        Cell& shown = painted[std::size_t(a - DeviceTracker::kFirstAddress)];
+        const Cell now = cell(a);
+        if (now != shown) {
+            shown = now;
+            update(cellRect(a));
+        }
+    }
 }
 
 QSize DeviceMap::sizeHint() const {
@@ -43,15 +62,19 @@ int DeviceMap::addressAt(const QPoint& point) const {
     return point.x() < kColumns * kCell && address <= DeviceTracker::kLastAddress ? address : 0;
 }
 
-void DeviceMap::paintEvent(QPaintEvent*) {
+void DeviceMap::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     QFont font = painter.font();
     font.setPixelSize(kCell / 2);
     painter.setFont(font);
     for (int a = DeviceTracker::kFirstAddress; a <= DeviceTracker::kLastAddress; ++a) {
         const QRect rect = cellRect(a);
-        painter.fillRect(rect, velora_report::stateColor(tracker.device(a)));
-        painter.setPen(model.isMarked(a) ? QPen(Qt::black, 2) : QPen(Qt::gray));
+        if (!event->region().intersects(rect)) {
+            continue;
+        }
+        const Cell& shown = painted[std::size_t(a - DeviceTracker::kFirstAddress)];
+        painter.fillRect(rect, shown.color);
+        painter.setPen(shown.marked ? QPen(Qt::black, 2) : QPen(Qt::gray));
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
         painter.setPen(Qt::black);
         painter.drawText(rect, Qt::AlignCenter, QString::number(a));

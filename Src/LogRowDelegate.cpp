@@ -27,7 +27,6 @@ const QStaticText& LogRowDelegate::laidOut(int column, const QString& text,
         laid.width = width;
         laid.text.setText(option.fontMetrics.elidedText(text, Qt::ElideRight, width));
         laid.text.setTextFormat(Qt::PlainText);
-        laid.text.setPerformanceHint(QStaticText::AggressiveCaching);
         laid.text.prepare(QTransform(), option.font);
     }
     return laid.text;

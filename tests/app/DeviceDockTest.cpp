@@ -5,6 +5,7 @@
 #include <test_support/AppDriver.h>
 
 #include <velora_report/DeviceTable.h>
+#include <velora_report/DeviceTexts.h>
 #include <velora_traffic/TrafficGenerator.h>
 
 #include <QListWidget>
@@ -152,4 +153,11 @@ TEST(DeviceDockTest, FedWithEveryFrameAndFiltersTheLogToAnAddress) {
     EXPECT_EQ(app_driver::logView(window)->rowCount() % 2, 0) << "poll and answer of 20 only";
     EXPECT_GE(dock->tracker().device(5).polls, 1u);
     EXPECT_EQ(dock->tracker().device(20).presence, Presence::Answering);
+
+    // The map repaints the cell whose state changed.
+    const QPoint inside = cell20.topLeft() + QPoint(3, 3);
+    const QColor answering = velora_report::stateColor(dock->tracker().device(20));
+    ASSERT_NE(answering, velora_report::stateColor(velora_decoding::DeviceStatus{}));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return map->grab().toImage().pixelColor(inside) == answering; }));
 }
