@@ -6,9 +6,10 @@
 
 #include <vector>
 
-// Paints the log's cells: the row's background, the text laid out once and kept, elided to
-// the cell. A table of a busy line repaints every visible cell several times a second, and
-// the style's own item painting lays every text out three times on each paint.
+// Paints the log's cells: the row's background (or the selection's), the text laid out
+// once and kept, elided to the cell, and the focus frame. A table of a busy line repaints every
+// visible cell several times a second, and the style's own item painting lays every text out three
+// times on each paint.
 class LogRowDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -21,6 +22,7 @@ private:
     struct Laid {
         QStaticText text;
         int width = -1; // of the cell it was elided to
+        QFont font;     // it was elided in
     };
     // The text as laid out for a cell of `width` in `column`.
     const QStaticText& laidOut(int column, const QString& text, const QStyleOptionViewItem& option,

@@ -23,8 +23,9 @@ const QStaticText& LogRowDelegate::laidOut(int column, const QString& text,
         texts.clear();
     }
     Laid& laid = texts[text];
-    if (laid.width != width) {
+    if (laid.width != width || laid.font != option.font) {
         laid.width = width;
+        laid.font = option.font;
         laid.text.setText(option.fontMetrics.elidedText(text, Qt::ElideRight, width));
         laid.text.setTextFormat(Qt::PlainText);
         laid.text.prepare(QTransform(), option.font);
@@ -40,6 +41,7 @@ void LogRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& styleO
         option.font = qvariant_cast<QFont>(font).resolve(option.font);
         option.fontMetrics = QFontMetrics(option.font);
     }
+    const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
     const bool selected = option.state & QStyle::State_Selected;
     const QPalette::ColorGroup group =
         option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
@@ -54,7 +56,6 @@ void LogRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& styleO
 
     const QString text = index.data(Qt::DisplayRole).toString();
     if (!text.isEmpty()) {
-        const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
         const int margin =
             style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1;
         const QRect box = option.rect.adjusted(margin, 0, -margin, 0);
@@ -72,7 +73,6 @@ void LogRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& styleO
         painter->restore();
     }
     if (option.state & QStyle::State_HasFocus) {
-        const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
         QStyleOptionFocusRect focus;
         focus.QStyleOption::operator=(option);
         focus.backgroundColor =
