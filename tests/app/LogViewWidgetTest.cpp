@@ -108,6 +108,23 @@ TEST(LogViewWidget, RowShowsMarkerAddressAndTextInTheColourOfItsType) {
             }
         }
     }
+
+    // As painted: every row in its colour, the selected one in the selection's.
+    view.resize(400, 300);
+    view.show();
+    view.selectRow(0);
+    const QImage image = view.viewport()->grab().toImage();
+    const auto painted = [&](int row) {
+        const QRect rect = view.visualRect(view.model()->index(row, Text));
+        return image.pixelColor(rect.right() - 2, rect.center().y());
+    };
+    for (int row = 1; row < int(std::size(cases)); ++row) {
+        if (cases[row].colour.isValid()) {
+            EXPECT_EQ(painted(row), cases[row].colour) << row;
+        }
+    }
+    EXPECT_TRUE(painted(0) == view.palette().color(QPalette::Active, QPalette::Highlight) ||
+                painted(0) == view.palette().color(QPalette::Inactive, QPalette::Highlight));
 }
 
 TEST(LogViewWidget, KeepsEveryRowOfTheSession) {
