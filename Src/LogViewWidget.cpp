@@ -73,7 +73,9 @@ LogViewWidget::LogViewWidget(QWidget* parent)
     setColumnWidth(SessionModel::RawDataColumn, 220);
     setColumnWidth(SessionModel::TimeColumn,
                    fontMetrics().horizontalAdvance(QStringLiteral("00:00:00.000")) + 12);
-    setColumnWidth(SessionModel::AddressColumn, 50);
+    // As wide as its title needs, at least.
+    setColumnWidth(SessionModel::AddressColumn,
+                   std::max(50, header->sectionSizeHint(SessionModel::AddressColumn)));
 
     // Every row is one line of the font: no row is ever measured.
     QHeaderView* rows = verticalHeader();
