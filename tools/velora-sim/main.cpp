@@ -5,6 +5,7 @@
 
 #include <velora_capture/CaptureReader.h>
 #include <velora_cli/NumberList.h>
+#include <velora_cli/Program.h>
 #include <velora_traffic/TrafficGenerator.h>
 
 #include <atomic>
@@ -23,7 +24,7 @@
 
 namespace {
 
-constexpr int kExitUsage = 2;
+using velora_cli::kExitUsage;
 constexpr int kExitFailure = 1;
 
 std::atomic<bool> stopRequested{false};
@@ -75,15 +76,12 @@ const char* const kUsage = R"(Использование: velora-sim [ПАРАМ
   -V, --version              показать версию и выйти
 )";
 
-[[noreturn]] void usageError(const std::string& message) {
-    std::cerr << "velora-sim: " << message << "\nПодробнее: velora-sim --help\n";
-    std::exit(kExitUsage);
-}
+const velora_cli::Program kProgram{"velora-sim", kUsage, VELORA_VERSION};
 
 template <typename T>
 T required(const std::optional<T>& value, const char* option) {
     if (!value) {
-        usageError(std::string("неверное значение ") + option + ": " + optarg);
+        kProgram.usageError(std::string("неверное значение ") + option + ": " + optarg);
     }
     return *value;
 }
@@ -152,7 +150,7 @@ Options parseOptions(int argc, char** argv) {
             char end = 0;
             if (std::sscanf(optarg, "%u:%llu%c", &address, &polls, &end) != 2 || address < 1 ||
                 address > 127) {
-                usageError(std::string("неверное значение --stop-after: ") + optarg);
+                kProgram.usageError(std::string("неверное значение --stop-after: ") + optarg);
             }
             options.scenario.stopAfter[static_cast<int>(address)] = polls;
             break;
@@ -165,7 +163,7 @@ Options parseOptions(int argc, char** argv) {
             const double seconds =
                 required(velora_cli::parseFraction(optarg, 0, 1e9), "--duration");
             if (seconds <= 0) {
-                usageError(std::string("--duration должна быть больше нуля: ") + optarg);
+                kProgram.usageError(std::string("--duration должна быть больше нуля: ") + optarg);
             }
             options.byteBudget = static_cast<std::uint64_t>(
                 std::ceil(seconds * velora_sim::LinePace::kBytesPerSecond));
@@ -190,16 +188,8 @@ Options parseOptions(int argc, char** argv) {
         case 'e':
             options.eventsPath = optarg;
             break;
-        case 'h':
-            std::cout << kUsage;
-            std::exit(0);
-        case 'V':
-            std::cout << "velora-sim " VELORA_VERSION "\n";
-            std::exit(0);
-        case ':':
-            usageError(std::string("параметру нужно значение: ") + argv[optind - 1]);
         default:
-            usageError(std::string("неизвестный параметр: ") + argv[optind - 1]);
+            kProgram.finalOption(c, argv);
         }
     }
     if (optind < argc) {
@@ -207,25 +197,25 @@ Options parseOptions(int argc, char** argv) {
         ++outputs;
     }
     if (optind < argc) {
-        usageError(std::string("лишний аргумент: ") + argv[optind]);
+        kProgram.usageError(std::string("лишний аргумент: ") + argv[optind]);
     }
     if (outputs > 1) {
-        usageError("нужен один вывод: --output, --pty или ПОРТ");
+        kProgram.usageError("нужен один вывод: --output, --pty или ПОРТ");
     }
     if (!options.replayPath.empty() && !options.eventsPath.empty()) {
-        usageError("--events только для сценария, не для --replay");
+        kProgram.usageError("--events только для сценария, не для --replay");
     }
     if (outputs == 0 && ::isatty(STDOUT_FILENO)) {
-        usageError("двоичный поток не выводится на терминал: укажите -o ФАЙЛ (или -o -)");
+        kProgram.usageError("двоичный поток не выводится на терминал: укажите -o ФАЙЛ (или -o -)");
     }
     const int highestDevice =
         options.scenario.devices.empty() ? 1 : *options.scenario.devices.rbegin();
     options.scenario.lastAddress =
         options.lastAddress.value_or(std::max(options.scenario.lastAddress, highestDevice));
     if (highestDevice > options.scenario.lastAddress) {
-        usageError("прибор с адресом " + std::to_string(highestDevice) +
-                   " не опрашивается: --last-address " +
-                   std::to_string(options.scenario.lastAddress));
+        kProgram.usageError("прибор с адресом " + std::to_string(highestDevice) +
+                            " не опрашивается: --last-address " +
+                            std::to_string(options.scenario.lastAddress));
     }
     return options;
 }

@@ -8,6 +8,7 @@
 #include <velora_capture/CaptureReader.h>
 #include <velora_capture/LiveLine.h>
 #include <velora_cli/NumberList.h>
+#include <velora_cli/Program.h>
 #include <velora_decoding/DeviceTracker.h>
 #include <velora_decoding/EventFilter.h>
 #include <velora_decoding/LogMessage.h>
@@ -33,7 +34,7 @@
 namespace {
 
 constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
+using velora_cli::kExitUsage;
 constexpr int kExitConverterLost = 3;
 constexpr int kExitDamagedInput = 4;
 
@@ -84,10 +85,7 @@ const char* const kUsage = R"(Использование: velora-sniff [ПАРА
 4 — запись для --replay оборвана или повреждена (всё читаемое расшифровано).
 )";
 
-[[noreturn]] void usageError(const std::string& message) {
-    std::cerr << "velora-sniff: " << message << "\nПодробнее: velora-sniff --help\n";
-    std::exit(kExitUsage);
-}
+const velora_cli::Program kProgram{"velora-sniff", kUsage, VELORA_VERSION};
 
 struct Options {
     std::string port;
@@ -111,7 +109,7 @@ struct Options {
 std::set<int> numberList(const char* option, int low, int high) {
     const auto numbers = velora_cli::parseNumberList(optarg, low, high);
     if (!numbers) {
-        usageError(std::string("неверный список ") + option + ": " + optarg);
+        kProgram.usageError(std::string("неверный список ") + option + ": " + optarg);
     }
     return *numbers;
 }
@@ -126,7 +124,7 @@ LogPrinter::TimeFormat timeFormat(const std::string& name) {
             return format;
         }
     }
-    usageError("неизвестный вид времени: " + name + " (absolute, iso, relative, delta)");
+    kProgram.usageError("неизвестный вид времени: " + name + " (absolute, iso, relative, delta)");
 }
 
 void parseRing(const std::string& text, Options& options) {
@@ -135,7 +133,7 @@ void parseRing(const std::string& text, Options& options) {
     char end = 0;
     if (std::sscanf(text.c_str(), "%lu:%lu%c", &files, &megabytes, &end) != 2 || files == 0 ||
         megabytes == 0 || files > 100000 || megabytes > 1000000) {
-        usageError("неверное значение --ring: " + text + " (нужно N:МБ, например 10:100)");
+        kProgram.usageError("неверное значение --ring: " + text + " (нужно N:МБ, например 10:100)");
     }
     options.ringFiles = files;
     options.ringBytes = static_cast<std::uint64_t>(megabytes) * 1'000'000;
@@ -216,30 +214,23 @@ Options parseOptions(int argc, char** argv) {
         case kReport:
             options.reportPath = optarg;
             break;
-        case 'h':
-            std::cout << kUsage;
-            std::exit(0);
-        case 'V':
-            std::cout << "velora-sniff " VELORA_VERSION "\n";
-            std::exit(0);
-        case ':':
-            usageError(std::string("параметру нужно значение: ") + argv[optind - 1]);
         default:
-            usageError(std::string("неизвестный параметр: ") + argv[optind - 1]);
+            kProgram.finalOption(c, argv);
         }
     }
     const int arguments = argc - optind;
     if (replay ? arguments != 0 : arguments != 1) {
-        usageError(replay ? "с --replay порт не указывают" : "нужен порт или --replay ФАЙЛ");
+        kProgram.usageError(replay ? "с --replay порт не указывают"
+                                   : "нужен порт или --replay ФАЙЛ");
     }
     if (!replay) {
         options.port = argv[optind];
     }
     if (replay && !options.recordPath.empty()) {
-        usageError("--record записывает только прослушиваемый порт");
+        kProgram.usageError("--record записывает только прослушиваемый порт");
     }
     if (options.ringFiles > 0 && (options.writePath.empty() || options.writePath == "-")) {
-        usageError("--ring нужен файл --write");
+        kProgram.usageError("--ring нужен файл --write");
     }
     if (timestamps && options.timeFormat == LogPrinter::TimeFormat::None) {
         options.timeFormat = LogPrinter::TimeFormat::Absolute;

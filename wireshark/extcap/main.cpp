@@ -6,6 +6,7 @@
 #include <velora_capture/CaptureFormat.h>
 #include <velora_capture/CaptureWriter.h>
 #include <velora_capture/LiveLine.h>
+#include <velora_cli/Program.h>
 #include <velora_listener/ParserEventListener.h>
 #include <velora_listener/ProtocolParser.h>
 #include <velora_protocol/LineSpeed.h>
@@ -18,7 +19,7 @@
 namespace {
 
 constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
+using velora_cli::kExitUsage;
 constexpr int kExitConverterLost = 3;
 
 // The interface of a discovered converter is this prefix and its port; the bare prefix is
@@ -46,10 +47,7 @@ const char* const kUsage = R"(Использование: velora-extcap --extcap
   -V, --version              показать версию и выйти
 )";
 
-[[noreturn]] void usageError(const std::string& message) {
-    std::cerr << "velora-extcap: " << message << "\nПодробнее: velora-extcap --help\n";
-    std::exit(kExitUsage);
-}
+const velora_cli::Program kProgram{"velora-extcap", kUsage, VELORA_VERSION};
 
 struct Options {
     enum class Mode { None, Interfaces, Dlts, Config, Capture } mode = Mode::None;
@@ -94,8 +92,8 @@ Options parseOptions(int argc, char** argv) {
     Options options;
     const auto setMode = [&options](Options::Mode mode) {
         if (options.mode != Options::Mode::None && options.mode != mode) {
-            usageError("нужен один из режимов --extcap-interfaces, --extcap-dlts, "
-                       "--extcap-config, --capture");
+            kProgram.usageError("нужен один из режимов --extcap-interfaces, --extcap-dlts, "
+                                "--extcap-config, --capture");
         }
         options.mode = mode;
     };
@@ -129,30 +127,22 @@ Options parseOptions(int argc, char** argv) {
         case kIgnoredWithValue:
         case kIgnored:
             break;
-        case 'h':
-            std::cout << kUsage;
-            std::exit(0);
-        case 'V':
-            std::cout << "velora-extcap " VELORA_VERSION "\n";
-            std::exit(0);
-        case ':':
-            usageError(std::string("параметру нужно значение: ") + argv[optind - 1]);
         default:
-            usageError(std::string("неизвестный параметр: ") + argv[optind - 1]);
+            kProgram.finalOption(c, argv);
         }
     }
     if (optind != argc) {
-        usageError(std::string("лишний аргумент: ") + argv[optind]);
+        kProgram.usageError(std::string("лишний аргумент: ") + argv[optind]);
     }
     if (options.mode == Options::Mode::None) {
-        usageError("нужен режим --extcap-interfaces, --extcap-dlts, --extcap-config или "
-                   "--capture");
+        kProgram.usageError("нужен режим --extcap-interfaces, --extcap-dlts, --extcap-config или "
+                            "--capture");
     }
     if (options.mode != Options::Mode::Interfaces && options.interface.empty()) {
-        usageError("нужен --extcap-interface");
+        kProgram.usageError("нужен --extcap-interface");
     }
     if (options.mode == Options::Mode::Capture && options.fifo.empty()) {
-        usageError("нужен --fifo");
+        kProgram.usageError("нужен --fifo");
     }
     return options;
 }
@@ -166,7 +156,7 @@ std::string interfacePort(const std::string& interface) {
     if (interface.rfind(kInterface + ":", 0) == 0) {
         return interface.substr(kInterface.size() + 1);
     }
-    usageError("неизвестный интерфейс: " + interface);
+    kProgram.usageError("неизвестный интерфейс: " + interface);
 }
 
 void printInterfaces() {
