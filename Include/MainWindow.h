@@ -53,9 +53,11 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createStatusBar();
+    void firstLayout();
     void createDeviceDock();
     void createDocks();
     void createMenus();
@@ -74,6 +76,8 @@ private:
     Ui::MainWindow* ui = nullptr;
     QLabel* portLabel = nullptr;
     QLabel* pauseLabel = nullptr;
+    // The device changes not acknowledged yet.
+    QLabel* changesLabel = nullptr;
     velora_listener::VeloraListener listener;
     EventListener eventListener;
     // Every frame goes to the event listener and, in batches, to the session and the
@@ -89,5 +93,7 @@ private:
     bool unsaved = false;
     bool spillReported = false;
     bool remembersSettings = false;
+    // The docks have their sizes: from the settings or from the first showing.
+    bool docksPlaced = false;
     std::int64_t pauseStartNs = 0;
 };

@@ -1,6 +1,8 @@
+#include <ChangeModel.h>
 #include <DeviceDock.h>
 #include <DeviceMap.h>
 #include <DeviceModel.h>
+#include <DockContent.h>
 
 #include <velora_report/DeviceTable.h>
 #include <velora_report/DeviceTexts.h>
@@ -13,23 +15,45 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 
+namespace {
+
+// The map's colours and what they say, two to a row.
+QString legendText() {
+    QString cells;
+    for (int i = 0; i < velora_report::kShadeCount; ++i) {
+        const auto shade = velora_report::Shade(i);
+        cells += QStringLiteral("%1<td bgcolor=\"%2\">&nbsp;&nbsp;&nbsp;&nbsp;</td><td>%3</td>")
+                     .arg(i % 2 == 0 && i > 0 ? QStringLiteral("</tr><tr>") : QString(),
+                          velora_report::shadeColor(shade).name(),
+                          velora_report::shadeText(shade).toHtmlEscaped());
+    }
+    return QStringLiteral("<table cellspacing=\"3\"><tr>") + cells +
+           QStringLiteral("</tr></table>");
+}
+
+} // namespace
+
 DeviceDock::DeviceDock(QWidget* parent)
     : QDockWidget(tr("Устройства"), parent)
     , deviceModel(new DeviceModel(deviceTracker, this))
+    , changeModel(new ChangeModel(this))
     , sorted(new QSortFilterProxyModel(this))
     , timer(new QTimer(this))
     , compare(new QAction(tr("Сравнить с конфигурацией…"), this))
     , report(new QAction(tr("Отчёт о линии…"), this)) {
     setObjectName(QStringLiteral("deviceDock"));
-    auto* content = new QWidget(this);
-    auto* layout = new QVBoxLayout(content);
+    auto* content = new QWidget;
     summary = new QLabel(content);
+    summary->setWordWrap(true);
     map = new DeviceMap(deviceTracker, *deviceModel, content);
+    legend = new QLabel(legendText(), content);
+    legend->setObjectName(QStringLiteral("legend"));
     table = new QTableView(content);
     auto* acknowledgeButton = new QPushButton(tr("Подтвердить"), content);
     acknowledgeButton->setObjectName(QStringLiteral("acknowledge"));
@@ -37,30 +61,22 @@ DeviceDock::DeviceDock(QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(summary, 1);
     buttons->addWidget(acknowledgeButton);
+    auto* overview = new QVBoxLayout;
+    overview->addWidget(map);
+    overview->addWidget(legend);
+    overview->addStretch(1);
+    auto* body = new QHBoxLayout;
+    body->addLayout(overview);
+    body->addWidget(table, 1);
+    auto* layout = new QVBoxLayout(content);
     layout->addLayout(buttons);
-    layout->addWidget(map);
-    layout->addWidget(table, 1);
-    setWidget(content);
-
-    sorted->setSourceModel(deviceModel);
-    sorted->setSortRole(DeviceModel::SortRole);
-    table->setObjectName(QStringLiteral("deviceTable"));
-    table->setModel(sorted);
-    table->setSortingEnabled(true);
-    table->sortByColumn(0, Qt::AscendingOrder);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Rows as high as the log's; the columns take their contents' width when addresses
-    // come or go (measuring them at every refresh would cost more than the rest of the
-    // dock), the last answer's text takes the rest.
-    table->verticalHeader()->hide();
-    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 2);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    table->horizontalHeader()->setSectionResizeMode(velora_report::kAnswerColumn,
-                                                    QHeaderView::Stretch);
+    layout->addLayout(body, 1);
+    setWidget(scrollable(content));
+    setupTable();
 
     deviceTracker.setChangeHandler([this](const velora_decoding::DeviceChange& change) {
         deviceModel->mark(change.address);
+        changeModel->add(change);
         changeMessages << velora_report::timeText(change.time) + QStringLiteral("  ") +
                               velora_report::changeText(change);
     });
@@ -80,6 +96,40 @@ DeviceDock::DeviceDock(QWidget* parent)
     refresh();
 }
 
+void DeviceDock::setupTable() {
+    sorted->setSourceModel(deviceModel);
+    sorted->setSortRole(DeviceModel::SortRole);
+    table->setObjectName(QStringLiteral("deviceTable"));
+    table->setModel(sorted);
+    table->setSortingEnabled(true);
+    table->sortByColumn(0, Qt::AscendingOrder);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Rows as high as the log's; the columns take their contents' width when addresses
+    // come or go (measuring them at every refresh would cost more than the rest of the
+    // dock). The last answer's text, of any length, comes last and takes the rest, so the
+    // counts stay in view.
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 2);
+    QHeaderView* header = table->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->moveSection(header->visualIndex(velora_report::kAnswerColumn),
+                        velora_report::kColumnCount - 1);
+    header->setStretchLastSection(true);
+    // Names come with a configuration.
+    table->hideColumn(velora_report::kNameColumn);
+}
+
+int DeviceDock::heightForRows(int rows) const {
+    // The layout's margins and spacing and the dock's title.
+    constexpr int kFrame = 56;
+    const int tableHeight = table->horizontalHeader()->sizeHint().height() +
+                            rows * table->verticalHeader()->defaultSectionSize() +
+                            2 * table->frameWidth();
+    const int overview = map->sizeHint().height() + legend->sizeHint().height();
+    return summary->sizeHint().height() + std::max(tableHeight, overview) + kFrame;
+}
+
 DeviceDock::~DeviceDock() = default;
 
 void DeviceDock::addFrames(const std::vector<velora_protocol::Frame>& frames) {
@@ -92,6 +142,7 @@ void DeviceDock::addFrames(const std::vector<velora_protocol::Frame>& frames) {
 void DeviceDock::clear() {
     deviceTracker.clear();
     deviceModel->reset();
+    changeModel->clear();
     changeMessages.clear();
     refresh();
 }
@@ -102,6 +153,12 @@ void DeviceDock::refresh() {
     if (table->model()->rowCount() != sizedRows) {
         sizedRows = table->model()->rowCount();
         table->resizeColumnsToContents();
+    } else {
+        // A state's text grows with alarm and fault: its column grows along, never shrinks.
+        const int before = table->columnWidth(velora_report::kStateColumn);
+        table->resizeColumnToContents(velora_report::kStateColumn);
+        table->setColumnWidth(velora_report::kStateColumn,
+                              std::max(before, table->columnWidth(velora_report::kStateColumn)));
     }
     map->refresh();
     const auto& line = deviceTracker.line();
@@ -122,6 +179,7 @@ void DeviceDock::refresh() {
 
 void DeviceDock::acknowledge() {
     deviceModel->acknowledgeAll();
+    changeModel->acknowledgeAll();
     map->refresh();
 }
 
@@ -130,6 +188,8 @@ QString DeviceDock::loadConfiguration(const QString& path) {
         return comparison.error();
     }
     deviceModel->setComparison(&comparison);
+    table->showColumn(velora_report::kNameColumn);
+    sizedRows = -1;
     refresh();
     return QString();
 }

@@ -4,8 +4,11 @@
 
 #include <AboutDialog.h>
 #include <CaptureLoader.h>
+#include <ChangeModel.h>
+#include <ChangesDock.h>
 #include <ConnectDialog.h>
 #include <DeviceDock.h>
+#include <DockContent.h>
 #include <FindBar.h>
 #include <FrameDetail.h>
 #include <LineHealth.h>
@@ -23,6 +26,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
 
 namespace {
@@ -77,10 +81,28 @@ MainWindow::MainWindow(QWidget* parent)
     connect(ui->logView, &LogViewWidget::showOnlyType, filters, &FilterWidget::showOnlyType);
 
     connect(&feed, &FrameFeed::framesReceived, this, &MainWindow::framesReceived);
+    firstLayout();
+}
 
-    // The first window fits the screen it opens on.
+void MainWindow::firstLayout() {
+    // Most of the screen it opens on; the settings of a later start replace this.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        resize(size().boundedTo(screen->availableSize()));
+        const QSize available = screen->availableSize();
+        resize(available - QSize(available.width() / 10, 40));
+    }
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Once laid out at its size, the window gives the frame detail room for a readable line
+    // and the device dock room for eight devices; the log takes the rest.
+    constexpr int kDeviceRows = 8;
+    if (!docksPlaced) {
+        docksPlaced = true;
+        const int detailWidth = fontMetrics().averageCharWidth() * 60;
+        resizeDocks({frameDetail, filterDock}, {detailWidth, detailWidth}, Qt::Horizontal);
+        resizeDocks({frameDetail, filterDock}, {height() / 3, height() / 3}, Qt::Vertical);
+        resizeDocks({deviceDock}, {deviceDock->heightForRows(kDeviceRows)}, Qt::Vertical);
     }
 }
 
@@ -91,6 +113,7 @@ MainWindow::~MainWindow() {
     delete ui;
     delete portLabel;
     delete pauseLabel;
+    delete changesLabel;
 }
 
 SessionModel* MainWindow::session() const {
@@ -104,6 +127,9 @@ void MainWindow::createStatusBar() {
     portLabel->setMinimumWidth(80);
     pauseLabel = new QLabel(statusBar());
     pauseLabel->setMinimumWidth(60);
+    changesLabel = new QLabel(statusBar());
+    changesLabel->setObjectName(QStringLiteral("unacknowledgedChanges"));
+    statusBar()->addPermanentWidget(changesLabel);
     statusBar()->addPermanentWidget(portLabel);
     statusBar()->addPermanentWidget(pauseLabel);
 }
@@ -121,10 +147,19 @@ void MainWindow::createDeviceDock() {
     const auto showStatus = [this](const QString& text) { statusBar()->showMessage(text, 10000); };
     connect(deviceDock, &DeviceDock::statusMessage, statusBar(), showStatus);
     connect(ui->logView, &LogViewWidget::statusMessage, statusBar(), showStatus);
+
+    auto* changes = new ChangesDock(deviceDock->changes(), this);
+    addDockWidget(Qt::RightDockWidgetArea, changes);
+    tabifyDockWidget(filterDock, changes);
+    menu->insertAction(deviceDock->compareAction(), changes->toggleViewAction());
+    connect(deviceDock->changes(), &ChangeModel::unacknowledgedChanged, this, [this](int count) {
+        changesLabel->setText(count > 0 ? tr("Не подтверждено: %1").arg(count) : QString());
+    });
 }
 
 void MainWindow::createDocks() {
     filterDock = ui->filterDock;
+    filterDock->setWidget(scrollable(ui->filterWidget));
     findBar = new FindBar(ui->centralwidget);
     ui->centralwidget->layout()->addWidget(findBar);
     connect(findBar, &FindBar::find, this, [this](const QString&, bool forward) { find(forward); });
@@ -384,6 +419,9 @@ void MainWindow::find(bool forward) {
 
 void MainWindow::disconnectDetected() {
     onDisconnect();
+    // Said where the port was, instead of the last device change.
+    portLabel->setText(tr("Отключено"));
+    statusBar()->clearMessage();
     showError(tr("Нет связи с преобразователем USB-RS485."));
 }
 
@@ -403,7 +441,7 @@ void MainWindow::restoreSettings() {
     remembersSettings = true;
     QSettings settings;
     restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
-    restoreState(settings.value(QStringLiteral("docks")).toByteArray());
+    docksPlaced = restoreState(settings.value(QStringLiteral("docks")).toByteArray());
     ui->logView->horizontalHeader()->restoreState(
         settings.value(QStringLiteral("columns")).toByteArray());
     ui->filterWidget->setTypeMask(settings.value(QStringLiteral("types"), 0x7f).toInt());

@@ -12,9 +12,12 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/AboutDialog.h
     ${VELORA_INCLUDE_DIR}/AboutForm.h
     ${VELORA_INCLUDE_DIR}/CaptureLoader.h
+    ${VELORA_INCLUDE_DIR}/ChangeModel.h
+    ${VELORA_INCLUDE_DIR}/ChangesDock.h
     ${VELORA_INCLUDE_DIR}/CommandLine.h
     ${VELORA_INCLUDE_DIR}/ConnectDialog.h
     ${VELORA_INCLUDE_DIR}/DeviceDock.h
+    ${VELORA_INCLUDE_DIR}/DockContent.h
     ${VELORA_INCLUDE_DIR}/DeviceMap.h
     ${VELORA_INCLUDE_DIR}/DeviceModel.h
     ${VELORA_INCLUDE_DIR}/FilterWidget.h
@@ -36,9 +39,12 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/AboutDialog.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/AboutForm.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/CaptureLoader.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ChangeModel.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ChangesDock.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/CommandLine.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ConnectDialog.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/DeviceDock.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/DockContent.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/DeviceMap.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/DeviceModel.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FilterWidget.cpp

@@ -1,3 +1,4 @@
+#include <ChangeModel.h>
 #include <DeviceDock.h>
 #include <DeviceMap.h>
 #include <DeviceModel.h>
@@ -95,8 +96,17 @@ TEST(DeviceDockTest, OverviewComparisonAndReportOfASimulatedLine) {
         messages[0][0].toString().endsWith(QStringLiteral("прибор 2: пропал (и ещё изменений: 2)")))
         << messages[0][0].toString().toStdString();
     EXPECT_TRUE(model.isMarked(2) && model.isMarked(3) && !model.isMarked(1));
+    const ChangeModel& changes = *dock.changes();
+    ASSERT_EQ(changes.rowCount(), 3);
+    EXPECT_EQ(changes.index(2, ChangeModel::AddressColumn).data().toInt(), 2);
+    EXPECT_EQ(changes.index(2, ChangeModel::ChangeColumn).data().toString(),
+              QStringLiteral("пропал"));
+    EXPECT_EQ(changes.unacknowledged(), 3);
     dock.acknowledge();
     EXPECT_FALSE(model.isMarked(2));
+    EXPECT_EQ(changes.unacknowledged(), 0);
+    EXPECT_EQ(changes.index(0, ChangeModel::AcknowledgedColumn).data().toString(),
+              QStringLiteral("да"));
 
     QTemporaryDir dir;
     const QString configPath = dir.filePath(QStringLiteral("panel.xml"));
