@@ -70,6 +70,8 @@ private:
     void startSession(const QString& title);
     void saveSettings() const;
     void showError(const QString& text, const QString& details = QString());
+    // "…: %1" with the path of a file just written, in the status bar.
+    void showWritten(const QString& text, const QString& path);
     void find(bool forward);
     SessionModel* session() const;
 

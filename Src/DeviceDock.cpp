@@ -3,12 +3,14 @@
 #include <DeviceMap.h>
 #include <DeviceModel.h>
 #include <DockContent.h>
+#include <FileNames.h>
 
 #include <velora_report/DeviceTable.h>
 #include <velora_report/DeviceTexts.h>
 #include <velora_report/LineReport.h>
 
 #include <QAction>
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -216,10 +218,12 @@ void DeviceDock::onReport() {
     if (path.isEmpty()) {
         return;
     }
-    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
-        path += QStringLiteral(".pdf");
+    path = withSuffix(path, QStringLiteral("pdf"));
+    const QString error = writeReport(path);
+    showError(error);
+    if (error.isEmpty()) {
+        emit statusMessage(tr("Отчёт записан: %1").arg(QDir::toNativeSeparators(path)));
     }
-    showError(writeReport(path));
 }
 
 void DeviceDock::showError(const QString& text) {

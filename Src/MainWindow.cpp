@@ -9,6 +9,7 @@
 #include <ConnectDialog.h>
 #include <DeviceDock.h>
 #include <DockContent.h>
+#include <FileNames.h>
 #include <FindBar.h>
 #include <FrameDetail.h>
 #include <LineHealth.h>
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -376,11 +378,12 @@ bool MainWindow::openCapture(const QString& path) {
 }
 
 bool MainWindow::onSaveCapture() {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Сохранить запись как"), QString(),
-                                                      tr("Записи pcap (*.pcap)"));
+    QString path = QFileDialog::getSaveFileName(this, tr("Сохранить запись как"), QString(),
+                                                tr("Записи pcap (*.pcap)"));
     if (path.isEmpty()) {
         return false;
     }
+    path = withSuffix(path, QStringLiteral("pcap"));
     std::string error;
     if (!session()->store().save(path.toStdString(), error)) {
         showError(tr("Не удалось сохранить запись %1").arg(path), QString::fromStdString(error));
@@ -388,6 +391,7 @@ bool MainWindow::onSaveCapture() {
     }
     unsaved = false;
     recentFiles->add(path);
+    showWritten(tr("Запись сохранена: %1"), path);
     return true;
 }
 
@@ -399,13 +403,17 @@ void MainWindow::onExportLog() {
     if (path.isEmpty()) {
         return;
     }
-    if (QFileInfo(path).suffix().isEmpty()) {
-        path += chosen == tsv ? QStringLiteral(".tsv") : QStringLiteral(".csv");
-    }
+    path = withSuffix(path, chosen == tsv ? QStringLiteral("tsv") : QStringLiteral("csv"));
     QString error;
     if (!LogExport::write(*session(), path, error)) {
         showError(tr("Не удалось записать %1").arg(path), error);
+        return;
     }
+    showWritten(tr("Журнал записан: %1"), path);
+}
+
+void MainWindow::showWritten(const QString& text, const QString& path) {
+    statusBar()->showMessage(text.arg(QDir::toNativeSeparators(path)), 30000);
 }
 
 void MainWindow::find(bool forward) {

@@ -20,6 +20,7 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/DockContent.h
     ${VELORA_INCLUDE_DIR}/DeviceMap.h
     ${VELORA_INCLUDE_DIR}/DeviceModel.h
+    ${VELORA_INCLUDE_DIR}/FileNames.h
     ${VELORA_INCLUDE_DIR}/FilterWidget.h
     ${VELORA_INCLUDE_DIR}/FindBar.h
     ${VELORA_INCLUDE_DIR}/FrameDetail.h
@@ -47,6 +48,7 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/DockContent.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/DeviceMap.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/DeviceModel.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/FileNames.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FilterWidget.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FindBar.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FrameDetail.cpp

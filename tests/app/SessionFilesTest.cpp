@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -79,8 +80,10 @@ TEST_F(SessionFiles, OpenSaveAndExportRoundTrip) {
     EXPECT_TRUE(app_driver::cellText(*view, 1, Time).endsWith(QStringLiteral(".002")))
         << "recorded times";
 
-    chooseFile(file("saved.pcap"));
+    chooseFile(file("saved"));
     ASSERT_TRUE(window.onSaveCapture());
+    EXPECT_TRUE(window.statusBar()->currentMessage().endsWith(file("saved.pcap")))
+        << "a name typed without extension gets .pcap";
     QFile original(file("line.pcap"));
     QFile saved(file("saved.pcap"));
     ASSERT_TRUE(original.open(QIODevice::ReadOnly) && saved.open(QIODevice::ReadOnly));
