@@ -4,6 +4,8 @@
 #include <velora_listener/ProtocolParser.h>
 #include <velora_protocol/LineSpeed.h>
 
+#include <rs485/SystemReason.h>
+
 #include <pcap/pcap.h>
 
 #include <cerrno>
@@ -14,6 +16,13 @@
 namespace velora_capture {
 
 namespace {
+
+using rs485::withSystemReason;
+
+// A sentence of ours with libpcap's own words, in English, on a line of their own.
+std::string withLibpcapReason(const std::string& text, const std::string& reason) {
+    return text + "\nСообщение библиотеки libpcap: " + reason;
+}
 
 constexpr std::size_t kRawBlock = 1 << 16;
 
@@ -96,13 +105,15 @@ bool CaptureReader::open(const std::string& filePath) {
     }
     file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
     if (!file) {
-        error = "Не удалось открыть файл " + path + ": " + std::strerror(errno);
+        error = errno == ENOENT ? "Файл " + path + " не найден."
+                                : withSystemReason("Не удалось открыть файл " + path + ".",
+                                                   std::strerror(errno));
         return false;
     }
     buffer.resize(kRawBlock);
     prefix = std::fread(buffer.data(), 1, 4, file);
     if (std::ferror(file)) {
-        error = "Ошибка чтения " + path + ": " + std::strerror(errno);
+        error = withSystemReason("Ошибка чтения " + path + ".", std::strerror(errno));
         return false;
     }
     if (prefix < 4 || !isCaptureMagic(buffer.data())) {
@@ -116,7 +127,7 @@ bool CaptureReader::open(const std::string& filePath) {
         fopencookie(rewound, "rb", {readRewound, nullptr, seekRewound, closeRewound});
     if (!stream) {
         delete rewound;
-        error = "Ошибка чтения " + path + ": " + std::strerror(errno);
+        error = withSystemReason("Ошибка чтения " + path + ".", std::strerror(errno));
         return false;
     }
     file = nullptr; // the stream owns it now
@@ -125,7 +136,8 @@ bool CaptureReader::open(const std::string& filePath) {
         pcap_fopen_offline_with_tstamp_precision(stream, PCAP_TSTAMP_PRECISION_NANO, errorBuffer);
     if (!handle) {
         std::fclose(stream);
-        error = "Файл " + path + " повреждён: " + errorBuffer;
+        error = withLibpcapReason("Файл " + path + " повреждён: его заголовок не читается.",
+                                  errorBuffer);
         return false;
     }
     if (pcap_datalink(handle) != kLinkType) {
@@ -175,8 +187,8 @@ bool CaptureReader::nextRecord(Piece& piece) {
     }
     if (result != 1) {
         // libpcap says "truncated dump file" for a record cut short.
-        noteProblem("запись оборвана после " + std::to_string(records) + " кадров (" +
-                    pcap_geterr(handle) + ")");
+        noteProblem(withLibpcapReason(
+            "запись оборвана после " + std::to_string(records) + " кадров.", pcap_geterr(handle)));
         return false;
     }
     ++records;
@@ -211,7 +223,7 @@ bool CaptureReader::nextRawBlock(Piece& piece) {
         if (n == 0) {
             if (std::ferror(file)) {
                 readFailed = true;
-                error = "Ошибка чтения " + path + ": " + std::strerror(errno);
+                error = withSystemReason("Ошибка чтения " + path + ".", std::strerror(errno));
             }
             return false;
         }
