@@ -18,7 +18,11 @@ public:
     using Batch = std::function<void(const std::vector<velora_protocol::Frame>&)>;
     bool load(const QString& path, const Batch& onFrames);
     const QString& problem() const { return problemText; }
+    // For a raw recording whose bytes do not look like our line: why, beginning
+    // "файл не похож на запись линии «Velora»"; else empty.
+    const QString& doubt() const { return doubtText; }
 
 private:
     QString problemText;
+    QString doubtText;
 };

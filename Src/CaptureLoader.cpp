@@ -1,6 +1,7 @@
 #include <CaptureLoader.h>
 
 #include <velora_capture/CaptureReader.h>
+#include <velora_decoding/RecordingCheck.h>
 #include <velora_listener/ProtocolParser.h>
 
 #include <vector>
@@ -18,6 +19,7 @@ public:
     }
 
     void onFrame(const velora_protocol::Frame& frame) override {
+        check.add(frame);
         frames.push_back(frame);
         if (frames.size() == kBatch) {
             hand();
@@ -29,6 +31,8 @@ public:
         frames.clear();
     }
 
+    velora_decoding::RecordingCheck check;
+
 private:
     const CaptureLoader::Batch& onFrames;
     std::vector<velora_protocol::Frame> frames;
@@ -38,6 +42,7 @@ private:
 
 bool CaptureLoader::load(const QString& path, const Batch& onFrames) {
     problemText.clear();
+    doubtText.clear();
     velora_capture::CaptureReader reader;
     if (!reader.open(path.toStdString())) {
         problemText = QString::fromStdString(reader.errorText());
@@ -55,6 +60,10 @@ bool CaptureLoader::load(const QString& path, const Batch& onFrames) {
     // The end of the recording ends the line: trash still collected is reported.
     parser.flush();
     collector.hand();
+    // A capture's header names our link; a raw file is only bytes.
+    if (!reader.hasTimes()) {
+        doubtText = QString::fromStdString(collector.check.doubt());
+    }
     if (reader.failed()) {
         problemText = QString::fromStdString(reader.errorText());
         return false;

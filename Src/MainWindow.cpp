@@ -370,6 +370,13 @@ bool MainWindow::openCapture(const QString& path) {
         return false;
     }
     recentFiles->add(path);
+    if (!loader.doubt().isEmpty()) {
+        QMessageBox box(QMessageBox::Warning, tr("Запись"),
+                        QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), loader.doubt()),
+                        QMessageBox::Ok, this);
+        box.setInformativeText(tr("Байты файла показаны так, как их разобрал декодер."));
+        box.exec();
+    }
     if (!loader.problem().isEmpty()) {
         showError(tr("Запись %1 повреждена; показано всё, что удалось прочитать.").arg(path),
                   loader.problem());

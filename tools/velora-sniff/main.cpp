@@ -12,6 +12,7 @@
 #include <velora_decoding/DeviceTracker.h>
 #include <velora_decoding/EventFilter.h>
 #include <velora_decoding/LogMessage.h>
+#include <velora_decoding/RecordingCheck.h>
 #include <velora_listener/ParserEventListener.h>
 #include <velora_listener/ProtocolParser.h>
 #include <velora_protocol/LineSpeed.h>
@@ -267,6 +268,7 @@ public:
 
     void onFrame(const velora_protocol::Frame& frame) override {
         tracker.feed(frame);
+        check.add(frame);
         if (capture && captureOk && !capture->write(frame)) {
             captureOk = false;
         }
@@ -282,12 +284,8 @@ public:
             captureOk = false;
         }
     }
-    bool mostlyTrash() const {
-        const auto& line = tracker.line();
-        return line.bytes > 0 && line.trashBytes * 10 > line.bytes * 9;
-    }
-
     velora_decoding::DeviceTracker tracker;
+    velora_decoding::RecordingCheck check;
     // Where the frames' times come from and how fine they are, for the table.
     std::string timing;
 
@@ -329,10 +327,8 @@ int replay(const Options& options, Sniffer& sniffer) {
         std::cerr << reader.errorText() << '\n';
         return kExitFailure;
     }
-    if (sniffer.mostlyTrash()) {
-        std::cerr << "velora-sniff: больше 90 % байтов записи не складываются в кадры: "
-                     "вероятно, это не линия «Velora» (другая скорость, перепутаны A и B "
-                     "или другой протокол)\n";
+    if (const std::string doubt = sniffer.check.doubt(); !reader.hasTimes() && !doubt.empty()) {
+        std::cerr << "velora-sniff: " << options.replayPath << ": " << doubt << '\n';
     }
     if (reader.damaged()) {
         std::cerr << "velora-sniff: " << options.replayPath << " повреждена: " << reader.problem();
