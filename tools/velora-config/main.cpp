@@ -43,6 +43,8 @@ const char* const kHelp =
     "Параметры:\n"
     "  --strict        считать предупреждения ошибками\n"
     "  --quiet         выводить только ошибки и предупреждения, без сводки\n"
+    "  --verbose       выводить и заметки: например, какие имена пульт запишет в виде\n"
+    "                  для дисплея (кириллица, похожая на латиницу, станет латиницей)\n"
     "  --force         normalize: вывести конфигурацию и при ошибках в файле\n"
     "  --trace         выводить трассировку чтения в поток ошибок\n"
     "  -V, --version   показать версию и выйти\n"
@@ -58,6 +60,7 @@ struct Options {
     bool version = false;
     bool strict = false;
     bool quiet = false;
+    bool verbose = false;
     bool force = false;
     QString command;
     QString file;
@@ -85,9 +88,10 @@ Console err(stderr);
 QString parseArguments(const QStringList& args, Options& options) {
     QStringList positional;
     const std::pair<const char*, bool Options::*> kFlags[] = {
-        {"--trace", &Options::trace},     {"--strict", &Options::strict},
-        {"--quiet", &Options::quiet},     {"--force", &Options::force},
-        {"--version", &Options::version}, {"-V", &Options::version},
+        {"--trace", &Options::trace}, {"--strict", &Options::strict},
+        {"--quiet", &Options::quiet}, {"--verbose", &Options::verbose},
+        {"--force", &Options::force}, {"--version", &Options::version},
+        {"-V", &Options::version},
     };
     for (const QString& arg : args) {
         const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags), [&](const auto& f) {
@@ -186,11 +190,14 @@ int run(const Options& options) {
                                reader.columnNumber() + 1, reader.errorString()});
     }
     for (const Diagnostic& diagnostic : diagnostics) {
-        err() << diagnostic.format(options.file) << '\n';
+        if (diagnostic.severity != Diagnostic::Severity::Note || options.verbose) {
+            err() << diagnostic.format(options.file) << '\n';
+        }
     }
     err().flush();
     const auto errors = countOf(Diagnostic::Severity::Error);
     const auto warnings = countOf(Diagnostic::Severity::Warning);
+    const auto notes = countOf(Diagnostic::Severity::Note);
     const bool failed = errors > 0 || (options.strict && warnings > 0);
     if (reader.hasError()) {
         return WrongDocument;
@@ -200,6 +207,11 @@ int run(const Options& options) {
             printSummary(config, options.file);
             out() << QStringLiteral("Ошибок: ") << errors << '\n'
                   << QStringLiteral("Предупреждений: ") << warnings << '\n';
+            if (notes > 0 && !options.verbose) {
+                out() << QStringLiteral("Заметок: %1 (имена в виде для дисплея и т. п.; "
+                                        "показывает --verbose)\n")
+                             .arg(notes);
+            }
         }
         return failed ? WrongDocument : Ok;
     }
