@@ -67,7 +67,7 @@ const char* const kConfiguration = R"(<?xml version="1.0" encoding="UTF-8"?>
     <section address="0" group="1">
         <device address="1" zone="1"><deviceNames><deviceName>Gate 1</deviceName></deviceNames></device>
         <device address="2" zone="1"><deviceNames><deviceName>Store</deviceName></deviceNames></device>
-        <device address="5" zone="1"><deviceNames><deviceName>Boiler room</deviceName></deviceNames></device>
+        <device address="5" zone="1"><deviceNames><deviceName>Котельная</deviceName></deviceNames></device>
     </section>
 </configuration>
 )";
@@ -131,8 +131,9 @@ TEST(DeviceDockTest, OverviewComparisonAndReportOfASimulatedLine) {
     ASSERT_TRUE(text.waitForFinished(10000));
     const QString report = QString::fromUtf8(text.readAllStandardOutput());
     for (const char* expected :
-         {"Отчёт о линии «Velora»", "Отвеченные опросы, %", "Boiler room", "прибор 2: пропал",
-          "прибор 3: конец тревоги", "нет в конфигурации"}) {
+         {"Отчёт о линии «Velora»", "Отвеченные опросы, %", "Пропали", "1: 2",
+          "Из конфигурации не отвечают", "5 (Котельная)", "Изменения состояния по приборам",
+          "конец тревоги 1", "нет в конфигурации"}) {
         EXPECT_TRUE(report.contains(QString::fromUtf8(expected))) << expected;
     }
     EXPECT_FALSE(dock.writeReport(dir.filePath(QStringLiteral("no/such/dir.pdf"))).isEmpty());

@@ -76,6 +76,7 @@ const char* const kUsage = R"(Использование: velora-sniff [ПАРА
                              тревогу или неисправность или выходит из них
       --config ФАЙЛ          сравнить приборы линии с конфигурацией пульта
       --report ФАЙЛ.pdf      в конце записать отчёт о линии в PDF
+      --report-changes       добавить в отчёт приложение: все изменения состояния
   -h, --help                 показать эту справку и выйти
   -V, --version              показать версию и выйти
 
@@ -102,6 +103,7 @@ struct Options {
     bool alerts = false;
     std::string configPath;
     std::string reportPath;
+    bool reportChanges = false;
     LogPrinter::TimeFormat timeFormat = LogPrinter::TimeFormat::None;
     std::optional<std::set<int>> types;
     std::optional<std::set<int>> addresses;
@@ -141,7 +143,7 @@ void parseRing(const std::string& text, Options& options) {
 }
 
 Options parseOptions(int argc, char** argv) {
-    enum { kTsv = 1000, kRing, kTimeFormat, kAlerts, kConfig, kReport };
+    enum { kTsv = 1000, kRing, kTimeFormat, kAlerts, kConfig, kReport, kReportChanges };
     static const option longOptions[] = {
         {"replay", required_argument, nullptr, 'r'},
         {"write", required_argument, nullptr, 'W'},
@@ -158,6 +160,7 @@ Options parseOptions(int argc, char** argv) {
         {"alerts", no_argument, nullptr, kAlerts},
         {"config", required_argument, nullptr, kConfig},
         {"report", required_argument, nullptr, kReport},
+        {"report-changes", no_argument, nullptr, kReportChanges},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
@@ -214,6 +217,9 @@ Options parseOptions(int argc, char** argv) {
             break;
         case kReport:
             options.reportPath = optarg;
+            break;
+        case kReportChanges:
+            options.reportChanges = true;
             break;
         default:
             kProgram.finalOption(c, argv);
@@ -404,7 +410,7 @@ void printAlert(const velora_decoding::DeviceChange& change) {
 // The PDF writer lays the text out with the fonts of a GUI application, which needs no
 // display here.
 bool writeReport(const std::string& path, const velora_decoding::DeviceTracker& tracker,
-                 const velora_report::ConfigComparison* comparison) {
+                 const velora_report::ConfigComparison* comparison, bool allChanges) {
     static char name[] = "velora-sniff";
     static char platform[] = "-platform";
     static char offscreen[] = "offscreen";
@@ -413,7 +419,7 @@ bool writeReport(const std::string& path, const velora_decoding::DeviceTracker& 
     QGuiApplication application(count, arguments);
     QString error;
     if (!velora_report::writeLineReport(QString::fromLocal8Bit(path.c_str()), tracker, comparison,
-                                        &error)) {
+                                        &error, allChanges)) {
         std::cerr << "velora-sniff: " << error.toStdString() << '\n';
         return false;
     }
@@ -481,7 +487,7 @@ int main(int argc, char** argv) {
         }
     }
     if (!options.reportPath.empty() && finished &&
-        !writeReport(options.reportPath, sniffer.tracker, configured)) {
+        !writeReport(options.reportPath, sniffer.tracker, configured, options.reportChanges)) {
         exitCode = exitCode ? exitCode : kExitFailure;
     }
     std::fflush(stdout);
