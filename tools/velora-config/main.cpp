@@ -2,6 +2,7 @@
 
 #include <config_velora_tq4/Configuration.h>
 #include <config_velora_tq4/DocumentCheck.h>
+#include <config_velora_tq4/Trace.h>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -120,12 +121,6 @@ QString parseArguments(const QStringList& args, Options& options) {
         return QStringLiteral("неизвестная команда %1").arg(options.command);
     }
     return {};
-}
-
-void dropDebugMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (type != QtDebugMsg) {
-        qt_message_output(type, context, text);
-    }
 }
 
 int deviceCount(const Configuration& config) {
@@ -251,8 +246,8 @@ int main(int argc, char* argv[]) {
     }
     QTranslator translator;
     loadQtTranslation(translator);
-    if (!options.trace) {
-        qInstallMessageHandler(dropDebugMessages);
+    if (options.trace) {
+        config_velora_tq4::setTracing(true);
     }
     return run(options);
 }
