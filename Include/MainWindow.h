@@ -47,6 +47,8 @@ public slots:
     void onPauseRx();
     void onResumeRx();
     void onAbout();
+    // Opens the user guide, the HTML file beside the program, in the browser.
+    void onUserGuide();
     void onOpenCapture();
     bool onSaveCapture();
     void onExportLog();

@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -30,6 +31,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
+#include <QUrl>
 
 namespace {
 
@@ -213,6 +215,19 @@ void MainWindow::createMenus() {
 
     menuBar()->insertMenu(ui->menuActions->menuAction(), fileMenu);
     menuBar()->insertMenu(ui->menuActions->menuAction(), viewMenu);
+
+    QAction* guide =
+        newAction(this, tr("Руководство пользователя"), QKeySequence::HelpContents, "userGuide");
+    connect(guide, &QAction::triggered, this, &MainWindow::onUserGuide);
+    ui->menuHelp->insertAction(ui->about, guide);
+}
+
+void MainWindow::onUserGuide() {
+    const QString path =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/user-guide.html");
+    if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        showError(tr("Не удалось открыть руководство пользователя %1").arg(path));
+    }
 }
 
 bool MainWindow::keepSession() {

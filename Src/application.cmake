@@ -109,3 +109,14 @@ else()
     message(WARNING "/usr/share/common-licenses/LGPL-3 not found: LGPL.txt is not placed")
 endif()
 add_custom_command(TARGET velora-debugger POST_BUILD ${velora_copy_commands} VERBATIM)
+
+# The user guide beside the program: the README's section on it, as HTML.
+add_executable(velora-user-guide ${CMAKE_CURRENT_SOURCE_DIR}/guide/main.cpp)
+target_link_libraries(velora-user-guide PRIVATE Qt5::Gui)
+add_custom_command(
+    OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/user-guide.html
+    COMMAND velora-user-guide ${PROJECT_SOURCE_DIR}/README.md
+            ${CMAKE_CURRENT_BINARY_DIR}/user-guide.html
+    DEPENDS velora-user-guide ${PROJECT_SOURCE_DIR}/README.md VERBATIM)
+add_custom_target(velora_user_guide ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/user-guide.html)
+add_dependencies(velora-debugger velora_user_guide)
