@@ -12,6 +12,7 @@ class DeviceDock;
 class FindBar;
 class FrameDetail;
 class LineHealth;
+class ProgressSlices;
 class QDockWidget;
 class QLabel;
 class QMenu;
@@ -72,6 +73,9 @@ private:
     void startSession(const QString& title);
     void saveSettings() const;
     void showError(const QString& text, const QString& details = QString());
+    // A save or an export that did not write its file: cancelled, or failed with `text`.
+    void reportUnwritten(const ProgressSlices& progress, const QString& text,
+                         const QString& details);
     // "…: %1" with the path of a file just written, in the status bar.
     void showWritten(const QString& text, const QString& path);
     void find(bool forward);

@@ -14,6 +14,7 @@
 #include <FrameDetail.h>
 #include <LineHealth.h>
 #include <LogExport.h>
+#include <ProgressSlices.h>
 #include <RecentFiles.h>
 #include <SessionModel.h>
 
@@ -374,12 +375,17 @@ bool MainWindow::openCapture(const QString& path) {
     }
     startSession(QFileInfo(path).fileName());
     ui->logView->setFollowing(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     CaptureLoader loader;
+    ProgressSlices progress(this, tr("Открытие записи %1…").arg(QFileInfo(path).fileName()),
+                            std::uint64_t(QFileInfo(path).size()));
     const bool loaded = loader.load(
-        path, [this](const std::vector<velora_protocol::Frame>& frames) { addFrames(frames); });
-    QApplication::restoreOverrideCursor();
+        path, [this](const std::vector<velora_protocol::Frame>& frames) { addFrames(frames); },
+        progress.stepper());
     ui->logView->scrollToTop();
+    if (loader.cancelled()) {
+        statusBar()->showMessage(tr("Открытие прервано: показано то, что успело прочитаться"),
+                                 30000);
+    }
     if (!loaded) {
         showError(tr("Не удалось прочитать запись %1").arg(path), loader.problem());
         return false;
@@ -407,8 +413,11 @@ bool MainWindow::onSaveCapture() {
     }
     path = withSuffix(path, QStringLiteral("pcap"));
     std::string error;
-    if (!session()->store().save(path.toStdString(), error)) {
-        showError(tr("Не удалось сохранить запись %1").arg(path), QString::fromStdString(error));
+    SessionStore& store = session()->store();
+    ProgressSlices progress(this, tr("Сохранение записи…"), store.size());
+    if (!store.save(path.toStdString(), error, progress.stepper())) {
+        reportUnwritten(progress, tr("Не удалось сохранить запись %1").arg(path),
+                        QString::fromStdString(error));
         return false;
     }
     unsaved = false;
@@ -427,11 +436,21 @@ void MainWindow::onExportLog() {
     }
     path = withSuffix(path, chosen == tsv ? QStringLiteral("tsv") : QStringLiteral("csv"));
     QString error;
-    if (!LogExport::write(*session(), path, error)) {
-        showError(tr("Не удалось записать %1").arg(path), error);
+    ProgressSlices progress(this, tr("Экспорт журнала…"), session()->sessionRows());
+    if (!LogExport::write(*session(), path, error, progress.stepper())) {
+        reportUnwritten(progress, tr("Не удалось записать %1").arg(path), error);
         return;
     }
     showWritten(tr("Журнал записан: %1"), path);
+}
+
+void MainWindow::reportUnwritten(const ProgressSlices& progress, const QString& text,
+                                 const QString& details) {
+    if (progress.cancelled()) {
+        statusBar()->showMessage(tr("Отменено: файл не записан"), 30000);
+    } else {
+        showError(text, details);
+    }
 }
 
 void MainWindow::showWritten(const QString& text, const QString& path) {

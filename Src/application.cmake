@@ -32,6 +32,7 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/LogRowDelegate.h
     ${VELORA_INCLUDE_DIR}/LogViewWidget.h
     ${VELORA_INCLUDE_DIR}/MainWindow.h
+    ${VELORA_INCLUDE_DIR}/ProgressSlices.h
     ${VELORA_INCLUDE_DIR}/RecentFiles.h
     ${VELORA_INCLUDE_DIR}/RowRanges.h
     ${VELORA_INCLUDE_DIR}/SessionModel.h
@@ -60,6 +61,7 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/LogRowDelegate.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogViewWidget.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/MainWindow.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ProgressSlices.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/RecentFiles.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/RowRanges.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/SessionModel.cpp

@@ -2,8 +2,10 @@
 // dropped, and the command line.
 #include <CommandLine.h>
 #include <FilterWidget.h>
+#include <LogExport.h>
 #include <LogViewWidget.h>
 #include <MainWindow.h>
+#include <SessionModel.h>
 #include <test_support/AppDriver.h>
 
 #include <test_support/PseudoTerminal.h>
@@ -208,5 +210,21 @@ TEST(CommandLine, PortFileHelpAndVersion) {
         EXPECT_EQ(line.exits, c.exits);
         EXPECT_EQ(line.exitCode, c.exitCode);
         EXPECT_TRUE(line.output.contains(QString::fromUtf8(c.output))) << line.output.toStdString();
+    }
+}
+
+// Cancel in the progress of a save or an export: no file, and no error to show.
+TEST_F(SessionFiles, CancelledSaveAndExportLeaveNoFile) {
+    ASSERT_TRUE(window.openCapture(writeCapture(file("line.pcap"), 20)));
+    const auto cancel = [](std::uint64_t) { return false; };
+    std::string saveError = "x";
+    EXPECT_FALSE(
+        view->session()->store().save(file("saved.pcap").toStdString(), saveError, cancel));
+    EXPECT_EQ(saveError, "");
+    QString exportError = QStringLiteral("x");
+    EXPECT_FALSE(LogExport::write(*view->session(), file("log.tsv"), exportError, cancel));
+    EXPECT_EQ(exportError, QString());
+    for (const char* name : {"saved.pcap", "log.tsv"}) {
+        EXPECT_FALSE(QFile::exists(file(name))) << name;
     }
 }
