@@ -393,8 +393,7 @@ bool MainWindow::openCapture(const QString& path) {
     recentFiles->add(path);
     if (!loader.doubt().isEmpty()) {
         QMessageBox box(QMessageBox::Warning, tr("Запись"),
-                        QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), loader.doubt()),
-                        QMessageBox::Ok, this);
+                        QStringLiteral("%1: %2").arg(path, loader.doubt()), QMessageBox::Ok, this);
         box.setInformativeText(tr("Байты файла показаны так, как их разобрал декодер."));
         box.exec();
     }

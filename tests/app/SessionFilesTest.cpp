@@ -126,9 +126,15 @@ TEST_F(SessionFiles, ABrokenCaptureIsNamedAndWhatWasReadStays) {
         const char* reason; // part of it
     };
     // The cut record's answer is lost, and with it the parser's last poll, which waits for
-    // the byte after it. libpcap's own words come on a line of their own.
+    // the byte after it. libpcap's own words come on a line of their own. A text is shown,
+    // as trash, and named as no line.
+    QFile text(file("notes.txt"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write(QByteArray("Not a line, a note.\n").repeated(50));
+    text.close();
     const Case cases[] = {
         {file("cut.pcap"), 28, "\nСообщение библиотеки libpcap: truncated dump file"},
+        {file("notes.txt"), 250, "notes.txt: файл не похож на запись линии «Velora»: в нём текст"},
         {file("missing.pcap"), 0, "не найден"},
         {dir.path(), 0, "это каталог"},
     };
@@ -138,8 +144,8 @@ TEST_F(SessionFiles, ABrokenCaptureIsNamedAndWhatWasReadStays) {
         window.openCapture(c.path);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !closer.boxes.empty(); }));
         EXPECT_TRUE(closer.boxes[0].text.contains(c.path));
-        EXPECT_TRUE(closer.boxes[0].informativeText.contains(QString::fromUtf8(c.reason)))
-            << closer.boxes[0].informativeText.toStdString();
+        const QString said = closer.boxes[0].text + '\n' + closer.boxes[0].informativeText;
+        EXPECT_TRUE(said.contains(QString::fromUtf8(c.reason))) << said.toStdString();
         EXPECT_EQ(view->rowCount(), c.rows);
     }
 }
