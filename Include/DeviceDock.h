@@ -57,6 +57,7 @@ signals:
 
 private:
     void setupTable();
+    void showComparisonColumns(bool shown);
     void showError(const QString& text);
 
     velora_decoding::DeviceTracker deviceTracker;

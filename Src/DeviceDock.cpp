@@ -118,8 +118,16 @@ void DeviceDock::setupTable() {
     header->moveSection(header->visualIndex(velora_report::kAnswerColumn),
                         velora_report::kColumnCount - 1);
     header->setStretchLastSection(true);
-    // Names come with a configuration.
-    table->hideColumn(velora_report::kNameColumn);
+    // Names and verdicts come with a configuration.
+    showComparisonColumns(false);
+}
+
+void DeviceDock::showComparisonColumns(bool shown) {
+    for (int column = 0; column < velora_report::kColumnCount; ++column) {
+        if (velora_report::needsComparison(column)) {
+            table->setColumnHidden(column, !shown);
+        }
+    }
 }
 
 int DeviceDock::heightForRows(int rows) const {
@@ -190,7 +198,7 @@ QString DeviceDock::loadConfiguration(const QString& path) {
         return comparison.error();
     }
     deviceModel->setComparison(&comparison);
-    table->showColumn(velora_report::kNameColumn);
+    showComparisonColumns(true);
     sizedRows = -1;
     refresh();
     return QString();

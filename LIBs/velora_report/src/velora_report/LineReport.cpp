@@ -11,6 +11,7 @@
 #include <QTextDocument>
 
 #include <map>
+#include <vector>
 
 namespace velora_report {
 
@@ -107,15 +108,20 @@ QString summary(const DeviceTracker& tracker, const ConfigComparison* comparison
 }
 
 QString devices(const DeviceTracker& tracker, const ConfigComparison* comparison) {
+    const bool compared = comparison != nullptr && comparison->loaded();
+    std::vector<int> columns;
     QStringList header;
     for (int column = 0; column < kColumnCount; ++column) {
-        header << columnTitle(column);
+        if (compared || !needsComparison(column)) {
+            columns.push_back(column);
+            header << columnTitle(column);
+        }
     }
     QString rows;
     for (int address : shownAddresses(tracker, comparison)) {
         const DeviceCell device{address, tracker.device(address), comparison};
         QStringList cells;
-        for (int column = 0; column < kColumnCount; ++column) {
+        for (int column : columns) {
             cells << device.text(column);
         }
         rows += html::row(cells);
