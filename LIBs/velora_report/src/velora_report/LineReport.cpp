@@ -111,8 +111,9 @@ QString devices(const DeviceTracker& tracker, const ConfigComparison* comparison
     const bool compared = comparison != nullptr && comparison->loaded();
     std::vector<int> columns;
     QStringList header;
+    // The last answers, of any length, follow the table: its rows stay one line each.
     for (int column = 0; column < kColumnCount; ++column) {
-        if (compared || !needsComparison(column)) {
+        if (column != kAnswerColumn && (compared || !needsComparison(column))) {
             columns.push_back(column);
             header << columnTitle(column);
         }
@@ -127,6 +128,20 @@ QString devices(const DeviceTracker& tracker, const ConfigComparison* comparison
         rows += html::row(cells);
     }
     return html::table(header, rows);
+}
+
+// Each device's last answer with data, as a paragraph: "12 (Склад): Ответ: …".
+QString lastAnswers(const DeviceTracker& tracker, const ConfigComparison* comparison) {
+    QString part;
+    for (int address : shownAddresses(tracker, comparison)) {
+        const auto& device = tracker.device(address);
+        if (device.lastAnswer.type == mtLongAnswer) {
+            part += html::paragraph(QStringLiteral("%1: %2").arg(
+                deviceLabel(address, comparison),
+                DeviceCell{address, device, comparison}.text(kAnswerColumn)));
+        }
+    }
+    return part.isEmpty() ? html::paragraph(tr("Ответов с данными не было.")) : part;
 }
 
 // Each device's changes: how many, the first and the last, and of what kind.
@@ -191,6 +206,7 @@ QString lineReportHtml(const DeviceTracker& tracker, const ConfigComparison* com
     QString html = QStringLiteral("<html><body><h1>%1</h1>").arg(tr("Отчёт о линии «Velora»"));
     html += summary(tracker, comparison);
     html += html::heading(tr("Приборы"), true) + devices(tracker, comparison);
+    html += html::heading(tr("Последние ответы с данными")) + lastAnswers(tracker, comparison);
     html += html::heading(tr("Изменения состояния по приборам")) +
             changes(tracker, comparison, allChanges);
     return html + QStringLiteral("</body></html>");

@@ -9,7 +9,8 @@ QString cell(const QString& text, const QString& tag) {
 QString row(const QStringList& cells) {
     QString html = QStringLiteral("<tr>");
     for (const QString& text : cells) {
-        html += cell(text);
+        html +=
+            QStringLiteral("<td style=\"white-space: nowrap\">%1</td>").arg(text.toHtmlEscaped());
     }
     return html + QStringLiteral("</tr>");
 }

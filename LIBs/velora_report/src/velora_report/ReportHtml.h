@@ -7,6 +7,7 @@ namespace velora_report::html {
 
 // Pieces of the report's HTML, as Qt's rich text lays them out. Texts are escaped.
 QString cell(const QString& text, const QString& tag = QStringLiteral("td"));
+// A table row of one line: its cells do not wrap, so no page break falls inside it.
 QString row(const QStringList& cells);
 // A table whose header row Qt repeats at the top of every page it runs over.
 QString table(const QStringList& header, const QString& rows);
