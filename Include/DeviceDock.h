@@ -34,10 +34,12 @@ public:
     ChangeModel* changes() const { return changeModel; }
     QAction* compareAction() const { return compare; }
     QAction* reportAction() const { return report; }
+    QAction* reportWithChangesAction() const { return reportWithChanges; }
 
     // Without dialogs, for the actions and for tests; errors go to the returned text.
     QString loadConfiguration(const QString& path);
-    QString writeReport(const QString& path);
+    // With every state change in an appendix when `allChanges`.
+    QString writeReport(const QString& path, bool allChanges = false);
     // The dock's height that shows `rows` devices in the table.
     int heightForRows(int rows) const;
 
@@ -48,7 +50,7 @@ public slots:
     void refresh();
     void acknowledge();
     void onCompare();
-    void onReport();
+    void onReport(bool allChanges);
 
 signals:
     // The user asked to see this address alone in the log.
@@ -72,6 +74,7 @@ private:
     QTimer* timer;
     QAction* compare;
     QAction* report;
+    QAction* reportWithChanges;
     QStringList changeMessages;
     bool dirty = false;
     // The rows the columns were last sized for.

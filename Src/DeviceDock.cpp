@@ -48,7 +48,8 @@ DeviceDock::DeviceDock(QWidget* parent)
     , sorted(new QSortFilterProxyModel(this))
     , timer(new QTimer(this))
     , compare(new QAction(tr("Сравнить с конфигурацией…"), this))
-    , report(new QAction(tr("Отчёт о линии…"), this)) {
+    , report(new QAction(tr("Отчёт о линии…"), this))
+    , reportWithChanges(new QAction(tr("Отчёт о линии со всеми изменениями…"), this)) {
     setObjectName(QStringLiteral("deviceDock"));
     auto* content = new QWidget;
     summary = new QLabel(content);
@@ -88,7 +89,8 @@ DeviceDock::DeviceDock(QWidget* parent)
     connect(map, &DeviceMap::addressActivated, this, &DeviceDock::addressActivated);
     connect(acknowledgeButton, &QPushButton::clicked, this, &DeviceDock::acknowledge);
     connect(compare, &QAction::triggered, this, &DeviceDock::onCompare);
-    connect(report, &QAction::triggered, this, &DeviceDock::onReport);
+    connect(report, &QAction::triggered, this, [this] { onReport(false); });
+    connect(reportWithChanges, &QAction::triggered, this, [this] { onReport(true); });
     connect(timer, &QTimer::timeout, this, [this] {
         if (dirty) {
             refresh();
@@ -204,10 +206,10 @@ QString DeviceDock::loadConfiguration(const QString& path) {
     return QString();
 }
 
-QString DeviceDock::writeReport(const QString& path) {
+QString DeviceDock::writeReport(const QString& path, bool allChanges) {
     QString error;
     velora_report::writeLineReport(path, deviceTracker, comparison.loaded() ? &comparison : nullptr,
-                                   &error);
+                                   &error, allChanges);
     return error;
 }
 
@@ -220,14 +222,14 @@ void DeviceDock::onCompare() {
     }
 }
 
-void DeviceDock::onReport() {
+void DeviceDock::onReport(bool allChanges) {
     QString path = QFileDialog::getSaveFileName(this, tr("Отчёт о линии"), QString(),
                                                 tr("Документ PDF (*.pdf)"));
     if (path.isEmpty()) {
         return;
     }
     path = withSuffix(path, QStringLiteral("pdf"));
-    const QString error = writeReport(path);
+    const QString error = writeReport(path, allChanges);
     showError(error);
     if (error.isEmpty()) {
         emit statusMessage(tr("Отчёт записан: %1").arg(QDir::toNativeSeparators(path)));

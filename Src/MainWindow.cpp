@@ -147,6 +147,7 @@ void MainWindow::createDeviceDock() {
     menu->addAction(deviceDock->toggleViewAction());
     menu->addAction(deviceDock->compareAction());
     menu->addAction(deviceDock->reportAction());
+    menu->addAction(deviceDock->reportWithChangesAction());
     connect(deviceDock, &DeviceDock::addressActivated, ui->filterWidget,
             &FilterWidget::showOnlyAddress);
     const auto showStatus = [this](const QString& text) { statusBar()->showMessage(text, 10000); };

@@ -61,6 +61,13 @@ QString cellText(const DeviceModel& model, int address, int column) {
     return QStringLiteral("(no row)");
 }
 
+QString pdfText(const QString& pdf) {
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    EXPECT_TRUE(text.waitForFinished(10000));
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
 const char* const kConfiguration = R"(<?xml version="1.0" encoding="UTF-8"?>
 <configuration deviceId="Velora-TQ4" version="2">
     <pultType>0</pultType>
@@ -127,16 +134,17 @@ TEST(DeviceDockTest, OverviewComparisonAndReportOfASimulatedLine) {
 
     const QString pdf = dir.filePath(QStringLiteral("line.pdf"));
     ASSERT_EQ(dock.writeReport(pdf), QString());
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    ASSERT_TRUE(text.waitForFinished(10000));
-    const QString report = QString::fromUtf8(text.readAllStandardOutput());
+    const QString report = pdfText(pdf);
     for (const char* expected :
          {"Отчёт о линии «Velora»", "Отвеченные опросы, %", "Пропали", "1: 2",
           "Из конфигурации не отвечают", "5 (Котельная)", "Изменения состояния по приборам",
           "конец тревоги 1", "нет в конфигурации"}) {
         EXPECT_TRUE(report.contains(QString::fromUtf8(expected))) << expected;
     }
+    EXPECT_FALSE(report.contains(QStringLiteral("прибор 3: конец тревоги")));
+    ASSERT_EQ(dock.writeReport(pdf, true), QString());
+    EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("прибор 3: конец тревоги")))
+        << "every change in the appendix";
     EXPECT_FALSE(dock.writeReport(dir.filePath(QStringLiteral("no/such/dir.pdf"))).isEmpty());
 }
 
