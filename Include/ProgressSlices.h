@@ -20,11 +20,14 @@ public:
     Step stepper() {
         return [this](std::uint64_t done) { return step(done); };
     }
-    bool cancelled() const { return dialog.wasCanceled(); }
+    // The work is over: the dialog goes, and does not come up later over a message box.
+    void finish();
+    bool cancelled() const { return stopped; }
 
 private:
     static constexpr int kSteps = 1000;
 
     QProgressDialog dialog;
     std::uint64_t total;
+    bool stopped = false;
 };

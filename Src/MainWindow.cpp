@@ -382,6 +382,7 @@ bool MainWindow::openCapture(const QString& path) {
     const bool loaded = loader.load(
         path, [this](const std::vector<velora_protocol::Frame>& frames) { addFrames(frames); },
         progress.stepper());
+    progress.finish();
     ui->logView->scrollToTop();
     if (loader.cancelled()) {
         statusBar()->showMessage(tr("Открытие прервано: показано то, что успело прочитаться"),
@@ -415,7 +416,9 @@ bool MainWindow::onSaveCapture() {
     std::string error;
     SessionStore& store = session()->store();
     ProgressSlices progress(this, tr("Сохранение записи…"), store.size());
-    if (!store.save(path.toStdString(), error, progress.stepper())) {
+    const bool saved = store.save(path.toStdString(), error, progress.stepper());
+    progress.finish();
+    if (!saved) {
         reportUnwritten(progress, tr("Не удалось сохранить запись %1").arg(path),
                         QString::fromStdString(error));
         return false;
@@ -437,7 +440,9 @@ void MainWindow::onExportLog() {
     path = withSuffix(path, chosen == tsv ? QStringLiteral("tsv") : QStringLiteral("csv"));
     QString error;
     ProgressSlices progress(this, tr("Экспорт журнала…"), session()->sessionRows());
-    if (!LogExport::write(*session(), path, error, progress.stepper())) {
+    const bool written = LogExport::write(*session(), path, error, progress.stepper());
+    progress.finish();
+    if (!written) {
         reportUnwritten(progress, tr("Не удалось записать %1").arg(path), error);
         return;
     }

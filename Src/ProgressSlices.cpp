@@ -19,5 +19,10 @@ bool ProgressSlices::step(std::uint64_t done) {
     // "Очистить" must not pull the rows from under an export.
     QCoreApplication::processEvents(dialog.isVisible() ? QEventLoop::AllEvents
                                                        : QEventLoop::ExcludeUserInputEvents);
-    return !dialog.wasCanceled();
+    stopped = dialog.wasCanceled();
+    return !stopped;
+}
+
+void ProgressSlices::finish() {
+    dialog.reset();
 }
