@@ -25,9 +25,10 @@ ChangesDock::ChangesDock(ChangeModel* changes, QWidget* parent)
                               12);
     table->horizontalHeader()->setSectionResizeMode(ChangeModel::ChangeColumn,
                                                     QHeaderView::Stretch);
+    // The bar's range grows only at the next layout: at the bottom now means before them.
     connect(changes, &QAbstractItemModel::rowsInserted, this, [this] {
-        QScrollBar* bar = table->verticalScrollBar();
-        if (bar->value() >= bar->maximum() - table->verticalHeader()->defaultSectionSize()) {
+        const QScrollBar* bar = table->verticalScrollBar();
+        if (bar->value() >= bar->maximum()) {
             table->scrollToBottom();
         }
     });
