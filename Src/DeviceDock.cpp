@@ -10,18 +10,23 @@
 #include <velora_report/LineReport.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSortFilterProxyModel>
 #include <QTableView>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace {
 
@@ -207,9 +212,22 @@ QString DeviceDock::loadConfiguration(const QString& path) {
 }
 
 QString DeviceDock::writeReport(const QString& path, bool allChanges) {
+    // The text is taken here, where the tracker is fed; the pages, up to a few seconds of
+    // work with every change in the appendix, are laid out on a thread of their own while
+    // the window repaints and the line goes on into it.
+    const QString html = velora_report::lineReportHtml(
+        deviceTracker, comparison.loaded() ? &comparison : nullptr, allChanges);
     QString error;
-    velora_report::writeLineReport(path, deviceTracker, comparison.loaded() ? &comparison : nullptr,
-                                   &error, allChanges);
+    const std::unique_ptr<QThread> printer(
+        QThread::create([&error, path, html] { error = velora_report::printReport(path, html); }));
+    QProgressDialog busy(tr("Запись отчёта…"), QString(), 0, 0, this);
+    busy.setWindowModality(Qt::WindowModal);
+    busy.setMinimumDuration(300);
+    printer->start();
+    while (!printer->wait(20)) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    busy.reset();
     return error;
 }
 

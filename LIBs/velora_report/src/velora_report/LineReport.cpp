@@ -212,12 +212,10 @@ QString lineReportHtml(const DeviceTracker& tracker, const ConfigComparison* com
     return html + QStringLiteral("</body></html>");
 }
 
-bool writeLineReport(const QString& path, const DeviceTracker& tracker,
-                     const ConfigComparison* comparison, QString* error, bool allChanges) {
+QString printReport(const QString& path, const QString& html) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        *error = tr("Не удаётся записать файл %1: %2").arg(path, file.errorString());
-        return false;
+        return tr("Не удаётся записать файл %1: %2").arg(path, file.errorString());
     }
     QPdfWriter writer(&file);
     writer.setPageSize(QPageSize(QPageSize::A4));
@@ -228,13 +226,18 @@ bool writeLineReport(const QString& path, const DeviceTracker& tracker,
     QFont font = document.defaultFont();
     font.setPointSize(8);
     document.setDefaultFont(font);
-    document.setHtml(lineReportHtml(tracker, comparison, allChanges));
+    document.setHtml(html);
     document.print(&writer);
     if (!file.flush()) {
-        *error = tr("Не удаётся записать файл %1: %2").arg(path, file.errorString());
-        return false;
+        return tr("Не удаётся записать файл %1: %2").arg(path, file.errorString());
     }
-    return true;
+    return QString();
+}
+
+bool writeLineReport(const QString& path, const DeviceTracker& tracker,
+                     const ConfigComparison* comparison, QString* error, bool allChanges) {
+    *error = printReport(path, lineReportHtml(tracker, comparison, allChanges));
+    return error->isEmpty();
 }
 
 } // namespace velora_report

@@ -15,8 +15,11 @@ namespace velora_report {
 QString lineReportHtml(const velora_decoding::DeviceTracker& tracker,
                        const ConfigComparison* comparison, bool allChanges = false);
 
-// Prints the report into a PDF file; needs a QGuiApplication. On failure returns false
-// with the reason in *error.
+// Prints the report's HTML into a PDF file; needs a QGuiApplication, and may run on another
+// thread than its. Returns the reason of a failure, or an empty text.
+QString printReport(const QString& path, const QString& html);
+
+// lineReportHtml() and printReport(). On failure returns false with the reason in *error.
 bool writeLineReport(const QString& path, const velora_decoding::DeviceTracker& tracker,
                      const ConfigComparison* comparison, QString* error, bool allChanges = false);
 
