@@ -4,6 +4,7 @@
 #include "SerialOutput.h"
 
 #include <velora_capture/CaptureReader.h>
+#include <velora_capture/Os.h>
 #include <velora_cli/NumberList.h>
 #include <velora_cli/Os.h>
 #include <velora_cli/Program.h>
@@ -235,7 +236,7 @@ void writeEvents(std::FILE* file, const std::vector<velora_traffic::Event>& even
 }
 
 std::FILE* openFile(const std::string& path) {
-    std::FILE* file = path == "-" ? stdout : std::fopen(path.c_str(), "wb");
+    std::FILE* file = path == "-" ? stdout : velora_capture::os::openFile(path, "wb");
     if (!file) {
         std::perror(("velora-sim: " + path).c_str());
         std::exit(kExitFailure);

@@ -5,8 +5,10 @@
 #include "LogPrinter.h"
 
 #include <rs485/RS485Connection.h>
+#include <rs485/SystemReason.h>
 #include <velora_capture/CaptureReader.h>
 #include <velora_capture/LiveLine.h>
+#include <velora_capture/Os.h>
 #include <velora_cli/NumberList.h>
 #include <velora_cli/Os.h>
 #include <velora_cli/Program.h>
@@ -22,11 +24,9 @@
 
 #include <QGuiApplication>
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <getopt.h>
 #include <iostream>
 #include <optional>
@@ -366,9 +366,10 @@ int replay(const Options& options, Sniffer& sniffer) {
 }
 
 std::FILE* openFile(const std::string& path, const char* mode) {
-    std::FILE* file = std::fopen(path.c_str(), mode);
+    std::FILE* file = velora_capture::os::openFile(path, mode);
     if (!file) {
-        std::cerr << "Не удалось открыть файл " << path << ": " << std::strerror(errno) << '\n';
+        std::cerr << "Не удалось открыть файл " << path << ": " << rs485::lastSystemReason()
+                  << '\n';
         std::exit(kExitFailure);
     }
     return file;

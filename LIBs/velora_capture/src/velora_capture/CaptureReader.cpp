@@ -1,15 +1,12 @@
 #include <velora_capture/CaptureFormat.h>
 #include <velora_capture/CaptureReader.h>
 
+#include <rs485/SystemReason.h>
+#include <velora_capture/Os.h>
 #include <velora_listener/ProtocolParser.h>
 #include <velora_protocol/LineSpeed.h>
 
 #include <pcap/pcap.h>
-
-#include <velora_capture/Os.h>
-
-#include <cerrno>
-#include <cstring>
 
 namespace velora_capture {
 
@@ -54,13 +51,13 @@ bool CaptureReader::open(const std::string& filePath) {
     }
     file = path == "-" ? os::standardInput() : os::openFile(path, "rb");
     if (!file) {
-        error = "Не удалось открыть файл " + path + ": " + std::strerror(errno);
+        error = "Не удалось открыть файл " + path + ": " + rs485::lastSystemReason();
         return false;
     }
     buffer.resize(kRawBlock);
     prefix = std::fread(buffer.data(), 1, 4, file);
     if (std::ferror(file)) {
-        error = "Ошибка чтения " + path + ": " + std::strerror(errno);
+        error = "Ошибка чтения " + path + ": " + rs485::lastSystemReason();
         return false;
     }
     if (prefix < 4 || !isCaptureMagic(buffer.data())) {
@@ -158,7 +155,7 @@ bool CaptureReader::nextRawBlock(Piece& piece) {
         if (n == 0) {
             if (std::ferror(file)) {
                 readFailed = true;
-                error = "Ошибка чтения " + path + ": " + std::strerror(errno);
+                error = "Ошибка чтения " + path + ": " + rs485::lastSystemReason();
             }
             return false;
         }

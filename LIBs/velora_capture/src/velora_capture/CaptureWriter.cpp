@@ -1,9 +1,10 @@
 #include <velora_capture/CaptureFormat.h>
 #include <velora_capture/CaptureWriter.h>
 
-#include <pcap/pcap.h>
-
+#include <rs485/SystemReason.h>
 #include <velora_capture/Os.h>
+
+#include <pcap/pcap.h>
 
 #include <cerrno>
 #include <cstring>
@@ -34,7 +35,7 @@ bool CaptureWriter::open(const std::string& path) {
     filePath = path;
     file = path == "-" ? os::duplicateStandardOutput() : os::openFile(path, "wb");
     if (!file) {
-        return fail("Не удалось открыть файл " + path + ": " + std::strerror(errno));
+        return fail("Не удалось открыть файл " + path + ": " + rs485::lastSystemReason());
     }
     dead = pcap_open_dead_with_tstamp_precision(kLinkType, static_cast<int>(kMaxRecordSize),
                                                 PCAP_TSTAMP_PRECISION_NANO);
@@ -89,7 +90,8 @@ bool CaptureWriter::flush() {
     }
     if (!failed) {
         failed = true;
-        error = "Ошибка записи " + filePath + ": " + std::strerror(gone ? EPIPE : errno);
+        error = "Ошибка записи " + filePath + ": " +
+                (gone ? std::strerror(EPIPE) : rs485::lastSystemReason());
         // A record cut by a full disk would damage the file: drop what is still buffered
         // and keep the whole records.
         os::discardUnflushed(file, flushed);
