@@ -42,7 +42,12 @@ void ConnectDialog::onUpdatePortList() {
 }
 
 void ConnectDialog::fillPortList() {
-    const std::vector<std::string> ports = discovery.serialPorts();
+    // The converters first: the line is on one of them.
+    std::vector<std::string> ports = discovery.serialPorts();
+    const std::vector<std::string> converters = discovery.converterPorts();
+    std::stable_partition(ports.begin(), ports.end(), [&converters](const std::string& port) {
+        return std::find(converters.begin(), converters.end(), port) != converters.end();
+    });
     ui->portName->clear();
     for (const std::string& port : ports) {
         ui->portName->addItem(QString::fromStdString(port));

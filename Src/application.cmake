@@ -73,7 +73,7 @@ set_target_properties(velora_app PROPERTIES AUTOMOC ON AUTOUIC ON)
 target_include_directories(velora_app PUBLIC ${VELORA_INCLUDE_DIR})
 target_compile_definitions(velora_app PRIVATE VELORA_VERSION="${PROJECT_VERSION}")
 target_link_libraries(velora_app PUBLIC velora_decoding velora_capture velora_report velora_listener rs485
-                      Qt5::Widgets)
+                      velora_cli Qt5::Widgets)
 
 # The icons. An object library, so that every program that links velora_app gets the
 # resources registered at start-up (a static archive would drop their initialiser).
@@ -90,9 +90,14 @@ endif()
 
 # Files next to the program: Qt's Russian translation (optional at run time) and the two
 # licence texts that the About dialog links.
-get_target_property(velora_qmake Qt5::qmake IMPORTED_LOCATION)
-execute_process(COMMAND ${velora_qmake} -query QT_INSTALL_TRANSLATIONS
-                OUTPUT_VARIABLE velora_qt_translations OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(CMAKE_CROSSCOMPILING)
+    # The translations are the same on every platform: the build machine's own.
+    set(velora_qt_translations /usr/share/qt5/translations)
+else()
+    get_target_property(velora_qmake Qt5::qmake IMPORTED_LOCATION)
+    execute_process(COMMAND ${velora_qmake} -query QT_INSTALL_TRANSLATIONS
+                    OUTPUT_VARIABLE velora_qt_translations OUTPUT_STRIP_TRAILING_WHITESPACE)
+endif()
 set(velora_copy_commands
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/License.txt
             $<TARGET_FILE_DIR:velora-debugger>/License.txt)

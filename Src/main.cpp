@@ -1,7 +1,9 @@
 #include <CommandLine.h>
 #include <MainWindow.h>
+#include <velora_cli/Os.h>
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QTextStream>
 #include <QTimer>
 #include <QTranslator>
@@ -10,10 +12,12 @@
 
 namespace {
 
-// Qt's own Russian texts (the standard buttons, the command line's help); a missing file is
-// not an error.
+// Qt's own Russian texts (the standard buttons, the command line's help), beside the program
+// or in Qt's translations folder; a missing file is not an error.
 void loadTranslation(QTranslator& translator) {
-    (void)translator.load(QStringLiteral("qtbase_ru.qm"), QCoreApplication::applicationDirPath());
+    const QString name = QStringLiteral("qtbase_ru.qm");
+    (void)(translator.load(name, QCoreApplication::applicationDirPath()) ||
+           translator.load(name, QLibraryInfo::location(QLibraryInfo::TranslationsPath)));
     QCoreApplication::installTranslator(&translator);
 }
 
@@ -30,14 +34,20 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
 int main(int argc, char* argv[]) {
     QCoreApplication::setOrganizationName(QStringLiteral("velora"));
     QCoreApplication::setApplicationName(QStringLiteral("velora-debugger"));
+    velora_cli::os::attachParentConsole();
     const CommandLine line = parseCommandLine(argc, argv);
     if (line.exits) {
-        QTextStream(line.exitCode == 0 ? stdout : stderr) << line.output;
+        QTextStream stream(line.exitCode == 0 ? stdout : stderr);
+        stream.setCodec("UTF-8");
+        stream << line.output;
         return line.exitCode;
     }
 
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    // 125 % and 150 %, common on laptops, are kept as they are instead of rounded.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication application(argc, argv);
     QTranslator translator;
     loadTranslation(translator);

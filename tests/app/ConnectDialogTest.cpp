@@ -52,11 +52,11 @@ QString converterOn(const char* port) {
 
 } // namespace
 
-TEST(ConnectDialog, PreselectsTheConverterPort) {
+TEST(ConnectDialog, ListsAndPreselectsTheConverterPortFirst) {
     auto ports = std::make_shared<FakePorts>(FakePorts{{"COM1", "COM4"}, {"COM4"}});
     ConnectDialog dialog(nullptr, discoveryOf(ports));
     DialogView view(dialog);
-    EXPECT_EQ(view.items(), (QStringList{"COM1", "COM4"}));
+    EXPECT_EQ(view.items(), (QStringList{"COM4", "COM1"}));
     EXPECT_EQ(dialog.portName(), QStringLiteral("COM4"));
     EXPECT_EQ(view.message->text(), converterOn("COM4"));
     EXPECT_TRUE(view.ok->isEnabled());

@@ -3,6 +3,7 @@
 #include <config_velora_tq4/Configuration.h>
 #include <config_velora_tq4/DocumentCheck.h>
 #include <config_velora_tq4/Trace.h>
+#include <velora_cli/Os.h>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -224,11 +225,9 @@ int run(const Options& options) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    velora_cli::os::prepareStandardStreams();
     QCoreApplication application(argc, argv);
-    QStringList args;
-    for (int i = 1; i < argc; ++i) {
-        args << QString::fromLocal8Bit(argv[i]);
-    }
+    const QStringList args = QCoreApplication::arguments().mid(1);
     Options options;
     const QString error = parseArguments(args, options);
     if (!error.isEmpty()) {

@@ -4,7 +4,9 @@
 #include "SerialOutput.h"
 
 #include <velora_capture/CaptureReader.h>
+#include <velora_capture/Os.h>
 #include <velora_cli/NumberList.h>
+#include <velora_cli/Os.h>
 #include <velora_cli/Program.h>
 #include <velora_traffic/TrafficGenerator.h>
 
@@ -20,7 +22,6 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -205,7 +206,7 @@ Options parseOptions(int argc, char** argv) {
     if (!options.replayPath.empty() && !options.eventsPath.empty()) {
         kProgram.usageError("--events только для сценария, не для --replay");
     }
-    if (outputs == 0 && ::isatty(STDOUT_FILENO)) {
+    if (outputs == 0 && velora_cli::os::isTerminal(stdout)) {
         kProgram.usageError("двоичный поток не выводится на терминал: укажите -o ФАЙЛ (или -o -)");
     }
     const int highestDevice =
@@ -235,7 +236,7 @@ void writeEvents(std::FILE* file, const std::vector<velora_traffic::Event>& even
 }
 
 std::FILE* openFile(const std::string& path) {
-    std::FILE* file = path == "-" ? stdout : std::fopen(path.c_str(), "wb");
+    std::FILE* file = path == "-" ? stdout : velora_capture::os::openFile(path, "wb");
     if (!file) {
         std::perror(("velora-sim: " + path).c_str());
         std::exit(kExitFailure);
@@ -300,10 +301,12 @@ int replay(const std::string& path, velora_sim::LineOutput& output, bool live) {
 } // namespace
 
 int main(int argc, char** argv) {
+    velora_cli::os::prepareStandardStreams();
+    argv = velora_cli::os::utf8Arguments(argc, argv);
     const Options options = parseOptions(argc, argv);
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
-    std::signal(SIGPIPE, SIG_IGN);
+    velora_cli::os::ignoreBrokenPipe();
 
     std::FILE* events = options.eventsPath.empty() ? nullptr : openFile(options.eventsPath);
     std::unique_ptr<velora_sim::LineOutput> output;

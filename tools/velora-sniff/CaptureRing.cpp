@@ -1,5 +1,7 @@
 #include "CaptureRing.h"
 
+#include <velora_cli/Os.h>
+
 #include <cstdio>
 #include <ctime>
 
@@ -17,7 +19,7 @@ bool CaptureRing::startFile(std::int64_t wallNs) {
     if (writer.isOpen() && !writer.close()) {
         return false;
     }
-    const std::size_t slash = path.find_last_of('/');
+    const std::size_t slash = path.find_last_of("/\\");
     const std::size_t dot = path.find_last_of('.');
     const bool hasExtension =
         dot != std::string::npos && (slash == std::string::npos || dot > slash);
@@ -25,8 +27,8 @@ bool CaptureRing::startFile(std::int64_t wallNs) {
     const std::string extension = hasExtension ? path.substr(dot) : ".pcap";
     const std::time_t start =
         wallNs != 0 ? static_cast<std::time_t>(wallNs / 1'000'000'000) : std::time(nullptr);
-    std::tm local{};
-    localtime_r(&start, &local);
+    long utcOffset = 0;
+    const std::tm local = velora_cli::os::localTime(start, utcOffset);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d%H%M%S", &local);
     char number[16];

@@ -1,5 +1,6 @@
 #include "LogPrinter.h"
 
+#include <velora_cli/Os.h>
 #include <velora_decoding/FrameText.h>
 #include <velora_protocol/MessageType.h>
 
@@ -41,8 +42,8 @@ std::string LogPrinter::timeText(const velora_protocol::Timestamp& time) {
     }
     const std::time_t whole = static_cast<std::time_t>(ns / 1'000'000'000);
     const auto fraction = static_cast<long>(ns % 1'000'000'000);
-    std::tm local{};
-    localtime_r(&whole, &local);
+    long utcOffset = 0;
+    const std::tm local = velora_cli::os::localTime(whole, utcOffset);
     char text[64];
     if (timeFormat == TimeFormat::Absolute) {
         const std::size_t n = std::strftime(text, sizeof text, "%H:%M:%S", &local);
@@ -50,7 +51,7 @@ std::string LogPrinter::timeText(const velora_protocol::Timestamp& time) {
         return text;
     }
     std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    const long offset = local.tm_gmtoff / 60;
+    const long offset = utcOffset / 60;
     std::snprintf(text + n, sizeof text - n, ".%06ld%c%02ld:%02ld", fraction / 1000,
                   offset < 0 ? '-' : '+', std::labs(offset) / 60, std::labs(offset) % 60);
     return text;

@@ -5,9 +5,12 @@
 #include "LogPrinter.h"
 
 #include <rs485/RS485Connection.h>
+#include <rs485/SystemReason.h>
 #include <velora_capture/CaptureReader.h>
 #include <velora_capture/LiveLine.h>
+#include <velora_capture/Os.h>
 #include <velora_cli/NumberList.h>
+#include <velora_cli/Os.h>
 #include <velora_cli/Program.h>
 #include <velora_decoding/DeviceTracker.h>
 #include <velora_decoding/EventFilter.h>
@@ -22,10 +25,9 @@
 
 #include <QGuiApplication>
 
-#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <getopt.h>
 #include <iostream>
 #include <optional>
@@ -54,6 +56,8 @@ const char* const kUsage = R"(Использование: velora-sniff [ПАРА
                              мегабайт каждый; в именах номер и время начала
   -w, --record ФАЙЛ          при прослушивании порта записать все принятые байты
                              без изменений (сырая запись)
+  -d, --duration СЕКУНДЫ     закончить прослушивание через столько секунд, как по
+                             Ctrl+C
   -x, --raw                  показывать байты кадров в шестнадцатеричном виде
   -T, --timestamps           начинать строки со времени кадра (в --tsv — пятое поле)
       --time-format ВИД      absolute — местное время до миллисекунд (по умолчанию),
@@ -96,6 +100,7 @@ struct Options {
     std::string writePath;
     std::size_t ringFiles = 0;
     std::uint64_t ringBytes = 0;
+    long long durationSeconds = 0;
     bool raw = false;
     bool tsv = false;
     bool stats = false;
@@ -142,6 +147,14 @@ void parseRing(const std::string& text, Options& options) {
     options.ringBytes = static_cast<std::uint64_t>(megabytes) * 1'000'000;
 }
 
+long long durationSeconds(const std::string& text) {
+    const auto seconds = velora_cli::parseNumber(text, 1, 365LL * 24 * 3600);
+    if (!seconds) {
+        kProgram.usageError("неверное значение --duration: " + text + " (нужно число секунд)");
+    }
+    return *seconds;
+}
+
 Options parseOptions(int argc, char** argv) {
     enum { kTsv = 1000, kRing, kTimeFormat, kAlerts, kConfig, kReport, kReportChanges };
     static const option longOptions[] = {
@@ -149,6 +162,7 @@ Options parseOptions(int argc, char** argv) {
         {"write", required_argument, nullptr, 'W'},
         {"ring", required_argument, nullptr, kRing},
         {"record", required_argument, nullptr, 'w'},
+        {"duration", required_argument, nullptr, 'd'},
         {"raw", no_argument, nullptr, 'x'},
         {"timestamps", no_argument, nullptr, 'T'},
         {"time-format", required_argument, nullptr, kTimeFormat},
@@ -169,7 +183,7 @@ Options parseOptions(int argc, char** argv) {
     bool replay = false;
     bool timestamps = false;
     opterr = 0;
-    for (int c; (c = getopt_long(argc, argv, ":r:W:w:xTt:a:sShV", longOptions, nullptr)) != -1;) {
+    for (int c; (c = getopt_long(argc, argv, ":r:W:w:d:xTt:a:sShV", longOptions, nullptr)) != -1;) {
         switch (c) {
         case 'r':
             options.replayPath = optarg;
@@ -183,6 +197,9 @@ Options parseOptions(int argc, char** argv) {
             break;
         case 'w':
             options.recordPath = optarg;
+            break;
+        case 'd':
+            options.durationSeconds = durationSeconds(optarg);
             break;
         case 'x':
             options.raw = true;
@@ -232,6 +249,9 @@ Options parseOptions(int argc, char** argv) {
     }
     if (!replay) {
         options.port = argv[optind];
+    }
+    if (replay && options.durationSeconds > 0) {
+        kProgram.usageError("--duration ограничивает только прослушивание порта");
     }
     if (replay && !options.recordPath.empty()) {
         kProgram.usageError("--record записывает только прослушиваемый порт");
@@ -348,9 +368,10 @@ int replay(const Options& options, Sniffer& sniffer) {
 }
 
 std::FILE* openFile(const std::string& path, const char* mode) {
-    std::FILE* file = std::fopen(path.c_str(), mode);
+    std::FILE* file = velora_capture::os::openFile(path, mode);
     if (!file) {
-        std::cerr << "Не удалось открыть файл " << path << ": " << std::strerror(errno) << '\n';
+        std::cerr << "Не удалось открыть файл " << path << ": " << rs485::lastSystemReason()
+                  << '\n';
         std::exit(kExitFailure);
     }
     return file;
@@ -365,8 +386,14 @@ int listen(const Options& options, Sniffer& sniffer) {
         return kExitFailure;
     }
     velora_listener::ProtocolParser parser(&sniffer);
-    // A capture that can no longer be written (a full disk, a closed pipe) ends listening.
-    const auto flush = [&sniffer] {
+    // A capture that can no longer be written (a full disk, a closed pipe) ends listening,
+    // and so does the end of --duration.
+    const auto end =
+        std::chrono::steady_clock::now() + std::chrono::seconds(options.durationSeconds);
+    const auto flush = [&sniffer, &options, end] {
+        if (options.durationSeconds > 0 && std::chrono::steady_clock::now() >= end) {
+            velora_capture::requestStop();
+        }
         sniffer.flushCapture();
         return !sniffer.captureFailed();
     };
@@ -413,13 +440,13 @@ bool writeReport(const std::string& path, const velora_decoding::DeviceTracker& 
                  const velora_report::ConfigComparison* comparison, bool allChanges) {
     static char name[] = "velora-sniff";
     static char platform[] = "-platform";
-    static char offscreen[] = "offscreen";
-    static char* arguments[] = {name, platform, offscreen, nullptr};
+    static char* arguments[] = {name, platform,
+                                const_cast<char*>(velora_cli::os::textLayoutPlatform()), nullptr};
     static int count = 3;
     QGuiApplication application(count, arguments);
     QString error;
-    if (!velora_report::writeLineReport(QString::fromLocal8Bit(path.c_str()), tracker, comparison,
-                                        &error, allChanges)) {
+    if (!velora_report::writeLineReport(QString::fromStdString(path), tracker, comparison, &error,
+                                        allChanges)) {
         std::cerr << "velora-sniff: " << error.toStdString() << '\n';
         return false;
     }
@@ -429,6 +456,8 @@ bool writeReport(const std::string& path, const velora_decoding::DeviceTracker& 
 } // namespace
 
 int main(int argc, char** argv) {
+    velora_cli::os::prepareStandardStreams();
+    argv = velora_cli::os::utf8Arguments(argc, argv);
     const Options options = parseOptions(argc, argv);
     stopRequested = &velora_capture::catchStopSignals();
     qInstallMessageHandler(quietQt);
@@ -448,7 +477,7 @@ int main(int argc, char** argv) {
     if (!options.writePath.empty()) {
         // A reader of the capture that goes away (tshark ended, Wireshark stopped) makes the
         // next write fail, which ends listening; it must not kill the process.
-        std::signal(SIGPIPE, SIG_IGN);
+        velora_cli::os::ignoreBrokenPipe();
         capture.emplace(options.writePath, options.ringFiles, options.ringBytes);
         if (!capture->open()) {
             std::cerr << capture->errorText() << '\n';
@@ -457,7 +486,7 @@ int main(int argc, char** argv) {
     }
     velora_report::ConfigComparison comparison;
     if (!options.configPath.empty() &&
-        !comparison.load(QString::fromLocal8Bit(options.configPath.c_str()))) {
+        !comparison.load(QString::fromStdString(options.configPath))) {
         std::cerr << "velora-sniff: " << comparison.error().toStdString() << '\n';
         return kExitFailure;
     }

@@ -6,6 +6,7 @@
 #include <velora_capture/CaptureFormat.h>
 #include <velora_capture/CaptureWriter.h>
 #include <velora_capture/LiveLine.h>
+#include <velora_cli/Os.h>
 #include <velora_cli/Program.h>
 #include <velora_listener/ParserEventListener.h>
 #include <velora_listener/ProtocolParser.h>
@@ -204,7 +205,7 @@ private:
 int capture(const Options& options) {
     const auto& stopRequested = velora_capture::catchStopSignals();
     // A fifo whose reader has gone fails the write instead of ending the program.
-    std::signal(SIGPIPE, SIG_IGN);
+    velora_cli::os::ignoreBrokenPipe();
     if (!options.captureFilter.empty()) {
         std::cerr << "Фильтр захвата не поддерживается: используйте фильтр отображения, "
                      "например velora.address == 5\n";

@@ -14,7 +14,6 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -45,10 +44,6 @@ ReadTimeouts openTimeouts(std::uint32_t readTimeout) {
         return timeoutsFor(0);
     }
     return {RS485Connection::kIntervalTimeout, readTimeout, false};
-}
-
-std::string systemReason(int error) {
-    return std::system_category().message(error);
 }
 
 std::string joinGroupHint(const std::string& group) {

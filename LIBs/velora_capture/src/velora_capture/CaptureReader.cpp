@@ -1,17 +1,14 @@
 #include <velora_capture/CaptureFormat.h>
 #include <velora_capture/CaptureReader.h>
 
+#include <rs485/SystemReason.h>
+#include <velora_capture/Os.h>
 #include <velora_listener/ProtocolParser.h>
 #include <velora_protocol/LineSpeed.h>
-
-#include <rs485/SystemReason.h>
 
 #include <pcap/pcap.h>
 
 #include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace velora_capture {
 
@@ -40,45 +37,6 @@ bool isCaptureMagic(const std::uint8_t* m) {
     }
 }
 
-// A stream that gives back the bytes read to learn the format, then the rest of the
-// input: libpcap reads a pipe from its start.
-struct Rewound {
-    std::FILE* input;
-    std::uint8_t head[4];
-    std::size_t headSize;
-    std::size_t headRead;
-};
-
-ssize_t readRewound(void* cookie, char* out, std::size_t size) {
-    auto* r = static_cast<Rewound*>(cookie);
-    if (r->headRead < r->headSize) {
-        std::size_t n = std::min(size, r->headSize - r->headRead);
-        std::memcpy(out, r->head + r->headRead, n);
-        r->headRead += n;
-        return static_cast<ssize_t>(n);
-    }
-    const std::size_t n = std::fread(out, 1, size, r->input);
-    return n == 0 && std::ferror(r->input) ? -1 : static_cast<ssize_t>(n);
-}
-
-// Seeking goes to the file itself; the bytes read for the magic number are behind it.
-int seekRewound(void* cookie, off64_t* offset, int whence) {
-    auto* r = static_cast<Rewound*>(cookie);
-    if (r->input == stdin || fseeko(r->input, *offset, whence) != 0) {
-        return -1;
-    }
-    r->headRead = r->headSize;
-    *offset = ftello(r->input);
-    return 0;
-}
-
-int closeRewound(void* cookie) {
-    auto* r = static_cast<Rewound*>(cookie);
-    const int result = r->input == stdin ? 0 : std::fclose(r->input);
-    delete r;
-    return result;
-}
-
 std::string linkTypeName(int type) {
     const char* name = pcap_datalink_val_to_name(type);
     return std::to_string(type) + (name ? std::string(" (") + name + ")" : std::string());
@@ -89,31 +47,28 @@ std::string linkTypeName(int type) {
 CaptureReader::~CaptureReader() {
     if (handle) {
         pcap_close(handle);
-    } else if (file && file != stdin) {
+    } else if (file && file != os::standardInput()) {
         std::fclose(file);
     }
 }
 
 bool CaptureReader::open(const std::string& filePath) {
     path = filePath;
-    if (path != "-") {
-        struct stat info {};
-        if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-            error = path + " — это каталог, а не файл записи";
-            return false;
-        }
+    if (path != "-" && os::isDirectory(path)) {
+        error = path + " — это каталог, а не файл записи";
+        return false;
     }
-    file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    file = path == "-" ? os::standardInput() : os::openFile(path, "rb");
     if (!file) {
         error = errno == ENOENT ? "Файл " + path + " не найден."
                                 : withSystemReason("Не удалось открыть файл " + path + ".",
-                                                   std::strerror(errno));
+                                                   rs485::lastSystemReason());
         return false;
     }
     buffer.resize(kRawBlock);
     prefix = std::fread(buffer.data(), 1, 4, file);
     if (std::ferror(file)) {
-        error = withSystemReason("Ошибка чтения " + path + ".", std::strerror(errno));
+        error = withSystemReason("Ошибка чтения " + path + ".", rs485::lastSystemReason());
         return false;
     }
     if (prefix < 4 || !isCaptureMagic(buffer.data())) {
@@ -121,21 +76,11 @@ bool CaptureReader::open(const std::string& filePath) {
         return true;
     }
     fileFormat = Format::Pcap;
-    auto* rewound = new Rewound{file, {}, prefix, 0};
-    std::memcpy(rewound->head, buffer.data(), prefix);
-    std::FILE* stream =
-        fopencookie(rewound, "rb", {readRewound, nullptr, seekRewound, closeRewound});
-    if (!stream) {
-        delete rewound;
-        error = withSystemReason("Ошибка чтения " + path + ".", std::strerror(errno));
-        return false;
-    }
-    file = nullptr; // the stream owns it now
     char errorBuffer[PCAP_ERRBUF_SIZE] = {};
-    handle =
-        pcap_fopen_offline_with_tstamp_precision(stream, PCAP_TSTAMP_PRECISION_NANO, errorBuffer);
+    std::FILE* input = file;
+    file = nullptr; // libpcap owns it now
+    handle = os::readCapture(input, buffer.data(), prefix, errorBuffer);
     if (!handle) {
-        std::fclose(stream);
         error = withLibpcapReason("Файл " + path + " повреждён: его заголовок не читается.",
                                   errorBuffer);
         return false;
@@ -157,14 +102,13 @@ bool CaptureReader::seek(std::uint64_t offset) {
 }
 
 void CaptureReader::setRawTimesFromFile() {
-    struct stat info {};
-    if (path == "-" || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    std::int64_t end = 0;
+    std::uint64_t size = 0;
+    if (path == "-" || !os::regularFileTimes(path, end, size)) {
         rawTime = velora_protocol::Timestamp::now();
         return;
     }
-    const std::int64_t end =
-        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
-    rawTime = velora_protocol::Timestamp::recorded(end - static_cast<std::int64_t>(info.st_size) *
+    rawTime = velora_protocol::Timestamp::recorded(end - static_cast<std::int64_t>(size) *
                                                              velora_protocol::characterTimeNs());
 }
 
@@ -223,7 +167,7 @@ bool CaptureReader::nextRawBlock(Piece& piece) {
         if (n == 0) {
             if (std::ferror(file)) {
                 readFailed = true;
-                error = withSystemReason("Ошибка чтения " + path + ".", std::strerror(errno));
+                error = withSystemReason("Ошибка чтения " + path + ".", rs485::lastSystemReason());
             }
             return false;
         }

@@ -1,13 +1,13 @@
 #include <velora_capture/CaptureFormat.h>
 #include <velora_capture/CaptureWriter.h>
 
+#include <rs485/SystemReason.h>
+#include <velora_capture/Os.h>
+
 #include <pcap/pcap.h>
 
 #include <cerrno>
 #include <cstring>
-#include <poll.h>
-#include <stdio_ext.h>
-#include <unistd.h>
 
 namespace velora_capture {
 
@@ -33,17 +33,13 @@ bool CaptureWriter::open(const std::string& path) {
     failed = false;
     error.clear();
     filePath = path;
-    // Standard output through a duplicate descriptor, so that closing the capture leaves
-    // the process's standard output alone.
-    const int out = path == "-" ? ::dup(STDOUT_FILENO) : -1;
-    file =
-        path == "-" ? (out >= 0 ? ::fdopen(out, "wb") : nullptr) : std::fopen(path.c_str(), "wb");
+    file = path == "-" ? os::duplicateStandardOutput() : os::openFile(path, "wb");
     if (!file) {
-        return fail("Не удалось открыть файл " + path + ": " + std::strerror(errno));
+        return fail("Не удалось открыть файл " + path + ": " + rs485::lastSystemReason());
     }
     dead = pcap_open_dead_with_tstamp_precision(kLinkType, static_cast<int>(kMaxRecordSize),
                                                 PCAP_TSTAMP_PRECISION_NANO);
-    dumper = dead ? pcap_dump_fopen(dead, file) : nullptr;
+    dumper = dead ? os::writeCapture(dead, file) : nullptr;
     if (!dumper) {
         const std::string reason = dead ? pcap_geterr(dead) : "pcap_open_dead";
         std::fclose(file);
@@ -54,6 +50,8 @@ bool CaptureWriter::open(const std::string& path) {
         }
         return fail("Не удалось начать запись " + path + ": " + reason);
     }
+    // libpcap may write through a stream of its own.
+    file = pcap_dump_file(dumper);
     written = kFileHeaderSize;
     return flush();
 }
@@ -69,9 +67,9 @@ bool CaptureWriter::write(const velora_protocol::Frame& frame) {
     const auto length = static_cast<bpf_u_int32>(kHeaderSize + frame.size);
     const std::int64_t ns = frame.times.first.wallNs;
     pcap_pkthdr header{};
-    header.ts.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+    header.ts.tv_sec = static_cast<decltype(header.ts.tv_sec)>(ns / 1'000'000'000);
     // With nanosecond precision the dumper stores tv_usec as nanoseconds.
-    header.ts.tv_usec = static_cast<suseconds_t>(ns % 1'000'000'000);
+    header.ts.tv_usec = static_cast<decltype(header.ts.tv_usec)>(ns % 1'000'000'000);
     header.caplen = length;
     header.len = length;
     pcap_dump(reinterpret_cast<u_char*>(dumper), &header, record);
@@ -92,21 +90,17 @@ bool CaptureWriter::flush() {
     }
     if (!failed) {
         failed = true;
-        error = "Ошибка записи " + filePath + ": " + std::strerror(gone ? EPIPE : errno);
+        error = "Ошибка записи " + filePath + ": " +
+                (gone ? std::strerror(EPIPE) : rs485::lastSystemReason());
         // A record cut by a full disk would damage the file: drop what is still buffered
-        // and keep the whole records (a pipe cannot be cut; its reader sees the end).
-        __fpurge(file);
-        (void)!::ftruncate(fileno(file), static_cast<off_t>(flushed));
+        // and keep the whole records.
+        os::discardUnflushed(file, flushed);
     }
     return false;
 }
 
 bool CaptureWriter::readerGone() const {
-    if (!file) {
-        return false;
-    }
-    pollfd out{fileno(file), POLLOUT, 0};
-    return ::poll(&out, 1, 0) == 1 && (out.revents & (POLLERR | POLLHUP)) != 0;
+    return file && os::readerGone(file);
 }
 
 bool CaptureWriter::close() {

@@ -1,4 +1,5 @@
 #include <velora_capture/LiveLine.h>
+#include <velora_capture/Os.h>
 
 #include <rs485/DisconnectException.h>
 #include <rs485/RS485Connection.h>
@@ -18,12 +19,12 @@ void onStopSignal(int) {
 } // namespace
 
 const volatile std::sig_atomic_t& catchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    os::catchStopRequests(onStopSignal);
     return stopRequested;
+}
+
+void requestStop() {
+    stopRequested = 1;
 }
 
 LiveEnd readLiveLine(rs485::RS485Connection& connection, velora_listener::ProtocolParser& parser,

@@ -19,6 +19,8 @@ enum class LiveEnd { Stopped, ConverterLost, OutputFailed };
 // Lets SIGINT and SIGTERM end reading: the returned flag becomes non-zero, and blocking
 // reads return instead of restarting.
 const volatile std::sig_atomic_t& catchStopSignals();
+// Sets that flag as a stop signal would.
+void requestStop();
 
 // Reads an open port byte by byte on the calling thread and feeds every byte, timed on
 // arrival, to the parser, until `stop` is set (by a signal handler), the converter is lost or
