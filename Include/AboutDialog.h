@@ -12,7 +12,6 @@ extern const char Version[];
 extern const char VersionLine[];
 extern const char Description[];
 extern const char Copyright[];
-extern const char Contacts[];
 extern const char QtCopyrightYear[];
 
 // Rich text with one link to the file `fileName` in the directory `dir`, labelled `label`.
@@ -37,8 +36,6 @@ public:
     void setCopyright(const char* utf8);
     void setLicense(const QString& text);
     void setLicense(const char* utf8);
-    void setContacts(const QString& text);
-    void setContacts(const char* utf8);
     void setThirdParties(const QString& text);
     void setThirdParties(const char* utf8);
 

@@ -16,9 +16,21 @@ public:
     // opened at all or the read broke off; problem() then says why. A damaged but readable file is
     // loaded and named by problem() too.
     using Batch = std::function<void(const std::vector<velora_protocol::Frame>&)>;
-    bool load(const QString& path, const Batch& onFrames);
+    // Hears after each batch about how many bytes of the file are read; false from it stops
+    // the reading there, with what was read kept (cancelled() then tells).
+    using Progress = std::function<bool(std::uint64_t bytesRead)>;
+    bool load(const QString& path, const Batch& onFrames, const Progress& progress = {});
+    bool cancelled() const { return stopped; }
     const QString& problem() const { return problemText; }
+    // For a raw recording whose bytes do not look like our line: why, beginning
+    // "файл не похож на запись линии «Velora»"; else empty.
+    const QString& doubt() const { return doubtText; }
 
 private:
+    // Bytes of a pcap record besides the frame: 16 of libpcap's, 2 of ours.
+    static constexpr std::uint64_t kRecordOverhead = 18;
+
     QString problemText;
+    QString doubtText;
+    bool stopped = false;
 };

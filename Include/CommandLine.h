@@ -3,8 +3,10 @@
 #include <QString>
 #include <QStringList>
 
-// The program's command line: velora-debugger [PORT | FILE], --help, --version. An
-// existing regular file is a capture to open; anything else names a port.
+// The program's command line: velora-debugger [PORT | FILE], --help, --version. A path
+// (a file or a folder, there or not) or a name with a capture's extension is a capture to
+// open, so that a missing one is reported as a missing file; a device under /dev or a bare
+// name (ttyUSB0, COM3) is a port.
 struct CommandLine {
     QString port;
     QString file;
@@ -14,4 +16,5 @@ struct CommandLine {
     QString output;
 
     static CommandLine parse(const QStringList& arguments);
+    static bool namesPort(const QString& target);
 };

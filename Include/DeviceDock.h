@@ -8,6 +8,7 @@
 
 #include <vector>
 
+class ChangeModel;
 class DeviceMap;
 class DeviceModel;
 class QAction;
@@ -17,8 +18,9 @@ class QTableView;
 class QTimer;
 
 // The dock "Устройства": the device tracker fed with every frame of the line, shown as a
-// sortable table and a map of the addresses, refreshed a few times a second. Changes of
-// presence, alarm and fault go to the status bar and stay marked until acknowledged.
+// map of the addresses with its legend beside a sortable table, refreshed every second.
+// Changes of presence, alarm and fault go to the status bar and to the list of changes,
+// and stay marked until acknowledged.
 class DeviceDock : public QDockWidget {
     Q_OBJECT
 public:
@@ -29,12 +31,17 @@ public:
 
     const velora_decoding::DeviceTracker& tracker() const { return deviceTracker; }
     const DeviceModel& model() const { return *deviceModel; }
+    ChangeModel* changes() const { return changeModel; }
     QAction* compareAction() const { return compare; }
     QAction* reportAction() const { return report; }
+    QAction* reportWithChangesAction() const { return reportWithChanges; }
 
     // Without dialogs, for the actions and for tests; errors go to the returned text.
     QString loadConfiguration(const QString& path);
-    QString writeReport(const QString& path);
+    // With every state change in an appendix when `allChanges`.
+    QString writeReport(const QString& path, bool allChanges = false);
+    // The dock's height that shows `rows` devices in the table.
+    int heightForRows(int rows) const;
 
 public slots:
     void addFrames(const std::vector<velora_protocol::Frame>& frames);
@@ -43,7 +50,7 @@ public slots:
     void refresh();
     void acknowledge();
     void onCompare();
-    void onReport();
+    void onReport(bool allChanges);
 
 signals:
     // The user asked to see this address alone in the log.
@@ -51,18 +58,23 @@ signals:
     void statusMessage(const QString& text);
 
 private:
+    void setupTable();
+    void showComparisonColumns(bool shown);
     void showError(const QString& text);
 
     velora_decoding::DeviceTracker deviceTracker;
     velora_report::ConfigComparison comparison;
     DeviceModel* deviceModel;
+    ChangeModel* changeModel;
     QSortFilterProxyModel* sorted;
     QTableView* table;
     DeviceMap* map;
     QLabel* summary;
+    QLabel* legend;
     QTimer* timer;
     QAction* compare;
     QAction* report;
+    QAction* reportWithChanges;
     QStringList changeMessages;
     bool dirty = false;
     // The rows the columns were last sized for.

@@ -14,7 +14,7 @@ class DeviceModel;
 class DeviceMap : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kColumns = 21;
+    static constexpr int kColumns = 14;
     static constexpr int kCell = 20;
 
     DeviceMap(const velora_decoding::DeviceTracker& tracker, const DeviceModel& model,

@@ -94,6 +94,10 @@ private:
     // Moves the selection of the window's model rows [from, to] into `selection`.
     void stash(int from, int to);
     bool atSessionEnd() const;
+    // A row of the window before the session's last one.
+    bool isOlderRow(const QModelIndex& index) const;
+    // Whether the table's scroll bar at `tablePosition` shows the session's last row.
+    bool atSessionEnd(int tablePosition) const;
     void updateSessionBar();
     void sessionBarMoved(int value);
     // The session rows selected.

@@ -12,6 +12,7 @@ class DeviceDock;
 class FindBar;
 class FrameDetail;
 class LineHealth;
+class ProgressSlices;
 class QDockWidget;
 class QLabel;
 class QMenu;
@@ -47,15 +48,19 @@ public slots:
     void onPauseRx();
     void onResumeRx();
     void onAbout();
+    // Opens the user guide, the HTML file beside the program, in the browser.
+    void onUserGuide();
     void onOpenCapture();
     bool onSaveCapture();
     void onExportLog();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createStatusBar();
+    void firstLayout();
     void createDeviceDock();
     void createDocks();
     void createMenus();
@@ -68,12 +73,19 @@ private:
     void startSession(const QString& title);
     void saveSettings() const;
     void showError(const QString& text, const QString& details = QString());
+    // A save or an export that did not write its file: cancelled, or failed with `text`.
+    void reportUnwritten(const ProgressSlices& progress, const QString& text,
+                         const QString& details);
+    // "…: %1" with the path of a file just written, in the status bar.
+    void showWritten(const QString& text, const QString& path);
     void find(bool forward);
     SessionModel* session() const;
 
     Ui::MainWindow* ui = nullptr;
     QLabel* portLabel = nullptr;
     QLabel* pauseLabel = nullptr;
+    // The device changes not acknowledged yet.
+    QLabel* changesLabel = nullptr;
     velora_listener::VeloraListener listener;
     EventListener eventListener;
     // Every frame goes to the event listener and, in batches, to the session and the
@@ -89,5 +101,7 @@ private:
     bool unsaved = false;
     bool spillReported = false;
     bool remembersSettings = false;
+    // The docks have their sizes: from the settings or from the first showing.
+    bool docksPlaced = false;
     std::int64_t pauseStartNs = 0;
 };

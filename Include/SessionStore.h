@@ -7,6 +7,7 @@
 #include <velora_capture/CaptureWriter.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -20,6 +21,8 @@
 class SessionStore {
 public:
     static constexpr std::size_t kBlockSize = 4096;
+    // How often save() reports its progress, in records.
+    static constexpr std::uint64_t kProgressEvery = 8192;
     static constexpr std::size_t kDefaultResidentBlocks = 256; // 1 Mi records, 32 MiB
 
     // The capture file of a session is created in `directory` and removed with the session.
@@ -50,8 +53,11 @@ public:
     // When the gap at `index` ended.
     std::int64_t gapEnd(std::uint64_t index) const;
 
-    // Writes the whole session, gaps left out, as a capture file.
-    bool save(const std::string& path, std::string& error);
+    // Writes the whole session, gaps left out, as a capture file. `progress`, when given,
+    // hears every few thousand records how many are written; false from it stops the
+    // writing and removes the file (false returned, `error` empty).
+    bool save(const std::string& path, std::string& error,
+              const std::function<bool(std::uint64_t written)>& progress = {});
 
     // The file could not take more frames (a full disk): from then on the session stays in
     // memory. spillError() says why.

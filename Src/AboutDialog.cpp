@@ -15,10 +15,6 @@ const char Description[] =
     "Программа прослушивает линию связи системы «Velora» и расшифровывает полученные данные. "
     "Предназначена для поиска неисправностей при пуско-наладочных работах.";
 const char Copyright[] = "© 2026 The VeloraDebugger developers";
-const char Contacts[] = "<html>Сайт проекта: <a href=\"https://velora-debugger.example.org/\">"
-                        "velora-debugger.example.org</a><br>Поддержка: "
-                        "<a href=\"mailto:support@velora-debugger.example.org\">"
-                        "support@velora-debugger.example.org</a></html>";
 const char QtCopyrightYear[] = "2019";
 
 namespace {
@@ -96,12 +92,6 @@ void QAboutDialog::setLicense(const QString& text) {
 void QAboutDialog::setLicense(const char* utf8) {
     setLicense(QString::fromUtf8(utf8));
 }
-void QAboutDialog::setContacts(const QString& text) {
-    setLabelText("lblContacts", text);
-}
-void QAboutDialog::setContacts(const char* utf8) {
-    setContacts(QString::fromUtf8(utf8));
-}
 void QAboutDialog::setThirdParties(const QString& text) {
     setLabelText(thirdPartiesLabel, text);
 }
@@ -141,7 +131,6 @@ void showAbout(QWidget* parent) {
                       fileLink(dir, QStringLiteral("License.txt"),
                                tr("Посмотреть текст лицензионного соглашения")) +
                       QStringLiteral("</html>"));
-    dialog.setContacts(Contacts);
 
     static const QString notice = qtNotice(dir);
     dialog.setThirdParties(notice);

@@ -1,6 +1,7 @@
 #include <CaptureLoader.h>
 
 #include <velora_capture/CaptureReader.h>
+#include <velora_decoding/RecordingCheck.h>
 #include <velora_listener/ProtocolParser.h>
 
 #include <vector>
@@ -18,6 +19,7 @@ public:
     }
 
     void onFrame(const velora_protocol::Frame& frame) override {
+        check.add(frame);
         frames.push_back(frame);
         if (frames.size() == kBatch) {
             hand();
@@ -27,7 +29,12 @@ public:
     void hand() {
         onFrames(frames);
         frames.clear();
+        ++batches;
     }
+
+    std::uint64_t batches = 0;
+
+    velora_decoding::RecordingCheck check;
 
 private:
     const CaptureLoader::Batch& onFrames;
@@ -36,8 +43,10 @@ private:
 
 } // namespace
 
-bool CaptureLoader::load(const QString& path, const Batch& onFrames) {
+bool CaptureLoader::load(const QString& path, const Batch& onFrames, const Progress& progress) {
     problemText.clear();
+    doubtText.clear();
+    stopped = false;
     velora_capture::CaptureReader reader;
     if (!reader.open(path.toStdString())) {
         problemText = QString::fromStdString(reader.errorText());
@@ -49,12 +58,25 @@ bool CaptureLoader::load(const QString& path, const Batch& onFrames) {
     Collector collector(onFrames);
     velora_listener::ProtocolParser parser(&collector);
     velora_capture::Piece piece;
-    while (reader.next(piece)) {
+    // A capture's record also holds its record header and our frame header.
+    const std::uint64_t overhead = reader.hasTimes() ? kRecordOverhead : 0;
+    std::uint64_t read = 0;
+    std::uint64_t reported = 0;
+    while (!stopped && reader.next(piece)) {
         velora_capture::feedParser(parser, piece);
+        read += piece.size + overhead;
+        if (progress && collector.batches != reported) {
+            reported = collector.batches;
+            stopped = !progress(read);
+        }
     }
     // The end of the recording ends the line: trash still collected is reported.
     parser.flush();
     collector.hand();
+    // A capture's header names our link; a raw file is only bytes.
+    if (!reader.hasTimes()) {
+        doubtText = QString::fromStdString(collector.check.doubt());
+    }
     if (reader.failed()) {
         problemText = QString::fromStdString(reader.errorText());
         return false;

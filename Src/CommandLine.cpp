@@ -46,7 +46,20 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
     }
     if (!parser.positionalArguments().isEmpty()) {
         const QString target = parser.positionalArguments().first();
-        (QFileInfo(target).isFile() ? line.file : line.port) = target;
+        (namesPort(target) ? line.port : line.file) = target;
     }
     return line;
+}
+
+bool CommandLine::namesPort(const QString& target) {
+    const QFileInfo info(target);
+    if (target.startsWith(QStringLiteral("/dev/"))) {
+        return true;
+    }
+    if (info.exists()) {
+        return !info.isFile() && !info.isDir();
+    }
+    static const QStringList captureSuffixes{QStringLiteral("pcap"), QStringLiteral("pcapng"),
+                                             QStringLiteral("bin"), QStringLiteral("raw")};
+    return !target.contains('/') && !captureSuffixes.contains(info.suffix(), Qt::CaseInsensitive);
 }

@@ -1,35 +1,67 @@
+#include <ChangeModel.h>
 #include <DeviceDock.h>
 #include <DeviceMap.h>
 #include <DeviceModel.h>
+#include <DockContent.h>
+#include <FileNames.h>
 
 #include <velora_report/DeviceTable.h>
 #include <velora_report/DeviceTexts.h>
 #include <velora_report/LineReport.h>
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSortFilterProxyModel>
 #include <QTableView>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <memory>
+
+namespace {
+
+// The map's colours and what they say, two to a row.
+QString legendText() {
+    QString cells;
+    for (int i = 0; i < velora_report::kShadeCount; ++i) {
+        const auto shade = velora_report::Shade(i);
+        cells += QStringLiteral("%1<td bgcolor=\"%2\">&nbsp;&nbsp;&nbsp;&nbsp;</td><td>%3</td>")
+                     .arg(i % 2 == 0 && i > 0 ? QStringLiteral("</tr><tr>") : QString(),
+                          velora_report::shadeColor(shade).name(),
+                          velora_report::shadeText(shade).toHtmlEscaped());
+    }
+    return QStringLiteral("<table cellspacing=\"3\"><tr>") + cells +
+           QStringLiteral("</tr></table>");
+}
+
+} // namespace
 
 DeviceDock::DeviceDock(QWidget* parent)
     : QDockWidget(tr("Устройства"), parent)
     , deviceModel(new DeviceModel(deviceTracker, this))
+    , changeModel(new ChangeModel(this))
     , sorted(new QSortFilterProxyModel(this))
     , timer(new QTimer(this))
     , compare(new QAction(tr("Сравнить с конфигурацией…"), this))
-    , report(new QAction(tr("Отчёт о линии…"), this)) {
+    , report(new QAction(tr("Отчёт о линии…"), this))
+    , reportWithChanges(new QAction(tr("Отчёт о линии со всеми изменениями…"), this)) {
     setObjectName(QStringLiteral("deviceDock"));
-    auto* content = new QWidget(this);
-    auto* layout = new QVBoxLayout(content);
+    auto* content = new QWidget;
     summary = new QLabel(content);
+    summary->setWordWrap(true);
     map = new DeviceMap(deviceTracker, *deviceModel, content);
+    legend = new QLabel(legendText(), content);
+    legend->setObjectName(QStringLiteral("legend"));
     table = new QTableView(content);
     auto* acknowledgeButton = new QPushButton(tr("Подтвердить"), content);
     acknowledgeButton->setObjectName(QStringLiteral("acknowledge"));
@@ -37,11 +69,43 @@ DeviceDock::DeviceDock(QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(summary, 1);
     buttons->addWidget(acknowledgeButton);
+    auto* overview = new QVBoxLayout;
+    overview->addWidget(map);
+    overview->addWidget(legend);
+    overview->addStretch(1);
+    auto* body = new QHBoxLayout;
+    body->addLayout(overview);
+    body->addWidget(table, 1);
+    auto* layout = new QVBoxLayout(content);
     layout->addLayout(buttons);
-    layout->addWidget(map);
-    layout->addWidget(table, 1);
-    setWidget(content);
+    layout->addLayout(body, 1);
+    setWidget(scrollable(content));
+    setupTable();
 
+    deviceTracker.setChangeHandler([this](const velora_decoding::DeviceChange& change) {
+        deviceModel->mark(change.address);
+        changeModel->add(change);
+        changeMessages << velora_report::timeText(change.time) + QStringLiteral("  ") +
+                              velora_report::changeText(change);
+    });
+    connect(table, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        emit addressActivated(index.data(DeviceModel::AddressRole).toInt());
+    });
+    connect(map, &DeviceMap::addressActivated, this, &DeviceDock::addressActivated);
+    connect(acknowledgeButton, &QPushButton::clicked, this, &DeviceDock::acknowledge);
+    connect(compare, &QAction::triggered, this, &DeviceDock::onCompare);
+    connect(report, &QAction::triggered, this, [this] { onReport(false); });
+    connect(reportWithChanges, &QAction::triggered, this, [this] { onReport(true); });
+    connect(timer, &QTimer::timeout, this, [this] {
+        if (dirty) {
+            refresh();
+        }
+    });
+    timer->start(kRefreshMs);
+    refresh();
+}
+
+void DeviceDock::setupTable() {
     sorted->setSourceModel(deviceModel);
     sorted->setSortRole(DeviceModel::SortRole);
     table->setObjectName(QStringLiteral("deviceTable"));
@@ -52,32 +116,35 @@ DeviceDock::DeviceDock(QWidget* parent)
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Rows as high as the log's; the columns take their contents' width when addresses
     // come or go (measuring them at every refresh would cost more than the rest of the
-    // dock), the last answer's text takes the rest.
+    // dock). The last answer's text, of any length, comes last and takes the rest, so the
+    // counts stay in view.
     table->verticalHeader()->hide();
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 2);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    table->horizontalHeader()->setSectionResizeMode(velora_report::kAnswerColumn,
-                                                    QHeaderView::Stretch);
+    QHeaderView* header = table->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->moveSection(header->visualIndex(velora_report::kAnswerColumn),
+                        velora_report::kColumnCount - 1);
+    header->setStretchLastSection(true);
+    // Names and verdicts come with a configuration.
+    showComparisonColumns(false);
+}
 
-    deviceTracker.setChangeHandler([this](const velora_decoding::DeviceChange& change) {
-        deviceModel->mark(change.address);
-        changeMessages << velora_report::timeText(change.time) + QStringLiteral("  ") +
-                              velora_report::changeText(change);
-    });
-    connect(table, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-        emit addressActivated(index.data(DeviceModel::AddressRole).toInt());
-    });
-    connect(map, &DeviceMap::addressActivated, this, &DeviceDock::addressActivated);
-    connect(acknowledgeButton, &QPushButton::clicked, this, &DeviceDock::acknowledge);
-    connect(compare, &QAction::triggered, this, &DeviceDock::onCompare);
-    connect(report, &QAction::triggered, this, &DeviceDock::onReport);
-    connect(timer, &QTimer::timeout, this, [this] {
-        if (dirty) {
-            refresh();
+void DeviceDock::showComparisonColumns(bool shown) {
+    for (int column = 0; column < velora_report::kColumnCount; ++column) {
+        if (velora_report::needsComparison(column)) {
+            table->setColumnHidden(column, !shown);
         }
-    });
-    timer->start(kRefreshMs);
-    refresh();
+    }
+}
+
+int DeviceDock::heightForRows(int rows) const {
+    // The layout's margins and spacing and the dock's title.
+    constexpr int kFrame = 56;
+    const int tableHeight = table->horizontalHeader()->sizeHint().height() +
+                            rows * table->verticalHeader()->defaultSectionSize() +
+                            2 * table->frameWidth();
+    const int overview = map->sizeHint().height() + legend->sizeHint().height();
+    return summary->sizeHint().height() + std::max(tableHeight, overview) + kFrame;
 }
 
 DeviceDock::~DeviceDock() = default;
@@ -92,6 +159,7 @@ void DeviceDock::addFrames(const std::vector<velora_protocol::Frame>& frames) {
 void DeviceDock::clear() {
     deviceTracker.clear();
     deviceModel->reset();
+    changeModel->clear();
     changeMessages.clear();
     refresh();
 }
@@ -102,6 +170,12 @@ void DeviceDock::refresh() {
     if (table->model()->rowCount() != sizedRows) {
         sizedRows = table->model()->rowCount();
         table->resizeColumnsToContents();
+    } else {
+        // A state's text grows with alarm and fault: its column grows along, never shrinks.
+        const int before = table->columnWidth(velora_report::kStateColumn);
+        table->resizeColumnToContents(velora_report::kStateColumn);
+        table->setColumnWidth(velora_report::kStateColumn,
+                              std::max(before, table->columnWidth(velora_report::kStateColumn)));
     }
     map->refresh();
     const auto& line = deviceTracker.line();
@@ -122,6 +196,7 @@ void DeviceDock::refresh() {
 
 void DeviceDock::acknowledge() {
     deviceModel->acknowledgeAll();
+    changeModel->acknowledgeAll();
     map->refresh();
 }
 
@@ -130,14 +205,29 @@ QString DeviceDock::loadConfiguration(const QString& path) {
         return comparison.error();
     }
     deviceModel->setComparison(&comparison);
+    showComparisonColumns(true);
+    sizedRows = -1;
     refresh();
     return QString();
 }
 
-QString DeviceDock::writeReport(const QString& path) {
+QString DeviceDock::writeReport(const QString& path, bool allChanges) {
+    // The text is taken here, where the tracker is fed; the pages, up to a few seconds of
+    // work with every change in the appendix, are laid out on a thread of their own while
+    // the window repaints and the line goes on into it.
+    const QString html = velora_report::lineReportHtml(
+        deviceTracker, comparison.loaded() ? &comparison : nullptr, allChanges);
     QString error;
-    velora_report::writeLineReport(path, deviceTracker, comparison.loaded() ? &comparison : nullptr,
-                                   &error);
+    const std::unique_ptr<QThread> printer(
+        QThread::create([&error, path, html] { error = velora_report::printReport(path, html); }));
+    QProgressDialog busy(tr("Запись отчёта…"), QString(), 0, 0, this);
+    busy.setWindowModality(Qt::WindowModal);
+    busy.setMinimumDuration(300);
+    printer->start();
+    while (!printer->wait(20)) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    busy.reset();
     return error;
 }
 
@@ -150,16 +240,18 @@ void DeviceDock::onCompare() {
     }
 }
 
-void DeviceDock::onReport() {
+void DeviceDock::onReport(bool allChanges) {
     QString path = QFileDialog::getSaveFileName(this, tr("Отчёт о линии"), QString(),
                                                 tr("Документ PDF (*.pdf)"));
     if (path.isEmpty()) {
         return;
     }
-    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
-        path += QStringLiteral(".pdf");
+    path = withSuffix(path, QStringLiteral("pdf"));
+    const QString error = writeReport(path, allChanges);
+    showError(error);
+    if (error.isEmpty()) {
+        emit statusMessage(tr("Отчёт записан: %1").arg(QDir::toNativeSeparators(path)));
     }
-    showError(writeReport(path));
 }
 
 void DeviceDock::showError(const QString& text) {

@@ -15,7 +15,8 @@ QString LogExport::csvField(const QString& text) {
     return '"' + quoted + '"';
 }
 
-bool LogExport::write(const SessionModel& model, const QString& path, QString& error) {
+bool LogExport::write(const SessionModel& model, const QString& path, QString& error,
+                      const std::function<bool(std::uint64_t rows)>& progress) {
     const bool csv = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -40,6 +41,11 @@ bool LogExport::write(const SessionModel& model, const QString& path, QString& e
     }
     line(names);
     for (std::uint64_t row = 0, rows = model.sessionRows(); row < rows; ++row) {
+        if (progress && row % kProgressEvery == 0 && !progress(row)) {
+            file.cancelWriting();
+            error.clear();
+            return false;
+        }
         line(model.fields(row));
     }
     out.flush();

@@ -94,9 +94,10 @@ LogViewWidget::LogViewWidget(QWidget* parent)
     connect(sessionBar, &QScrollBar::valueChanged, this, &LogViewWidget::sessionBarMoved);
     connect(sessionBar, &QScrollBar::actionTriggered, this,
             [this] { setFollowing(sessionBar->sliderPosition() >= sessionBar->maximum()); });
-    // The wheel and the keys scroll the table's own one.
+    // The wheel, the touchpad and the keys scroll the table's own one. An action is
+    // announced before the value moves: the slider position is where it goes.
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
-            [this] { setFollowing(atSessionEnd()); });
+            [this] { setFollowing(atSessionEnd(verticalScrollBar()->sliderPosition())); });
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &LogViewWidget::updateSessionBar);
     connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &LogViewWidget::updateSessionBar);
     connect(sessionModel, &SessionModel::sessionRowsChanged, this,
@@ -225,9 +226,16 @@ std::uint64_t LogViewWidget::sessionRow(const QModelIndex& index) const {
     return sessionModel->windowStart() + std::uint64_t(index.row());
 }
 
+bool LogViewWidget::isOlderRow(const QModelIndex& index) const {
+    return index.isValid() && sessionRow(index) + 1 < sessionModel->sessionRows();
+}
+
 bool LogViewWidget::atSessionEnd() const {
-    return sessionModel->windowAtEnd() &&
-           verticalScrollBar()->value() >= verticalScrollBar()->maximum();
+    return atSessionEnd(verticalScrollBar()->value());
+}
+
+bool LogViewWidget::atSessionEnd(int tablePosition) const {
+    return sessionModel->windowAtEnd() && tablePosition >= verticalScrollBar()->maximum();
 }
 
 void LogViewWidget::updateSessionBar() {
@@ -453,6 +461,10 @@ void LogViewWidget::mousePressEvent(QMouseEvent* event) {
     if (index.isValid() && !(event->modifiers() & Qt::ShiftModifier)) {
         anchor = currentRecord();
     }
+    // A click on an older row holds the view on it.
+    if (isOlderRow(index)) {
+        setFollowing(false);
+    }
 }
 
 void LogViewWidget::mouseMoveEvent(QMouseEvent* event) {
@@ -485,7 +497,7 @@ void LogViewWidget::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_End) {
         setFollowing(true);
     } else if (isNavigationKey(event->key())) {
-        setFollowing(atSessionEnd());
+        setFollowing(atSessionEnd() && !isOlderRow(currentIndex()));
     }
 
     const auto target = unsigned(eggSequence.size());

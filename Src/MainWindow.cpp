@@ -4,18 +4,25 @@
 
 #include <AboutDialog.h>
 #include <CaptureLoader.h>
+#include <ChangeModel.h>
+#include <ChangesDock.h>
 #include <ConnectDialog.h>
 #include <DeviceDock.h>
+#include <DockContent.h>
+#include <FileNames.h>
 #include <FindBar.h>
 #include <FrameDetail.h>
 #include <LineHealth.h>
 #include <LogExport.h>
+#include <ProgressSlices.h>
 #include <RecentFiles.h>
 #include <SessionModel.h>
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -23,7 +30,9 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
+#include <QUrl>
 
 namespace {
 
@@ -77,10 +86,28 @@ MainWindow::MainWindow(QWidget* parent)
     connect(ui->logView, &LogViewWidget::showOnlyType, filters, &FilterWidget::showOnlyType);
 
     connect(&feed, &FrameFeed::framesReceived, this, &MainWindow::framesReceived);
+    firstLayout();
+}
 
-    // The first window fits the screen it opens on.
+void MainWindow::firstLayout() {
+    // Most of the screen it opens on; the settings of a later start replace this.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        resize(size().boundedTo(screen->availableSize()));
+        const QSize available = screen->availableSize();
+        resize(available - QSize(available.width() / 10, 40));
+    }
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Once laid out at its size, the window gives the frame detail room for a readable line
+    // and the device dock room for eight devices; the log takes the rest.
+    constexpr int kDeviceRows = 8;
+    if (!docksPlaced) {
+        docksPlaced = true;
+        const int detailWidth = fontMetrics().averageCharWidth() * 60;
+        resizeDocks({frameDetail, filterDock}, {detailWidth, detailWidth}, Qt::Horizontal);
+        resizeDocks({frameDetail, filterDock}, {height() / 3, height() / 3}, Qt::Vertical);
+        resizeDocks({deviceDock}, {deviceDock->heightForRows(kDeviceRows)}, Qt::Vertical);
     }
 }
 
@@ -91,6 +118,7 @@ MainWindow::~MainWindow() {
     delete ui;
     delete portLabel;
     delete pauseLabel;
+    delete changesLabel;
 }
 
 SessionModel* MainWindow::session() const {
@@ -104,6 +132,9 @@ void MainWindow::createStatusBar() {
     portLabel->setMinimumWidth(80);
     pauseLabel = new QLabel(statusBar());
     pauseLabel->setMinimumWidth(60);
+    changesLabel = new QLabel(statusBar());
+    changesLabel->setObjectName(QStringLiteral("unacknowledgedChanges"));
+    statusBar()->addPermanentWidget(changesLabel);
     statusBar()->addPermanentWidget(portLabel);
     statusBar()->addPermanentWidget(pauseLabel);
 }
@@ -116,15 +147,25 @@ void MainWindow::createDeviceDock() {
     menu->addAction(deviceDock->toggleViewAction());
     menu->addAction(deviceDock->compareAction());
     menu->addAction(deviceDock->reportAction());
+    menu->addAction(deviceDock->reportWithChangesAction());
     connect(deviceDock, &DeviceDock::addressActivated, ui->filterWidget,
             &FilterWidget::showOnlyAddress);
     const auto showStatus = [this](const QString& text) { statusBar()->showMessage(text, 10000); };
     connect(deviceDock, &DeviceDock::statusMessage, statusBar(), showStatus);
     connect(ui->logView, &LogViewWidget::statusMessage, statusBar(), showStatus);
+
+    auto* changes = new ChangesDock(deviceDock->changes(), this);
+    addDockWidget(Qt::RightDockWidgetArea, changes);
+    tabifyDockWidget(filterDock, changes);
+    menu->insertAction(deviceDock->compareAction(), changes->toggleViewAction());
+    connect(deviceDock->changes(), &ChangeModel::unacknowledgedChanged, this, [this](int count) {
+        changesLabel->setText(count > 0 ? tr("Не подтверждено: %1").arg(count) : QString());
+    });
 }
 
 void MainWindow::createDocks() {
     filterDock = ui->filterDock;
+    filterDock->setWidget(scrollable(ui->filterWidget));
     findBar = new FindBar(ui->centralwidget);
     ui->centralwidget->layout()->addWidget(findBar);
     connect(findBar, &FindBar::find, this, [this](const QString&, bool forward) { find(forward); });
@@ -176,6 +217,19 @@ void MainWindow::createMenus() {
 
     menuBar()->insertMenu(ui->menuActions->menuAction(), fileMenu);
     menuBar()->insertMenu(ui->menuActions->menuAction(), viewMenu);
+
+    QAction* guide =
+        newAction(this, tr("Руководство пользователя"), QKeySequence::HelpContents, "userGuide");
+    connect(guide, &QAction::triggered, this, &MainWindow::onUserGuide);
+    ui->menuHelp->insertAction(ui->about, guide);
+}
+
+void MainWindow::onUserGuide() {
+    const QString path =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/user-guide.html");
+    if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        showError(tr("Не удалось открыть руководство пользователя %1").arg(path));
+    }
 }
 
 bool MainWindow::keepSession() {
@@ -322,17 +376,29 @@ bool MainWindow::openCapture(const QString& path) {
     }
     startSession(QFileInfo(path).fileName());
     ui->logView->setFollowing(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     CaptureLoader loader;
+    ProgressSlices progress(this, tr("Открытие записи %1…").arg(QFileInfo(path).fileName()),
+                            std::uint64_t(QFileInfo(path).size()));
     const bool loaded = loader.load(
-        path, [this](const std::vector<velora_protocol::Frame>& frames) { addFrames(frames); });
-    QApplication::restoreOverrideCursor();
+        path, [this](const std::vector<velora_protocol::Frame>& frames) { addFrames(frames); },
+        progress.stepper());
+    progress.finish();
     ui->logView->scrollToTop();
+    if (loader.cancelled()) {
+        statusBar()->showMessage(tr("Открытие прервано: показано то, что успело прочитаться"),
+                                 30000);
+    }
     if (!loaded) {
         showError(tr("Не удалось прочитать запись %1").arg(path), loader.problem());
         return false;
     }
     recentFiles->add(path);
+    if (!loader.doubt().isEmpty()) {
+        QMessageBox box(QMessageBox::Warning, tr("Запись"),
+                        QStringLiteral("%1: %2").arg(path, loader.doubt()), QMessageBox::Ok, this);
+        box.setInformativeText(tr("Байты файла показаны так, как их разобрал декодер."));
+        box.exec();
+    }
     if (!loader.problem().isEmpty()) {
         showError(tr("Запись %1 повреждена; показано всё, что удалось прочитать.").arg(path),
                   loader.problem());
@@ -341,18 +407,25 @@ bool MainWindow::openCapture(const QString& path) {
 }
 
 bool MainWindow::onSaveCapture() {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Сохранить запись как"), QString(),
-                                                      tr("Записи pcap (*.pcap)"));
+    QString path = QFileDialog::getSaveFileName(this, tr("Сохранить запись как"), QString(),
+                                                tr("Записи pcap (*.pcap)"));
     if (path.isEmpty()) {
         return false;
     }
+    path = withSuffix(path, QStringLiteral("pcap"));
     std::string error;
-    if (!session()->store().save(path.toStdString(), error)) {
-        showError(tr("Не удалось сохранить запись %1").arg(path), QString::fromStdString(error));
+    SessionStore& store = session()->store();
+    ProgressSlices progress(this, tr("Сохранение записи…"), store.size());
+    const bool saved = store.save(path.toStdString(), error, progress.stepper());
+    progress.finish();
+    if (!saved) {
+        reportUnwritten(progress, tr("Не удалось сохранить запись %1").arg(path),
+                        QString::fromStdString(error));
         return false;
     }
     unsaved = false;
     recentFiles->add(path);
+    showWritten(tr("Запись сохранена: %1"), path);
     return true;
 }
 
@@ -364,13 +437,29 @@ void MainWindow::onExportLog() {
     if (path.isEmpty()) {
         return;
     }
-    if (QFileInfo(path).suffix().isEmpty()) {
-        path += chosen == tsv ? QStringLiteral(".tsv") : QStringLiteral(".csv");
-    }
+    path = withSuffix(path, chosen == tsv ? QStringLiteral("tsv") : QStringLiteral("csv"));
     QString error;
-    if (!LogExport::write(*session(), path, error)) {
-        showError(tr("Не удалось записать %1").arg(path), error);
+    ProgressSlices progress(this, tr("Экспорт журнала…"), session()->sessionRows());
+    const bool written = LogExport::write(*session(), path, error, progress.stepper());
+    progress.finish();
+    if (!written) {
+        reportUnwritten(progress, tr("Не удалось записать %1").arg(path), error);
+        return;
     }
+    showWritten(tr("Журнал записан: %1"), path);
+}
+
+void MainWindow::reportUnwritten(const ProgressSlices& progress, const QString& text,
+                                 const QString& details) {
+    if (progress.cancelled()) {
+        statusBar()->showMessage(tr("Отменено: файл не записан"), 30000);
+    } else {
+        showError(text, details);
+    }
+}
+
+void MainWindow::showWritten(const QString& text, const QString& path) {
+    statusBar()->showMessage(text.arg(QDir::toNativeSeparators(path)), 30000);
 }
 
 void MainWindow::find(bool forward) {
@@ -384,6 +473,9 @@ void MainWindow::find(bool forward) {
 
 void MainWindow::disconnectDetected() {
     onDisconnect();
+    // Said where the port was, instead of the last device change.
+    portLabel->setText(tr("Отключено"));
+    statusBar()->clearMessage();
     showError(tr("Нет связи с преобразователем USB-RS485."));
 }
 
@@ -403,7 +495,7 @@ void MainWindow::restoreSettings() {
     remembersSettings = true;
     QSettings settings;
     restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
-    restoreState(settings.value(QStringLiteral("docks")).toByteArray());
+    docksPlaced = restoreState(settings.value(QStringLiteral("docks")).toByteArray());
     ui->logView->horizontalHeader()->restoreState(
         settings.value(QStringLiteral("columns")).toByteArray());
     ui->filterWidget->setTypeMask(settings.value(QStringLiteral("types"), 0x7f).toInt());

@@ -181,13 +181,22 @@ const std::vector<FrameRecord>& SessionStore::readBack(std::size_t block) {
     return slot.records;
 }
 
-bool SessionStore::save(const std::string& path, std::string& error) {
+bool SessionStore::save(const std::string& path, std::string& error,
+                        const std::function<bool(std::uint64_t written)>& progress) {
     velora_capture::CaptureWriter out;
     if (!out.open(path)) {
         error = out.errorText();
         return false;
     }
-    for (std::uint64_t i = 0; i < count; ++i) {
+    // Frames that come in meanwhile are left for a later save.
+    const std::uint64_t total = count;
+    for (std::uint64_t i = 0; i < total; ++i) {
+        if (progress && i % kProgressEvery == 0 && !progress(i)) {
+            out.close();
+            std::remove(path.c_str());
+            error.clear();
+            return false;
+        }
         const FrameRecord& r = record(i);
         if (!r.isGap() && !out.write(r.frame())) {
             error = out.errorText();

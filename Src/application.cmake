@@ -12,11 +12,15 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/AboutDialog.h
     ${VELORA_INCLUDE_DIR}/AboutForm.h
     ${VELORA_INCLUDE_DIR}/CaptureLoader.h
+    ${VELORA_INCLUDE_DIR}/ChangeModel.h
+    ${VELORA_INCLUDE_DIR}/ChangesDock.h
     ${VELORA_INCLUDE_DIR}/CommandLine.h
     ${VELORA_INCLUDE_DIR}/ConnectDialog.h
     ${VELORA_INCLUDE_DIR}/DeviceDock.h
+    ${VELORA_INCLUDE_DIR}/DockContent.h
     ${VELORA_INCLUDE_DIR}/DeviceMap.h
     ${VELORA_INCLUDE_DIR}/DeviceModel.h
+    ${VELORA_INCLUDE_DIR}/FileNames.h
     ${VELORA_INCLUDE_DIR}/FilterWidget.h
     ${VELORA_INCLUDE_DIR}/FindBar.h
     ${VELORA_INCLUDE_DIR}/FrameDetail.h
@@ -28,6 +32,7 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/LogRowDelegate.h
     ${VELORA_INCLUDE_DIR}/LogViewWidget.h
     ${VELORA_INCLUDE_DIR}/MainWindow.h
+    ${VELORA_INCLUDE_DIR}/ProgressSlices.h
     ${VELORA_INCLUDE_DIR}/RecentFiles.h
     ${VELORA_INCLUDE_DIR}/RowRanges.h
     ${VELORA_INCLUDE_DIR}/SessionModel.h
@@ -36,11 +41,15 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/AboutDialog.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/AboutForm.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/CaptureLoader.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ChangeModel.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ChangesDock.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/CommandLine.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ConnectDialog.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/DeviceDock.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/DockContent.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/DeviceMap.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/DeviceModel.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/FileNames.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FilterWidget.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FindBar.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FrameDetail.cpp
@@ -52,6 +61,7 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/LogRowDelegate.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogViewWidget.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/MainWindow.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ProgressSlices.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/RecentFiles.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/RowRanges.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/SessionModel.cpp
@@ -106,3 +116,14 @@ else()
     message(WARNING "/usr/share/common-licenses/LGPL-3 not found: LGPL.txt is not placed")
 endif()
 add_custom_command(TARGET velora-debugger POST_BUILD ${velora_copy_commands} VERBATIM)
+
+# The user guide beside the program: the README's section on it, as HTML.
+add_executable(velora-user-guide ${CMAKE_CURRENT_SOURCE_DIR}/guide/main.cpp)
+target_link_libraries(velora-user-guide PRIVATE Qt5::Gui)
+add_custom_command(
+    OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/user-guide.html
+    COMMAND velora-user-guide ${PROJECT_SOURCE_DIR}/README.md
+            ${CMAKE_CURRENT_BINARY_DIR}/user-guide.html
+    DEPENDS velora-user-guide ${PROJECT_SOURCE_DIR}/README.md VERBATIM)
+add_custom_target(velora_user_guide ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/user-guide.html)
+add_dependencies(velora-debugger velora_user_guide)

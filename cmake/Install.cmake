@@ -1,6 +1,6 @@
-# Install rules. The desktop program looks for qtbase_ru.qm, License.txt and LGPL.txt in
-# its own directory, so it lives with them in a private directory; bin/ holds a relative
-# symbolic link to it (Qt resolves the link when it reports the program's directory).
+# Install rules. The desktop program looks for qtbase_ru.qm, License.txt, LGPL.txt and
+# user-guide.html in its own directory, so it lives with them in a private directory; bin/
+# holds a relative symbolic link to it (Qt resolves the link when it reports the program's directory).
 # The command-line tools go straight into bin/. This layout is for Linux and its packages.
 if(VELORA_LINE_LIBS_ONLY OR NOT UNIX)
     return()
@@ -18,6 +18,7 @@ install(TARGETS velora-debugger RUNTIME DESTINATION ${VELORA_INSTALL_PRIVATEDIR}
 install(FILES $<TARGET_FILE_DIR:velora-debugger>/qtbase_ru.qm
               $<TARGET_FILE_DIR:velora-debugger>/License.txt
               $<TARGET_FILE_DIR:velora-debugger>/LGPL.txt
+              $<TARGET_FILE_DIR:velora-debugger>/user-guide.html
         DESTINATION ${VELORA_INSTALL_PRIVATEDIR})
 
 file(RELATIVE_PATH velora_link_target /prefix/${CMAKE_INSTALL_BINDIR}

@@ -1,3 +1,4 @@
+#include <ChangeModel.h>
 #include <DeviceDock.h>
 #include <DeviceMap.h>
 #include <DeviceModel.h>
@@ -60,13 +61,20 @@ QString cellText(const DeviceModel& model, int address, int column) {
     return QStringLiteral("(no row)");
 }
 
+QString pdfText(const QString& pdf) {
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    EXPECT_TRUE(text.waitForFinished(10000));
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
 const char* const kConfiguration = R"(<?xml version="1.0" encoding="UTF-8"?>
 <configuration deviceId="Velora-TQ4" version="2">
     <pultType>0</pultType>
     <section address="0" group="1">
         <device address="1" zone="1"><deviceNames><deviceName>Gate 1</deviceName></deviceNames></device>
         <device address="2" zone="1"><deviceNames><deviceName>Store</deviceName></deviceNames></device>
-        <device address="5" zone="1"><deviceNames><deviceName>Boiler room</deviceName></deviceNames></device>
+        <device address="5" zone="1"><deviceNames><deviceName>Котельная</deviceName></deviceNames></device>
     </section>
 </configuration>
 )";
@@ -95,8 +103,17 @@ TEST(DeviceDockTest, OverviewComparisonAndReportOfASimulatedLine) {
         messages[0][0].toString().endsWith(QStringLiteral("прибор 2: пропал (и ещё изменений: 2)")))
         << messages[0][0].toString().toStdString();
     EXPECT_TRUE(model.isMarked(2) && model.isMarked(3) && !model.isMarked(1));
+    const ChangeModel& changes = *dock.changes();
+    ASSERT_EQ(changes.rowCount(), 3);
+    EXPECT_EQ(changes.index(2, ChangeModel::AddressColumn).data().toInt(), 2);
+    EXPECT_EQ(changes.index(2, ChangeModel::ChangeColumn).data().toString(),
+              QStringLiteral("пропал"));
+    EXPECT_EQ(changes.unacknowledged(), 3);
     dock.acknowledge();
     EXPECT_FALSE(model.isMarked(2));
+    EXPECT_EQ(changes.unacknowledged(), 0);
+    EXPECT_EQ(changes.index(0, ChangeModel::AcknowledgedColumn).data().toString(),
+              QStringLiteral("да"));
 
     QTemporaryDir dir;
     const QString configPath = dir.filePath(QStringLiteral("panel.xml"));
@@ -108,23 +125,26 @@ TEST(DeviceDockTest, OverviewComparisonAndReportOfASimulatedLine) {
     ASSERT_EQ(dock.loadConfiguration(configPath), QString());
     EXPECT_EQ(model.rowCount(), 5);
     EXPECT_EQ(cellText(model, 1, velora_report::kNameColumn), QStringLiteral("Gate 1"));
-    EXPECT_EQ(cellText(model, 2, kStateColumn),
-              QStringLiteral("пропал, в конфигурации, не отвечает"));
-    EXPECT_EQ(cellText(model, 3, kStateColumn), QStringLiteral("отвечает, нет в конфигурации"));
-    EXPECT_EQ(cellText(model, 5, kStateColumn),
-              QStringLiteral("не опрашивается, в конфигурации, не опрашивается"));
+    // What the configuration says has a column of its own, after the counts.
+    using velora_report::kConfigColumn;
+    EXPECT_EQ(cellText(model, 2, kStateColumn), QStringLiteral("пропал"));
+    EXPECT_EQ(cellText(model, 2, kConfigColumn), QStringLiteral("в конфигурации, не отвечает"));
+    EXPECT_EQ(cellText(model, 3, kConfigColumn), QStringLiteral("нет в конфигурации"));
+    EXPECT_EQ(cellText(model, 5, kConfigColumn), QStringLiteral("в конфигурации, не опрашивается"));
 
     const QString pdf = dir.filePath(QStringLiteral("line.pdf"));
     ASSERT_EQ(dock.writeReport(pdf), QString());
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    ASSERT_TRUE(text.waitForFinished(10000));
-    const QString report = QString::fromUtf8(text.readAllStandardOutput());
+    const QString report = pdfText(pdf);
     for (const char* expected :
-         {"Отчёт о линии «Velora»", "Отвеченные опросы, %", "Boiler room", "прибор 2: пропал",
-          "прибор 3: конец тревоги", "нет в конфигурации"}) {
+         {"Отчёт о линии «Velora»", "Отвеченные опросы, %", "Пропали", "1: 2",
+          "Из конфигурации не отвечают", "5 (Котельная)", "Изменения состояния по приборам",
+          "конец тревоги 1", "нет в конфигурации"}) {
         EXPECT_TRUE(report.contains(QString::fromUtf8(expected))) << expected;
     }
+    EXPECT_FALSE(report.contains(QStringLiteral("прибор 3: конец тревоги")));
+    ASSERT_EQ(dock.writeReport(pdf, true), QString());
+    EXPECT_TRUE(pdfText(pdf).contains(QStringLiteral("прибор 3: конец тревоги")))
+        << "every change in the appendix";
     EXPECT_FALSE(dock.writeReport(dir.filePath(QStringLiteral("no/such/dir.pdf"))).isEmpty());
 }
 

@@ -10,8 +10,11 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -46,6 +49,14 @@ std::vector<velora_protocol::Frame> pollsAndAnswers(int n) {
         frames.push_back(frame(mtShortAnswer, a, {0x40}, 20 * a + 10));
     }
     return frames;
+}
+
+// A wheel or touchpad turn upwards over the rows.
+void wheelUp(LogViewWidget& view, QPoint pixels, QPoint degrees) {
+    const QPoint at = view.viewport()->rect().center();
+    QWheelEvent wheel(at, view.viewport()->mapToGlobal(at), pixels, degrees, Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.viewport(), &wheel);
 }
 
 } // namespace
@@ -164,6 +175,46 @@ TEST(LogViewWidget, FollowsTheNewestRowOnlyWhileAtTheBottom) {
     EXPECT_TRUE(view.isFollowing());
     view.session()->append(pollsAndAnswers(20));
     EXPECT_TRUE(QTest::qWaitFor([&] { return bar->value() == bar->maximum(); }));
+}
+
+TEST(LogViewWidget, AnyMoveAwayFromTheBottomFreezesTheLiveView) {
+    const std::vector<std::pair<const char*, std::function<void(LogViewWidget&)>>> moves = {
+        {"wheel",
+         [](LogViewWidget& view) {
+             wheelUp(view, {}, {0, 120});
+         }},
+        {"touchpad",
+         [](LogViewWidget& view) {
+             for (int step = 0; step < 8; ++step) {
+                 wheelUp(view, {0, 8}, {0, 15});
+             }
+         }},
+        {"page up", [](LogViewWidget& view) { QTest::keyClick(&view, Qt::Key_PageUp); }},
+        {"up", [](LogViewWidget& view) { QTest::keyClick(&view, Qt::Key_Up); }},
+        {"click on an old row",
+         [](LogViewWidget& view) {
+             QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                               view.visualRect(view.indexAt({5, 5})).center());
+         }},
+    };
+    for (const auto& [name, move] : moves) {
+        LogViewWidget view;
+        view.resize(400, 200);
+        view.show();
+        view.session()->append(pollsAndAnswers(50));
+        QScrollBar* bar = view.scrollBar();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == bar->maximum(); })) << name;
+        view.setCurrentIndex(view.model()->index(99, Text));
+        view.setFocus();
+
+        move(view);
+        EXPECT_FALSE(view.isFollowing()) << name;
+        const int shown = bar->value();
+        view.session()->append(pollsAndAnswers(20));
+        QTest::qWait(50);
+        EXPECT_EQ(bar->value(), shown) << name << ": new rows do not pull the view down";
+        EXPECT_LT(bar->value(), bar->maximum()) << name;
+    }
 }
 
 // A shown log of 1000 rows whose model holds a window of 200 of them.

@@ -34,7 +34,9 @@ const std::string paused = "0101";
 // The status bar's two labels, left to right: the port and the pause mark.
 std::pair<QLabel*, QLabel*> statusLabels(MainWindow& window) {
     auto labels = window.statusBar()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
-    labels.removeAll(window.statusBar()->findChild<QLabel*>(QStringLiteral("lineHealth")));
+    for (const char* other : {"lineHealth", "unacknowledgedChanges"}) {
+        labels.removeAll(window.statusBar()->findChild<QLabel*>(QString::fromLatin1(other)));
+    }
     EXPECT_EQ(labels.size(), 2);
     std::sort(labels.begin(), labels.end(),
               [](QLabel* a, QLabel* b) { return a->minimumWidth() > b->minimumWidth(); });
@@ -148,7 +150,8 @@ TEST_F(MainWindowTest, LostConverterIsReportedOnceAndKeepsTheTable) {
     EXPECT_EQ(closer.boxes[0].title, QString::fromUtf8("Ошибка"));
     EXPECT_EQ(closer.boxes[0].text, QString::fromUtf8("Нет связи с преобразователем USB-RS485."));
     EXPECT_EQ(state(window), disconnected);
-    EXPECT_EQ(statusLabels(window).first->text(), QString());
+    EXPECT_EQ(statusLabels(window).first->text(), QString::fromUtf8("Отключено"));
+    EXPECT_EQ(window.statusBar()->currentMessage(), QString());
     EXPECT_EQ(view->rowCount(), rows);
 }
 
@@ -195,4 +198,14 @@ TEST_F(MainWindowTest, ShortcutsFollowTheState) {
 
     QTest::keyClick(&window, Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(state(window), disconnected);
+}
+
+// 1366×768 at 100 %, 2560×1600 at 200 % (1280×800 logical) and 1920×1080, each less a
+// taskbar and the window's title bar.
+TEST_F(MainWindowTest, MinimumSizeFitsSmallScreensWithTheirTaskbar) {
+    const QSize least = window.minimumSize().expandedTo(window.minimumSizeHint());
+    for (const QSize screen : {QSize(1366, 768), QSize(1280, 800), QSize(1920, 1080)}) {
+        const QSize room = screen - QSize(0, 48 + 32);
+        EXPECT_EQ(least.boundedTo(room), least) << screen.width() << "x" << screen.height();
+    }
 }

@@ -2,8 +2,10 @@
 // dropped, and the command line.
 #include <CommandLine.h>
 #include <FilterWidget.h>
+#include <LogExport.h>
 #include <LogViewWidget.h>
 #include <MainWindow.h>
+#include <SessionModel.h>
 #include <test_support/AppDriver.h>
 
 #include <test_support/PseudoTerminal.h>
@@ -13,6 +15,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -79,8 +82,10 @@ TEST_F(SessionFiles, OpenSaveAndExportRoundTrip) {
     EXPECT_TRUE(app_driver::cellText(*view, 1, Time).endsWith(QStringLiteral(".002")))
         << "recorded times";
 
-    chooseFile(file("saved.pcap"));
+    chooseFile(file("saved"));
     ASSERT_TRUE(window.onSaveCapture());
+    EXPECT_TRUE(window.statusBar()->currentMessage().endsWith(file("saved.pcap")))
+        << "a name typed without extension gets .pcap";
     QFile original(file("line.pcap"));
     QFile saved(file("saved.pcap"));
     ASSERT_TRUE(original.open(QIODevice::ReadOnly) && saved.open(QIODevice::ReadOnly));
@@ -118,17 +123,29 @@ TEST_F(SessionFiles, ABrokenCaptureIsNamedAndWhatWasReadStays) {
     struct Case {
         QString path;
         int rows;
+        const char* reason; // part of it
     };
     // The cut record's answer is lost, and with it the parser's last poll, which waits for
-    // the byte after it.
-    const Case cases[] = {{file("cut.pcap"), 28}, {file("missing.pcap"), 0}, {dir.path(), 0}};
+    // the byte after it. libpcap's own words come on a line of their own. A text is shown,
+    // as trash, and named as no line.
+    QFile text(file("notes.txt"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write(QByteArray("Not a line, a note.\n").repeated(50));
+    text.close();
+    const Case cases[] = {
+        {file("cut.pcap"), 28, "\nСообщение библиотеки libpcap: truncated dump file"},
+        {file("notes.txt"), 250, "notes.txt: файл не похож на запись линии «Velora»: в нём текст"},
+        {file("missing.pcap"), 0, "не найден"},
+        {dir.path(), 0, "это каталог"},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
         app_driver::BoxCloser closer;
         window.openCapture(c.path);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !closer.boxes.empty(); }));
         EXPECT_TRUE(closer.boxes[0].text.contains(c.path));
-        EXPECT_FALSE(closer.boxes[0].informativeText.isEmpty());
+        const QString said = closer.boxes[0].text + '\n' + closer.boxes[0].informativeText;
+        EXPECT_TRUE(said.contains(QString::fromUtf8(c.reason))) << said.toStdString();
         EXPECT_EQ(view->rowCount(), c.rows);
     }
 }
@@ -181,6 +198,10 @@ TEST(CommandLine, PortFileHelpAndVersion) {
         {{}, {}, {}, false, 0, ""},
         {{"/dev/ttyUSB0"}, "/dev/ttyUSB0", {}, false, 0, ""},
         {{capture}, {}, capture, false, 0, ""},
+        {{"ttyUSB0"}, "ttyUSB0", {}, false, 0, ""},
+        {{"/tmp/x/nothere.pcap"}, {}, "/tmp/x/nothere.pcap", false, 0, ""},
+        {{"nothere.pcapng"}, {}, "nothere.pcapng", false, 0, ""},
+        {{dir.path()}, {}, dir.path(), false, 0, ""},
         {{"--version"}, {}, {}, true, 0, "velora-debugger 1.1.6.1107"},
         {{"--help"}, {}, {}, true, 0, "ПОРТ | ФАЙЛ"},
         {{"a", "b"}, {}, {}, true, 2, ""},
@@ -195,5 +216,21 @@ TEST(CommandLine, PortFileHelpAndVersion) {
         EXPECT_EQ(line.exits, c.exits);
         EXPECT_EQ(line.exitCode, c.exitCode);
         EXPECT_TRUE(line.output.contains(QString::fromUtf8(c.output))) << line.output.toStdString();
+    }
+}
+
+// Cancel in the progress of a save or an export: no file, and no error to show.
+TEST_F(SessionFiles, CancelledSaveAndExportLeaveNoFile) {
+    ASSERT_TRUE(window.openCapture(writeCapture(file("line.pcap"), 20)));
+    const auto cancel = [](std::uint64_t) { return false; };
+    std::string saveError = "x";
+    EXPECT_FALSE(
+        view->session()->store().save(file("saved.pcap").toStdString(), saveError, cancel));
+    EXPECT_EQ(saveError, "");
+    QString exportError = QStringLiteral("x");
+    EXPECT_FALSE(LogExport::write(*view->session(), file("log.tsv"), exportError, cancel));
+    EXPECT_EQ(exportError, QString());
+    for (const char* name : {"saved.pcap", "log.tsv"}) {
+        EXPECT_FALSE(QFile::exists(file(name))) << name;
     }
 }

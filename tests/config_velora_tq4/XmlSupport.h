@@ -1,5 +1,7 @@
 #pragma once
 
+#include <config_velora_tq4/Trace.h>
+
 #include <QString>
 #include <QStringList>
 #include <QXmlStreamReader>
@@ -51,8 +53,12 @@ public:
     TraceCapture() {
         lines().clear();
         previous = qInstallMessageHandler(&TraceCapture::collect);
+        config_velora_tq4::setTracing(true);
     }
-    ~TraceCapture() { qInstallMessageHandler(previous); }
+    ~TraceCapture() {
+        config_velora_tq4::setTracing(false);
+        qInstallMessageHandler(previous);
+    }
     TraceCapture(const TraceCapture&) = delete;
     TraceCapture& operator=(const TraceCapture&) = delete;
 

@@ -50,6 +50,7 @@ private=./usr/lib/velora-debugger
 expected=(
     ./usr/bin/velora-debugger ./usr/bin/velora-sniff ./usr/bin/velora-sim ./usr/bin/velora-config
     $private/velora-debugger $private/qtbase_ru.qm $private/License.txt $private/LGPL.txt
+    $private/user-guide.html
     ./usr/share/applications/velora-debugger.desktop
     ./usr/share/icons/hicolor/scalable/apps/velora-debugger.svg
     ./usr/share/doc/velora-debugger/copyright ./usr/share/doc/velora-debugger/changelog.Debian.gz
@@ -70,12 +71,12 @@ outside=$(grep -v '^\./usr/' <<<"$paths" | grep -vx '\./')
 owners=$(awk '$2 != "root/root"' "$work/contents")
 [ -z "$owners" ] || fail "not owned by root: $owners"
 
-# Unpacked tree: the link leads to the program's directory with its three files
+# Unpacked tree: the link leads to the program's directory with its four files
 root=$work/root
 dpkg-deb --extract "$deb" "$root"
 program=$(readlink -f "$root/usr/bin/velora-debugger")
 expect_equal "link target" "$root/usr/lib/velora-debugger/velora-debugger" "$program"
-for file in qtbase_ru.qm License.txt LGPL.txt; do
+for file in qtbase_ru.qm License.txt LGPL.txt user-guide.html; do
     [ -s "$(dirname "$program")/$file" ] || fail "$file missing or empty beside the program"
 done
 zcat "$root/usr/share/doc/velora-debugger/changelog.Debian.gz" >"$work/changelog"
@@ -83,6 +84,8 @@ expect_equal "newest change log entry" "${version}-1" \
     "$(dpkg-parsechangelog --file "$work/changelog" --show-field Version)"
 grep -q 'GNU LESSER GENERAL PUBLIC LICENSE' "$root/usr/lib/velora-debugger/LGPL.txt" ||
     fail "LGPL.txt is not the LGPL"
+grep -q 'Руководство пользователя\|руководство пользователя' "$root/usr/lib/velora-debugger/user-guide.html" ||
+    fail "user-guide.html is not the user guide"
 
 for binary in "$program" "$root"/usr/bin/velora-{sniff,sim,config}; do
     description=$(file --brief "$binary")

@@ -9,6 +9,8 @@
 
 #include <pcap/pcap.h>
 
+#include <velora_traffic/TrafficGenerator.h>
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -84,6 +86,17 @@ QByteArray noise(int size) {
         bytes.append(static_cast<char>(rng() & 0xFF));
     }
     return bytes;
+}
+
+// Polls answered without data: bytes of the line, but not one frame with a checksum.
+QByteArray pollsAndShortAnswers() {
+    velora_traffic::TrafficGenerator traffic;
+    for (int round = 0; round < 50; ++round) {
+        traffic.pollRun(1, 4);
+        traffic.shortAnswer(5, 0x40);
+    }
+    return QByteArray(reinterpret_cast<const char*>(traffic.bytes().data()),
+                      static_cast<int>(traffic.bytes().size()));
 }
 
 void save(const QString& path, const QByteArray& bytes) {
@@ -201,7 +214,9 @@ TEST_F(CaptureTest, ForeignAndDamagedFilesAreNamed) {
         {"ethernet", pcapFile(1, {poll}), 1, "EN10MB"},
         {"header", pcapFile(147, {poll, {3, 5, 0x05}}), 4, "не соответствует"},
         {"long", pcapFile(147, {Bytes(20, 0x00)}), 4, "длиннее любого кадра"},
-        {"noise", noise(2000), 0, "вероятно, это не линия"},
+        {"noise", noise(2000), 0, "noise: файл не похож на запись линии «Velora»: "},
+        {"text", QByteArray("A README, not a line.\n").repeated(200), 0, "в нём текст"},
+        {"polls only", pollsAndShortAnswers(), 0, "нет ни одного кадра с верной"},
     };
     for (const auto& c : cases) {
         save(path(c.name), c.file);

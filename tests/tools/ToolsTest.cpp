@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -260,12 +261,13 @@ TEST_F(ToolsTest, DeviceTableAlertsAndReportOfASimulatedLine) {
 <configuration deviceId="Velora-TQ4" version="2"><pultType>0</pultType>
 <section address="0" group="1">
 <device address="1" zone="1"/>
-<device address="2" zone="1"><deviceNames><deviceName>Store</deviceName></deviceNames></device>
+<device address="2" zone="1"><deviceNames><deviceName>Склад</deviceName></deviceNames></device>
 <device address="7" zone="1"/>
 </section></configuration>)";
     writeFile(path("panel.xml"), {config.begin(), config.end()});
-    const Result result = sniff({"-r", path("line.pcap"), "--stats-only", "--tsv", "--alerts",
-                                 "--config", path("panel.xml"), "--report", path("line.pdf")});
+    const Result result =
+        sniff({"-r", path("line.pcap"), "--stats-only", "--tsv", "--alerts", "--config",
+               path("panel.xml"), "--report", path("line.pdf"), "--report-changes"});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
 
     // Counts per address and type from the simulator's events (type, address, bytes).
@@ -313,10 +315,42 @@ TEST_F(ToolsTest, DeviceTableAlertsAndReportOfASimulatedLine) {
     pdf.start(QStringLiteral("pdftotext"), {path("line.pdf"), QStringLiteral("-")});
     ASSERT_TRUE(pdf.waitForFinished(10000));
     const QString report = QString::fromUtf8(pdf.readAllStandardOutput());
-    for (const char* text : {"Отчёт о линии «Velora»", "Store", "прибор 2: пропал",
-                             "нет в конфигурации", "в конфигурации, не опрашивается"}) {
+    // The name as typed, not in the display's form ("Cклaд" with Latin letters).
+    for (const char* text :
+         {"Отчёт о линии «Velora»", "2 (Склад)", "прибор 2: пропал", "Из конфигурации не отвечают",
+          "2: 2 (Склад), 7", "Отвечают, но нет в конфигурации"}) {
         EXPECT_TRUE(report.contains(QString::fromUtf8(text))) << text;
     }
+}
+
+// Six minutes of a line where devices often change state: a summary page, then the device
+// table and the changes per device, in a few pages.
+TEST_F(ToolsTest, ReportOfALivelyLineLeadsWithItsSummary) {
+    ASSERT_EQ(sim({"--devices", "1-6,9,12,17,25", "--last-address", "30", "--change-rate", "0.05",
+                   "--command-rate", "0.02", "--stop-after", "9:500", "--seed", "3", "--duration",
+                   "360", "-o", path("line")})
+                  .exitCode,
+              0);
+    ASSERT_EQ(sniff({"-r", path("line"), "--stats-only", "--report", path("line.pdf")}).exitCode,
+              0);
+    const auto run = [this](const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        EXPECT_TRUE(process.waitForFinished(10000));
+        return QString::fromUtf8(process.readAllStandardOutput());
+    };
+    const QString info = run(QStringLiteral("pdfinfo"), {path("line.pdf")});
+    const QRegularExpressionMatch pages =
+        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+    ASSERT_TRUE(pages.hasMatch()) << info.toStdString();
+    EXPECT_LE(pages.captured(1).toInt(), 4);
+    const QString first =
+        run(QStringLiteral("pdftotext"), {"-f", "1", "-l", "1", path("line.pdf"), "-"});
+    for (const char* text : {"Длительность", "0 ч 6 мин 0 с", "Отвечают", "Молчат", "Пропали",
+                             "1: 9", "В тревоге", "В неисправности"}) {
+        EXPECT_TRUE(first.contains(QString::fromUtf8(text))) << text;
+    }
+    EXPECT_FALSE(first.contains(QString::fromUtf8("Последний ответ"))) << "the table comes next";
 }
 
 TEST_F(ToolsTest, ExitCodes) {

@@ -2,6 +2,7 @@
 
 #include <config_velora_tq4/Configuration.h>
 #include <config_velora_tq4/DocumentCheck.h>
+#include <config_velora_tq4/Trace.h>
 #include <velora_cli/Os.h>
 
 #include <QCoreApplication>
@@ -44,6 +45,8 @@ const char* const kHelp =
     "Параметры:\n"
     "  --strict        считать предупреждения ошибками\n"
     "  --quiet         выводить только ошибки и предупреждения, без сводки\n"
+    "  --verbose       выводить и заметки: например, какие имена пульт запишет в виде\n"
+    "                  для дисплея (кириллица, похожая на латиницу, станет латиницей)\n"
     "  --force         normalize: вывести конфигурацию и при ошибках в файле\n"
     "  --trace         выводить трассировку чтения в поток ошибок\n"
     "  -V, --version   показать версию и выйти\n"
@@ -59,6 +62,7 @@ struct Options {
     bool version = false;
     bool strict = false;
     bool quiet = false;
+    bool verbose = false;
     bool force = false;
     QString command;
     QString file;
@@ -86,9 +90,10 @@ Console err(stderr);
 QString parseArguments(const QStringList& args, Options& options) {
     QStringList positional;
     const std::pair<const char*, bool Options::*> kFlags[] = {
-        {"--trace", &Options::trace},     {"--strict", &Options::strict},
-        {"--quiet", &Options::quiet},     {"--force", &Options::force},
-        {"--version", &Options::version}, {"-V", &Options::version},
+        {"--trace", &Options::trace}, {"--strict", &Options::strict},
+        {"--quiet", &Options::quiet}, {"--verbose", &Options::verbose},
+        {"--force", &Options::force}, {"--version", &Options::version},
+        {"-V", &Options::version},
     };
     for (const QString& arg : args) {
         const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags), [&](const auto& f) {
@@ -117,12 +122,6 @@ QString parseArguments(const QStringList& args, Options& options) {
         return QStringLiteral("неизвестная команда %1").arg(options.command);
     }
     return {};
-}
-
-void dropDebugMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (type != QtDebugMsg) {
-        qt_message_output(type, context, text);
-    }
 }
 
 int deviceCount(const Configuration& config) {
@@ -187,11 +186,14 @@ int run(const Options& options) {
                                reader.columnNumber() + 1, reader.errorString()});
     }
     for (const Diagnostic& diagnostic : diagnostics) {
-        err() << diagnostic.format(options.file) << '\n';
+        if (diagnostic.severity != Diagnostic::Severity::Note || options.verbose) {
+            err() << diagnostic.format(options.file) << '\n';
+        }
     }
     err().flush();
     const auto errors = countOf(Diagnostic::Severity::Error);
     const auto warnings = countOf(Diagnostic::Severity::Warning);
+    const auto notes = countOf(Diagnostic::Severity::Note);
     const bool failed = errors > 0 || (options.strict && warnings > 0);
     if (reader.hasError()) {
         return WrongDocument;
@@ -201,6 +203,11 @@ int run(const Options& options) {
             printSummary(config, options.file);
             out() << QStringLiteral("Ошибок: ") << errors << '\n'
                   << QStringLiteral("Предупреждений: ") << warnings << '\n';
+            if (notes > 0 && !options.verbose) {
+                out() << QStringLiteral("Заметок: %1 (имена в виде для дисплея и т. п.; "
+                                        "показывает --verbose)\n")
+                             .arg(notes);
+            }
         }
         return failed ? WrongDocument : Ok;
     }
@@ -238,8 +245,8 @@ int main(int argc, char* argv[]) {
     }
     QTranslator translator;
     loadQtTranslation(translator);
-    if (!options.trace) {
-        qInstallMessageHandler(dropDebugMessages);
+    if (options.trace) {
+        config_velora_tq4::setTracing(true);
     }
     return run(options);
 }

@@ -15,6 +15,7 @@
 #include <velora_decoding/DeviceTracker.h>
 #include <velora_decoding/EventFilter.h>
 #include <velora_decoding/LogMessage.h>
+#include <velora_decoding/RecordingCheck.h>
 #include <velora_listener/ParserEventListener.h>
 #include <velora_listener/ProtocolParser.h>
 #include <velora_protocol/LineSpeed.h>
@@ -79,6 +80,7 @@ const char* const kUsage = R"(Использование: velora-sniff [ПАРА
                              тревогу или неисправность или выходит из них
       --config ФАЙЛ          сравнить приборы линии с конфигурацией пульта
       --report ФАЙЛ.pdf      в конце записать отчёт о линии в PDF
+      --report-changes       добавить в отчёт приложение: все изменения состояния
   -h, --help                 показать эту справку и выйти
   -V, --version              показать версию и выйти
 
@@ -106,6 +108,7 @@ struct Options {
     bool alerts = false;
     std::string configPath;
     std::string reportPath;
+    bool reportChanges = false;
     LogPrinter::TimeFormat timeFormat = LogPrinter::TimeFormat::None;
     std::optional<std::set<int>> types;
     std::optional<std::set<int>> addresses;
@@ -153,7 +156,7 @@ long long durationSeconds(const std::string& text) {
 }
 
 Options parseOptions(int argc, char** argv) {
-    enum { kTsv = 1000, kRing, kTimeFormat, kAlerts, kConfig, kReport };
+    enum { kTsv = 1000, kRing, kTimeFormat, kAlerts, kConfig, kReport, kReportChanges };
     static const option longOptions[] = {
         {"replay", required_argument, nullptr, 'r'},
         {"write", required_argument, nullptr, 'W'},
@@ -171,6 +174,7 @@ Options parseOptions(int argc, char** argv) {
         {"alerts", no_argument, nullptr, kAlerts},
         {"config", required_argument, nullptr, kConfig},
         {"report", required_argument, nullptr, kReport},
+        {"report-changes", no_argument, nullptr, kReportChanges},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
@@ -231,6 +235,9 @@ Options parseOptions(int argc, char** argv) {
         case kReport:
             options.reportPath = optarg;
             break;
+        case kReportChanges:
+            options.reportChanges = true;
+            break;
         default:
             kProgram.finalOption(c, argv);
         }
@@ -287,6 +294,7 @@ public:
 
     void onFrame(const velora_protocol::Frame& frame) override {
         tracker.feed(frame);
+        check.add(frame);
         if (capture && captureOk && !capture->write(frame)) {
             captureOk = false;
         }
@@ -302,12 +310,8 @@ public:
             captureOk = false;
         }
     }
-    bool mostlyTrash() const {
-        const auto& line = tracker.line();
-        return line.bytes > 0 && line.trashBytes * 10 > line.bytes * 9;
-    }
-
     velora_decoding::DeviceTracker tracker;
+    velora_decoding::RecordingCheck check;
     // Where the frames' times come from and how fine they are, for the table.
     std::string timing;
 
@@ -349,10 +353,8 @@ int replay(const Options& options, Sniffer& sniffer) {
         std::cerr << reader.errorText() << '\n';
         return kExitFailure;
     }
-    if (sniffer.mostlyTrash()) {
-        std::cerr << "velora-sniff: больше 90 % байтов записи не складываются в кадры: "
-                     "вероятно, это не линия «Velora» (другая скорость, перепутаны A и B "
-                     "или другой протокол)\n";
+    if (const std::string doubt = sniffer.check.doubt(); !reader.hasTimes() && !doubt.empty()) {
+        std::cerr << "velora-sniff: " << options.replayPath << ": " << doubt << '\n';
     }
     if (reader.damaged()) {
         std::cerr << "velora-sniff: " << options.replayPath << " повреждена: " << reader.problem();
@@ -435,7 +437,7 @@ void printAlert(const velora_decoding::DeviceChange& change) {
 // The PDF writer lays the text out with the fonts of a GUI application, which needs no
 // display here.
 bool writeReport(const std::string& path, const velora_decoding::DeviceTracker& tracker,
-                 const velora_report::ConfigComparison* comparison) {
+                 const velora_report::ConfigComparison* comparison, bool allChanges) {
     static char name[] = "velora-sniff";
     static char platform[] = "-platform";
     static char* arguments[] = {name, platform,
@@ -443,8 +445,8 @@ bool writeReport(const std::string& path, const velora_decoding::DeviceTracker& 
     static int count = 3;
     QGuiApplication application(count, arguments);
     QString error;
-    if (!velora_report::writeLineReport(QString::fromStdString(path), tracker, comparison,
-                                        &error)) {
+    if (!velora_report::writeLineReport(QString::fromStdString(path), tracker, comparison, &error,
+                                        allChanges)) {
         std::cerr << "velora-sniff: " << error.toStdString() << '\n';
         return false;
     }
@@ -514,7 +516,7 @@ int main(int argc, char** argv) {
         }
     }
     if (!options.reportPath.empty() && finished &&
-        !writeReport(options.reportPath, sniffer.tracker, configured)) {
+        !writeReport(options.reportPath, sniffer.tracker, configured, options.reportChanges)) {
         exitCode = exitCode ? exitCode : kExitFailure;
     }
     std::fflush(stdout);

@@ -165,9 +165,11 @@ void DocumentReader::onceShown(Seen& seen, const QString& key) {
 void DocumentReader::displayText(const QString& label, SourcePosition at) {
     const QString value = text();
     const QString form = displayForm(value);
+    // The panel writes every name in its display's form: Cyrillic letters that look like
+    // Latin ones become those. Worth a note, not a warning.
     if (form != value) {
-        warning(at, QStringLiteral("%1: %2 будет записано в виде для дисплея %3")
-                        .arg(label, quoted(value), quoted(form)));
+        note(at, QStringLiteral("%1: %2 будет записано в виде для дисплея %3")
+                     .arg(label, quoted(value), quoted(form)));
     }
     const QString hidden = hiddenCharacter(form);
     if (!hidden.isEmpty()) {

@@ -59,6 +59,9 @@ protected:
     void warning(SourcePosition at, const QString& text) {
         report(Diagnostic::Severity::Warning, at, text);
     }
+    void note(SourcePosition at, const QString& text) {
+        report(Diagnostic::Severity::Note, at, text);
+    }
 
     SourcePosition here() const { return source->at(reader.characterOffset()); }
     bool nextChild();

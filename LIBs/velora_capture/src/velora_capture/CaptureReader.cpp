@@ -8,9 +8,18 @@
 
 #include <pcap/pcap.h>
 
+#include <cerrno>
+
 namespace velora_capture {
 
 namespace {
+
+using rs485::withSystemReason;
+
+// A sentence of ours with libpcap's own words, in English, on a line of their own.
+std::string withLibpcapReason(const std::string& text, const std::string& reason) {
+    return text + "\nСообщение библиотеки libpcap: " + reason;
+}
 
 constexpr std::size_t kRawBlock = 1 << 16;
 
@@ -51,13 +60,15 @@ bool CaptureReader::open(const std::string& filePath) {
     }
     file = path == "-" ? os::standardInput() : os::openFile(path, "rb");
     if (!file) {
-        error = "Не удалось открыть файл " + path + ": " + rs485::lastSystemReason();
+        error = errno == ENOENT ? "Файл " + path + " не найден."
+                                : withSystemReason("Не удалось открыть файл " + path + ".",
+                                                   rs485::lastSystemReason());
         return false;
     }
     buffer.resize(kRawBlock);
     prefix = std::fread(buffer.data(), 1, 4, file);
     if (std::ferror(file)) {
-        error = "Ошибка чтения " + path + ": " + rs485::lastSystemReason();
+        error = withSystemReason("Ошибка чтения " + path + ".", rs485::lastSystemReason());
         return false;
     }
     if (prefix < 4 || !isCaptureMagic(buffer.data())) {
@@ -70,7 +81,8 @@ bool CaptureReader::open(const std::string& filePath) {
     file = nullptr; // libpcap owns it now
     handle = os::readCapture(input, buffer.data(), prefix, errorBuffer);
     if (!handle) {
-        error = "Файл " + path + " повреждён: " + errorBuffer;
+        error = withLibpcapReason("Файл " + path + " повреждён: его заголовок не читается.",
+                                  errorBuffer);
         return false;
     }
     if (pcap_datalink(handle) != kLinkType) {
@@ -119,8 +131,8 @@ bool CaptureReader::nextRecord(Piece& piece) {
     }
     if (result != 1) {
         // libpcap says "truncated dump file" for a record cut short.
-        noteProblem("запись оборвана после " + std::to_string(records) + " кадров (" +
-                    pcap_geterr(handle) + ")");
+        noteProblem(withLibpcapReason(
+            "запись оборвана после " + std::to_string(records) + " кадров.", pcap_geterr(handle)));
         return false;
     }
     ++records;
@@ -155,7 +167,7 @@ bool CaptureReader::nextRawBlock(Piece& piece) {
         if (n == 0) {
             if (std::ferror(file)) {
                 readFailed = true;
-                error = "Ошибка чтения " + path + ": " + rs485::lastSystemReason();
+                error = withSystemReason("Ошибка чтения " + path + ".", rs485::lastSystemReason());
             }
             return false;
         }

@@ -8,6 +8,29 @@
 
 namespace velora_report {
 
+namespace {
+
+// The devices' names as the file has them: the configuration's model holds them in the
+// display's form, with Latin letters for the Cyrillic ones that look alike.
+std::map<int, QString> typedNames(const QByteArray& document) {
+    std::map<int, QString> names;
+    QXmlStreamReader reader(document);
+    int address = 0;
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement) {
+            continue;
+        }
+        if (reader.name() == QLatin1String("device")) {
+            address = reader.attributes().value(QLatin1String("address")).toInt();
+        } else if (reader.name() == QLatin1String("deviceName") && address > 0) {
+            names[address] = reader.readElementText(QXmlStreamReader::IncludeChildElements);
+        }
+    }
+    return names;
+}
+
+} // namespace
+
 bool ConfigComparison::load(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -16,7 +39,8 @@ bool ConfigComparison::load(const QString& path) {
                 .arg(path, file.errorString());
         return false;
     }
-    QXmlStreamReader reader(&file);
+    const QByteArray document = file.readAll();
+    QXmlStreamReader reader(document);
     config_velora_tq4::Configuration config;
     config.parseXml(reader);
     if (reader.hasError()) {
@@ -27,10 +51,11 @@ bool ConfigComparison::load(const QString& path) {
         return false;
     }
     devices.clear();
+    const std::map<int, QString> typed = typedNames(document);
     for (const auto& section : config.sections()) {
         for (const auto& entry : section.second.devices) {
-            const auto& names = entry.second.names;
-            devices[entry.first] = names ? QString::fromStdWString(names->deviceName) : QString();
+            const auto it = typed.find(entry.first);
+            devices[entry.first] = it != typed.end() ? it->second : QString();
         }
     }
     fileName = path;

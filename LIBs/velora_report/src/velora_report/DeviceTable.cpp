@@ -23,12 +23,17 @@ QString columnTitle(int column) {
         "Ответ",
         "Опросы",
         "Пропуски, %",
-        "Время ответа, мс: мин./ср./99%/макс.",
+        "Время ответа, мс:\nмин./ср./99%/макс.",
         "Последний ответ",
+        "Конфигурация",
     };
     return column >= 0 && column < kColumnCount
                ? QCoreApplication::translate("DeviceTable", titles[column])
                : QString();
+}
+
+bool needsComparison(int column) {
+    return column == kNameColumn || column == kConfigColumn;
 }
 
 QString DeviceCell::text(int column) const {
@@ -38,7 +43,11 @@ QString DeviceCell::text(int column) const {
     case kNameColumn:
         return comparison != nullptr ? comparison->name(address) : QString();
     case kStateColumn:
-        return stateText(device, comparison, address);
+        return stateText(device, nullptr, address);
+    case kConfigColumn:
+        return comparison != nullptr && comparison->loaded()
+                   ? verdictText(comparison->verdict(address, device))
+                   : QString();
     case kAnswerColumn:
         return device.lastAnswer.size == 0
                    ? QString()

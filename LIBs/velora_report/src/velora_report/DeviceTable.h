@@ -19,10 +19,13 @@ enum DeviceColumn {
     kMissedColumn,
     kAnswerTimeColumn,
     kLastAnswerColumn,
+    kConfigColumn,
     kColumnCount
 };
 
 QString columnTitle(int column);
+// The name and what the configuration says: columns only a comparison fills.
+bool needsComparison(int column);
 
 // One cell of an address's row.
 struct DeviceCell {

@@ -120,46 +120,72 @@ QString stateText(const velora_decoding::DeviceStatus& device, const ConfigCompa
     return parts.join(QStringLiteral(", "));
 }
 
-QColor stateColor(const velora_decoding::DeviceStatus& device) {
-    if (device.alarm()) {
-        return QColor(0xff, 0x80, 0x80);
-    }
-    if (device.fault()) {
-        return QColor(0xff, 0xe0, 0x70);
-    }
+Shade shadeOf(const velora_decoding::DeviceStatus& device) {
     switch (device.presence) {
-    case Presence::Answering:
-        return QColor(0xa0, 0xe0, 0xa0);
     case Presence::Lost:
-        return QColor(0xff, 0xb0, 0x50);
+        return Shade::Lost;
     case Presence::Silent:
-        return QColor(0xc0, 0xc0, 0xc0);
+        return Shade::Silent;
     case Presence::NotPolled:
+        return Shade::NotPolled;
+    case Presence::Answering:
         break;
     }
-    return QColor(0xf4, 0xf4, 0xf4);
+    return device.alarm() ? Shade::Alarm : device.fault() ? Shade::Fault : Shade::Answering;
+}
+
+QColor shadeColor(Shade shade) {
+    static const QColor colors[kShadeCount] = {
+        QColor(0xc0, 0x90, 0xf0), // lost: violet
+        QColor(0xb0, 0xb0, 0xb0), // silent: grey
+        QColor(0xff, 0x70, 0x70), // alarm: red
+        QColor(0xff, 0xe0, 0x60), // fault: yellow
+        QColor(0xa0, 0xe0, 0xa0), // answering: green
+        QColor(0xf4, 0xf4, 0xf4), // not polled: almost white
+    };
+    return colors[static_cast<int>(shade)];
+}
+
+QString shadeText(Shade shade) {
+    switch (shade) {
+    case Shade::Lost:
+        return presenceText(Presence::Lost);
+    case Shade::Silent:
+        return presenceText(Presence::Silent);
+    case Shade::Alarm:
+        return tr("тревога");
+    case Shade::Fault:
+        return tr("неисправность");
+    case Shade::Answering:
+        return presenceText(Presence::Answering);
+    case Shade::NotPolled:
+        break;
+    }
+    return presenceText(Presence::NotPolled);
+}
+
+QColor stateColor(const velora_decoding::DeviceStatus& device) {
+    return shadeColor(shadeOf(device));
+}
+
+QString changeWhat(const DeviceChange& change) {
+    switch (change.kind) {
+    case DeviceChange::PresenceChanged:
+        return presenceText(change.presence);
+    case DeviceChange::AlarmBegan:
+        return tr("тревога");
+    case DeviceChange::AlarmEnded:
+        return tr("конец тревоги");
+    case DeviceChange::FaultBegan:
+        return tr("неисправность");
+    case DeviceChange::FaultEnded:
+        break;
+    }
+    return tr("конец неисправности");
 }
 
 QString changeText(const DeviceChange& change) {
-    QString what;
-    switch (change.kind) {
-    case DeviceChange::PresenceChanged:
-        what = presenceText(change.presence);
-        break;
-    case DeviceChange::AlarmBegan:
-        what = tr("тревога");
-        break;
-    case DeviceChange::AlarmEnded:
-        what = tr("конец тревоги");
-        break;
-    case DeviceChange::FaultBegan:
-        what = tr("неисправность");
-        break;
-    case DeviceChange::FaultEnded:
-        what = tr("конец неисправности");
-        break;
-    }
-    return tr("прибор %1: %2").arg(change.address).arg(what);
+    return tr("прибор %1: %2").arg(change.address).arg(changeWhat(change));
 }
 
 QString timeText(const velora_protocol::Timestamp& time, bool withDate) {

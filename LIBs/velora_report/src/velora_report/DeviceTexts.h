@@ -17,8 +17,18 @@ QString verdictText(Verdict verdict);
 // Presence, alarm or fault, and what the configuration says: "отвечает, тревога".
 QString stateText(const velora_decoding::DeviceStatus& device, const ConfigComparison* comparison,
                   int address);
-// The colour of a device's state: alarm, fault, lost, silent, answering, not polled.
+// What a device's colour tells, one colour each. A device that stopped answering shows
+// that, whatever it reported before.
+enum class Shade { Lost, Silent, Alarm, Fault, Answering, NotPolled };
+constexpr int kShadeCount = 6;
+Shade shadeOf(const velora_decoding::DeviceStatus& device);
+QColor shadeColor(Shade shade);
+// The legend's word for a colour: "пропал", "тревога" and so on.
+QString shadeText(Shade shade);
+// The colour of a device's state: shadeColor(shadeOf(device)).
 QColor stateColor(const velora_decoding::DeviceStatus& device);
+// "пропал", "конец тревоги" and the like.
+QString changeWhat(const velora_decoding::DeviceChange& change);
 // "прибор 5: пропал" and the like.
 QString changeText(const velora_decoding::DeviceChange& change);
 // Local time of day with milliseconds; with the date when asked; "—" when unknown.

@@ -1,6 +1,7 @@
 #include <velora_report/DeviceTable.h>
 #include <velora_report/DeviceTexts.h>
 #include <velora_report/LineReport.h>
+#include <velora_report/ReportHtml.h>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -9,116 +10,212 @@
 #include <QPdfWriter>
 #include <QTextDocument>
 
+#include <map>
+#include <vector>
+
 namespace velora_report {
 
 namespace {
 
+using velora_decoding::DeviceChange;
 using velora_decoding::DeviceTracker;
+using velora_decoding::Presence;
 
 QString tr(const char* text) {
     return QCoreApplication::translate("LineReport", text);
 }
 
-QString cell(const QString& text, const QString& tag = QStringLiteral("td")) {
-    return QStringLiteral("<%1>%2</%1>").arg(tag, text.toHtmlEscaped());
+// "2 (Склад)", or "2" for a device without a name.
+QString deviceLabel(int address, const ConfigComparison* comparison) {
+    const QString name = comparison != nullptr ? comparison->name(address) : QString();
+    return name.isEmpty() ? QString::number(address)
+                          : QStringLiteral("%1 (%2)").arg(address).arg(name);
 }
 
-QString row(const QString& name, const QString& value) {
-    return QStringLiteral("<tr>") + cell(name) + cell(value) + QStringLiteral("</tr>");
+// "3: 2 (Склад), 7, 9" or "нет".
+QString countAndList(const QStringList& devices) {
+    return devices.isEmpty() ? tr("нет")
+                             : QStringLiteral("%1: %2").arg(devices.size()).arg(devices.join(", "));
 }
 
-QString table(const QString& rows) {
-    return QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"2\">") + rows +
-           QStringLiteral("</table>");
+QString durationText(double seconds) {
+    const auto whole = static_cast<long long>(seconds + 0.5);
+    return tr("%1 ч %2 мин %3 с").arg(whole / 3600).arg(whole / 60 % 60).arg(whole % 60);
 }
 
-QString totals(const DeviceTracker& tracker) {
+// The devices in each state, as labels.
+struct Census {
+    QStringList answering, silent, lost, alarm, fault, missing, unconfigured;
+
+    Census(const DeviceTracker& tracker, const ConfigComparison* comparison) {
+        for (int a : shownAddresses(tracker, comparison)) {
+            const auto& device = tracker.device(a);
+            const QString label = deviceLabel(a, comparison);
+            switch (device.presence) {
+            case Presence::Answering:
+                answering << label;
+                break;
+            case Presence::Silent:
+                silent << label;
+                break;
+            case Presence::Lost:
+                lost << label;
+                break;
+            case Presence::NotPolled:
+                break;
+            }
+            if (device.alarm()) {
+                alarm << label;
+            }
+            if (device.fault()) {
+                fault << label;
+            }
+            const Verdict verdict =
+                comparison != nullptr ? comparison->verdict(a, device) : Verdict::Irrelevant;
+            if (verdict == Verdict::Silent || verdict == Verdict::NeverPolled) {
+                missing << label;
+            } else if (verdict == Verdict::NotConfigured) {
+                unconfigured << label;
+            }
+        }
+    }
+};
+
+QString summary(const DeviceTracker& tracker, const ConfigComparison* comparison) {
     const auto& line = tracker.line();
-    return table(row(tr("Начало"), timeText(line.first, true)) +
-                 row(tr("Конец"), timeText(line.last, true)) +
-                 row(tr("Длительность, с"), QString::number(line.seconds(), 'f', 1)) +
-                 row(tr("Байты"), QString::number(line.bytes)) +
-                 row(tr("Кадры"), QString::number(line.frames)) +
-                 row(tr("Байты помех"), QString::number(line.trashBytes)) +
-                 row(tr("Кадров в секунду"), QString::number(line.framesPerSecond(), 'f', 1)) +
-                 row(tr("Отвеченные опросы, %"), QString::number(line.answeredPercent(), 'f', 1)));
+    const Census census(tracker, comparison);
+    const auto pair = [](const QString& name, const QString& value) {
+        return html::row({name, value});
+    };
+    QString rows = pair(tr("Начало"), timeText(line.first, true)) +
+                   pair(tr("Конец"), timeText(line.last, true)) +
+                   pair(tr("Длительность"), durationText(line.seconds())) +
+                   pair(tr("Отвечают"), QString::number(census.answering.size())) +
+                   pair(tr("Молчат"), countAndList(census.silent)) +
+                   pair(tr("Пропали"), countAndList(census.lost)) +
+                   pair(tr("В тревоге"), countAndList(census.alarm)) +
+                   pair(tr("В неисправности"), countAndList(census.fault));
+    if (comparison != nullptr && comparison->loaded()) {
+        rows += pair(tr("Конфигурация"), comparison->path()) +
+                pair(tr("Из конфигурации не отвечают"), countAndList(census.missing)) +
+                pair(tr("Отвечают, но нет в конфигурации"), countAndList(census.unconfigured));
+    }
+    rows += pair(tr("Кадры"), QString::number(line.frames)) +
+            pair(tr("Байты помех"), QString::number(line.trashBytes)) +
+            pair(tr("Отвеченные опросы, %"), QString::number(line.answeredPercent(), 'f', 1)) +
+            pair(tr("Изменения состояния"), QString::number(tracker.changes().size()));
+    return html::pairs(rows);
 }
 
 QString devices(const DeviceTracker& tracker, const ConfigComparison* comparison) {
-    QString rows = QStringLiteral("<tr>");
+    const bool compared = comparison != nullptr && comparison->loaded();
+    std::vector<int> columns;
+    QStringList header;
+    // The last answers, of any length, follow the table: its rows stay one line each.
     for (int column = 0; column < kColumnCount; ++column) {
-        rows += cell(columnTitle(column), QStringLiteral("th"));
+        if (column != kAnswerColumn && (compared || !needsComparison(column))) {
+            columns.push_back(column);
+            header << columnTitle(column);
+        }
     }
-    rows += QStringLiteral("</tr>");
+    QString rows;
     for (int address : shownAddresses(tracker, comparison)) {
         const DeviceCell device{address, tracker.device(address), comparison};
-        rows += QStringLiteral("<tr>");
-        for (int column = 0; column < kColumnCount; ++column) {
-            rows += cell(device.text(column));
+        QStringList cells;
+        for (int column : columns) {
+            cells << device.text(column);
         }
-        rows += QStringLiteral("</tr>");
+        rows += html::row(cells);
     }
-    return table(rows);
+    return html::table(header, rows);
 }
 
-QString comparisonPart(const DeviceTracker& tracker, const ConfigComparison& comparison) {
-    const Verdict verdicts[] = {Verdict::Answering, Verdict::Silent, Verdict::NeverPolled,
-                                Verdict::NotConfigured};
+// Each device's last answer with data, as a paragraph: "12 (Склад): Ответ: …".
+QString lastAnswers(const DeviceTracker& tracker, const ConfigComparison* comparison) {
+    QString part;
+    for (int address : shownAddresses(tracker, comparison)) {
+        const auto& device = tracker.device(address);
+        if (device.lastAnswer.type == mtLongAnswer) {
+            part += html::paragraph(QStringLiteral("%1: %2").arg(
+                deviceLabel(address, comparison),
+                DeviceCell{address, device, comparison}.text(kAnswerColumn)));
+        }
+    }
+    return part.isEmpty() ? html::paragraph(tr("Ответов с данными не было.")) : part;
+}
+
+// Each device's changes: how many, the first and the last, and of what kind.
+QString changesByDevice(const DeviceTracker& tracker, const ConfigComparison* comparison) {
+    struct Group {
+        int count = 0;
+        velora_protocol::Timestamp first, last;
+        std::map<QString, int> kinds;
+    };
+    std::map<int, Group> groups;
+    for (const DeviceChange& change : tracker.changes()) {
+        Group& group = groups[change.address];
+        if (group.count++ == 0) {
+            group.first = change.time;
+        }
+        group.last = change.time;
+        ++group.kinds[changeWhat(change)];
+    }
     QString rows;
-    for (Verdict verdict : verdicts) {
-        QStringList addresses;
-        for (int a = DeviceTracker::kFirstAddress; a <= DeviceTracker::kLastAddress; ++a) {
-            if (comparison.verdict(a, tracker.device(a)) == verdict) {
-                const QString name = comparison.name(a);
-                addresses << (name.isEmpty() ? QString::number(a)
-                                             : QStringLiteral("%1 (%2)").arg(a).arg(name));
-            }
+    for (const auto& [address, group] : groups) {
+        QStringList kinds;
+        for (const auto& [what, count] : group.kinds) {
+            kinds << QStringLiteral("%1 %2").arg(what).arg(count);
         }
-        rows += row(verdictText(verdict),
-                    addresses.isEmpty() ? tr("нет") : addresses.join(QStringLiteral(", ")));
+        rows += html::row({deviceLabel(address, comparison), QString::number(group.count),
+                           timeText(group.first, true), timeText(group.last, true),
+                           kinds.join(QStringLiteral(", "))});
     }
-    return QStringLiteral("<p>%1</p>").arg((tr("Файл: ") + comparison.path()).toHtmlEscaped()) +
-           table(rows);
+    return html::table({tr("Прибор"), tr("Изменений"), tr("Первое"), tr("Последнее"), tr("Какие")},
+                       rows);
 }
 
-QString changes(const DeviceTracker& tracker) {
+QString allChangesList(const DeviceTracker& tracker) {
+    QString rows;
+    for (const DeviceChange& change : tracker.changes()) {
+        rows += html::row({timeText(change.time, true), changeText(change)});
+    }
+    return html::table({tr("Время"), tr("Изменение")}, rows);
+}
+
+QString changes(const DeviceTracker& tracker, const ConfigComparison* comparison, bool allChanges) {
     if (tracker.changes().empty()) {
-        return QStringLiteral("<p>%1</p>").arg(tr("Изменений не было."));
+        return html::paragraph(tr("Изменений не было."));
     }
-    QString html;
+    QString part;
     if (tracker.droppedChanges() > 0) {
-        html +=
-            QStringLiteral("<p>%1</p>")
-                .arg(tr("Более ранние изменения не сохранены: %1.").arg(tracker.droppedChanges()));
+        part += html::paragraph(
+            tr("Более ранние изменения не сохранены: %1.").arg(tracker.droppedChanges()));
     }
-    QString rows = QStringLiteral("<tr>") + cell(tr("Время"), QStringLiteral("th")) +
-                   cell(tr("Изменение"), QStringLiteral("th")) + QStringLiteral("</tr>");
-    for (const auto& change : tracker.changes()) {
-        rows += row(timeText(change.time, true), changeText(change));
+    part += changesByDevice(tracker, comparison);
+    if (allChanges) {
+        part += html::heading(tr("Приложение: все изменения состояния"), true) +
+                allChangesList(tracker);
     }
-    return html + table(rows);
+    return part;
 }
 
 } // namespace
 
-QString lineReportHtml(const DeviceTracker& tracker, const ConfigComparison* comparison) {
+QString lineReportHtml(const DeviceTracker& tracker, const ConfigComparison* comparison,
+                       bool allChanges) {
     QString html = QStringLiteral("<html><body><h1>%1</h1>").arg(tr("Отчёт о линии «Velora»"));
-    html += QStringLiteral("<h2>%1</h2>").arg(tr("Линия")) + totals(tracker);
-    html += QStringLiteral("<h2>%1</h2>").arg(tr("Приборы")) + devices(tracker, comparison);
-    if (comparison != nullptr && comparison->loaded()) {
-        html += QStringLiteral("<h2>%1</h2>").arg(tr("Сравнение с конфигурацией")) +
-                comparisonPart(tracker, *comparison);
-    }
-    html += QStringLiteral("<h2>%1</h2>").arg(tr("Изменения состояния")) + changes(tracker);
+    html += summary(tracker, comparison);
+    html += html::heading(tr("Приборы"), true) + devices(tracker, comparison);
+    html += html::heading(tr("Последние ответы с данными")) + lastAnswers(tracker, comparison);
+    html += html::heading(tr("Изменения состояния по приборам")) +
+            changes(tracker, comparison, allChanges);
     return html + QStringLiteral("</body></html>");
 }
 
-bool writeLineReport(const QString& path, const DeviceTracker& tracker,
-                     const ConfigComparison* comparison, QString* error) {
+QString printReport(const QString& path, const QString& html) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        *error = tr("Не удаётся записать файл %1: %2").arg(path, file.errorString());
-        return false;
+        return tr("Не удаётся записать файл %1: %2").arg(path, file.errorString());
     }
     QPdfWriter writer(&file);
     writer.setPageSize(QPageSize(QPageSize::A4));
@@ -129,13 +226,18 @@ bool writeLineReport(const QString& path, const DeviceTracker& tracker,
     QFont font = document.defaultFont();
     font.setPointSize(8);
     document.setDefaultFont(font);
-    document.setHtml(lineReportHtml(tracker, comparison));
+    document.setHtml(html);
     document.print(&writer);
     if (!file.flush()) {
-        *error = tr("Не удаётся записать файл %1: %2").arg(path, file.errorString());
-        return false;
+        return tr("Не удаётся записать файл %1: %2").arg(path, file.errorString());
     }
-    return true;
+    return QString();
+}
+
+bool writeLineReport(const QString& path, const DeviceTracker& tracker,
+                     const ConfigComparison* comparison, QString* error, bool allChanges) {
+    *error = printReport(path, lineReportHtml(tracker, comparison, allChanges));
+    return error->isEmpty();
 }
 
 } // namespace velora_report

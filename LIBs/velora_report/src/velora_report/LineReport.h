@@ -7,15 +7,20 @@
 
 namespace velora_report {
 
-// The line report an engineer hands over: the time span, the line's totals, the device
-// table, the comparison with the configuration (when one is given) and the state changes
-// with their times, in Russian.
+// The line report an engineer hands over, in Russian. Its first page is the summary: the
+// time span, how many devices answer, are silent, lost, in alarm or in fault, and with a
+// configuration the configured devices missing and the unconfigured ones answering. Then
+// the device table (its header on every page), the state changes grouped per device and,
+// when `allChanges`, every change with its time as an appendix.
 QString lineReportHtml(const velora_decoding::DeviceTracker& tracker,
-                       const ConfigComparison* comparison);
+                       const ConfigComparison* comparison, bool allChanges = false);
 
-// Prints the report into a PDF file; needs a QGuiApplication. On failure returns false
-// with the reason in *error.
+// Prints the report's HTML into a PDF file; needs a QGuiApplication, and may run on another
+// thread than its. Returns the reason of a failure, or an empty text.
+QString printReport(const QString& path, const QString& html);
+
+// lineReportHtml() and printReport(). On failure returns false with the reason in *error.
 bool writeLineReport(const QString& path, const velora_decoding::DeviceTracker& tracker,
-                     const ConfigComparison* comparison, QString* error);
+                     const ConfigComparison* comparison, QString* error, bool allChanges = false);
 
 } // namespace velora_report
