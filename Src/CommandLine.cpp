@@ -61,5 +61,6 @@ bool CommandLine::namesPort(const QString& target) {
     }
     static const QStringList captureSuffixes{QStringLiteral("pcap"), QStringLiteral("pcapng"),
                                              QStringLiteral("bin"), QStringLiteral("raw")};
-    return !target.contains('/') && !captureSuffixes.contains(info.suffix(), Qt::CaseInsensitive);
+    return !target.contains('/') && !target.contains('\\') &&
+           !captureSuffixes.contains(info.suffix(), Qt::CaseInsensitive);
 }

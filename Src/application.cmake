@@ -117,13 +117,18 @@ else()
 endif()
 add_custom_command(TARGET velora-debugger POST_BUILD ${velora_copy_commands} VERBATIM)
 
-# The user guide beside the program: the README's section on it, as HTML.
+# The user guide beside the program: the README's section on it, as HTML. A cross build runs
+# the generator through its emulator (Wine).
+set(velora_user_guide_dir ${CMAKE_CURRENT_BINARY_DIR})
+if(CMAKE_RUNTIME_OUTPUT_DIRECTORY)
+    set(velora_user_guide_dir ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+endif()
 add_executable(velora-user-guide ${CMAKE_CURRENT_SOURCE_DIR}/guide/main.cpp)
 target_link_libraries(velora-user-guide PRIVATE Qt5::Gui)
 add_custom_command(
-    OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/user-guide.html
+    OUTPUT ${velora_user_guide_dir}/user-guide.html
     COMMAND velora-user-guide ${PROJECT_SOURCE_DIR}/README.md
-            ${CMAKE_CURRENT_BINARY_DIR}/user-guide.html
+            ${velora_user_guide_dir}/user-guide.html
     DEPENDS velora-user-guide ${PROJECT_SOURCE_DIR}/README.md VERBATIM)
-add_custom_target(velora_user_guide ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/user-guide.html)
+add_custom_target(velora_user_guide ALL DEPENDS ${velora_user_guide_dir}/user-guide.html)
 add_dependencies(velora-debugger velora_user_guide)

@@ -1,10 +1,8 @@
 # Install rules. The desktop program looks for qtbase_ru.qm, License.txt, LGPL.txt and
 # user-guide.html in its own directory, so it lives with them in a private directory; bin/
-# holds a relative symbolic link to it (Qt resolves the link when it reports the program's directory).
+# holds a relative symbolic link to it (Qt resolves the link when it reports the program's
+# directory).
 # The command-line tools go straight into bin/. This layout is for Linux and its packages.
-if(VELORA_LINE_LIBS_ONLY OR NOT UNIX)
-    return()
-endif()
 
 include(GNUInstallDirs)
 # What is not marked otherwise goes into the package velora-debugger; the Wireshark plugin and

@@ -2,10 +2,6 @@
 # Wireshark's development files were found, velora-debugger-wireshark, the Wireshark plugin
 # and extcap program:
 #   cmake --build build --target package     (or: cd build && cpack -G DEB)
-if(VELORA_LINE_LIBS_ONLY OR NOT UNIX)
-    return()
-endif()
-
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velora-debugger)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -1,5 +1,7 @@
 # Cross build for 64-bit Windows with mingw-w64 (POSIX thread model, for std::thread).
-# The runtime is linked statically, so the programs need no mingw DLLs beside them.
+# VELORA_MINGW_PREFIX names the folder of Qt and libpcap built for Windows by
+# scripts/windows-libs; the programs link the C++ runtime as DLLs, which ship beside them as
+# Qt's own DLLs need them too.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -7,11 +9,14 @@ set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VELORA_MINGW_PREFIX)
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32 ${VELORA_MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Never the build machine's own packages.
+set(ENV{PKG_CONFIG_LIBDIR} "${VELORA_MINGW_PREFIX}/lib/pkgconfig")
 
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
+# Test programs run under Wine, at build time too (GoogleTest's discovery).
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)

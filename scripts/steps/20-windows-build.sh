@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Cross-compiles the line libraries (rs485 with its Windows serial and registry code,
-# velora_protocol, velora_listener) and their Windows test program (tests/windows, with
-# GoogleTest built from its sources) with mingw-w64, warnings as errors: the preset
-# "windows". Step 21 runs the tests under Wine.
+# The Windows build: Qt and libpcap for Windows from Debian's sources (once per machine, then
+# from the cache), the programs and tests cross-compiled with mingw-w64 (warnings as errors),
+# the installer and the zip. Step 21 tests them under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-cmake --preset windows
-cmake --build build-mingw -j "$(nproc)"
+scripts/build-windows

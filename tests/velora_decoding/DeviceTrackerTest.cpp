@@ -67,6 +67,10 @@ std::vector<std::string> changeTexts(const DeviceTracker& tracker) {
 
 } // namespace
 
+// These operators pair malloc and free themselves; GCC 12 for Windows, inlining them, takes
+// the pair for new and free.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 void* operator new(std::size_t size) {
     allocations.fetch_add(1, std::memory_order_relaxed);
     if (void* p = std::malloc(size == 0 ? 1 : size)) {

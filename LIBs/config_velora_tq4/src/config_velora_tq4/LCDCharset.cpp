@@ -67,8 +67,9 @@ char16_t lcdCorrectChar(char16_t c) {
 }
 
 void lcdCorrectText(std::wstring& text) {
+    // wchar_t is 32 bits on Linux and 16 on Windows: only characters of 16 bits are looked up.
     for (auto& c : text) {
-        if (static_cast<unsigned long>(c) <= 0xFFFF) {
+        if ((static_cast<std::uint32_t>(c) & ~0xFFFFu) == 0) {
             c = static_cast<wchar_t>(lcdCorrectChar(static_cast<char16_t>(c)));
         }
     }

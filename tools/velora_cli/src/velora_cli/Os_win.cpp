@@ -29,14 +29,13 @@ void prepareStandardStreams() {
 void attachParentConsole() {
     const bool out = redirected(STD_OUTPUT_HANDLE);
     const bool err = redirected(STD_ERROR_HANDLE);
-    if ((out && err) || !AttachConsole(ATTACH_PARENT_PROCESS)) {
-        return;
-    }
-    if (!out) {
-        (void)!std::freopen("CONOUT$", "w", stdout);
-    }
-    if (!err) {
-        (void)!std::freopen("CONOUT$", "w", stderr);
+    if ((!out || !err) && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        if (!out) {
+            (void)!std::freopen("CONOUT$", "w", stdout);
+        }
+        if (!err) {
+            (void)!std::freopen("CONOUT$", "w", stderr);
+        }
     }
     prepareStandardStreams();
 }
