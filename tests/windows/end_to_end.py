@@ -4,6 +4,8 @@
   replay     velora-sniff.exe --replay gives byte for byte the output of the Linux
              velora-sniff (text, --tsv, --stats, --write) for the sample and simulated lines
   console    every program's --help and --version reach standard output
+  bad-input  a damaged capture and a configuration with errors get the exit codes and words of
+             Linux, a missing COM port is named
   live       velora-sim on a pseudo-terminal linked as a COM port of the prefix:
              velora-sniff.exe COMn --tsv reports exactly the frames the seeded line holds
   desktop    velora-debugger.exe COMn under Xvfb holds the port and keeps up with a saturated
@@ -88,6 +90,30 @@ def console(args, work):
         told = wine(exe, "--version")
         check(told.returncode == 0 and version.encode() in told.stdout,
               program + ".exe --version: " + told.stdout.decode("utf-8", "replace").strip())
+
+
+def bad_input(args, work):
+    """Bad input gets the words and exit codes it gets on Linux."""
+    sniff = os.path.join(args.linux, "tools/velora-sniff/velora-sniff")
+    capture = os.path.join(work, "cut.pcap")
+    subprocess.run([sniff, "--replay", os.path.join(args.source, "samples/velora-line.bin"),
+                    "--write", capture], check=True, stdout=subprocess.DEVNULL)
+    with open(capture, "r+b") as f:
+        f.truncate(os.path.getsize(capture) - 7)
+    diagnostics = os.path.relpath(os.path.join(args.source, "tests/velora_config_tool/diagnostics"))
+    same = [("velora-sniff", ["--replay", capture], sniff),
+            ("velora-config", ["check", os.path.join(diagnostics, "device-address.xml")],
+             os.path.join(args.linux, "tools/velora-config/velora-config"))]
+    for program, options, linux_program in same:
+        linux = subprocess.run([linux_program, *options], capture_output=True)
+        windows = wine(os.path.join(args.windows, program + ".exe"), *options)
+        check((windows.returncode, windows.stdout, windows.stderr) ==
+              (linux.returncode, linux.stdout, linux.stderr),
+              "%s.exe %s: exit %d and the words of Linux" % (program, options[0],
+                                                             windows.returncode))
+    missing = wine(os.path.join(args.windows, "velora-sniff.exe"), "COM99")
+    check(missing.returncode == 1 and "Порт COM99 не найден" in missing.stderr.decode("utf-8"),
+          "velora-sniff.exe COM99: " + missing.stderr.decode("utf-8", "replace").strip())
 
 
 class SimulatedLine:
@@ -259,8 +285,8 @@ def installer(args, work):
     subprocess.run(["wineserver", "-k"], env=env)
 
 
-CHECKS = {"replay": replay, "console": console, "live": live, "desktop": desktop,
-          "installer": installer}
+CHECKS = {"replay": replay, "console": console, "bad-input": bad_input, "live": live,
+          "desktop": desktop, "installer": installer}
 
 
 def main():
