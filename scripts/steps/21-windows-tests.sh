@@ -45,6 +45,6 @@ unset WINEQT_QPA_PLATFORM
 
 # The Linux programs the Windows ones are compared with.
 cmake --preset default >/dev/null
-cmake --build build -j "$(nproc)" --target velora-sniff velora-sim >/dev/null
+cmake --build build -j "$(nproc)" --target velora-sniff velora-sim velora-config >/dev/null
 python3 tests/windows/end_to_end.py --linux build --windows "$bin"
 wineserver -k || true
