@@ -2,7 +2,7 @@
 
 #include "FuzzCheck.h"
 
-#include <velora_decoding/EventListener.h>
+#include <velora_events/EventListener.h>
 #include <velora_traffic/TrafficGenerator.h>
 
 #include <QObject>

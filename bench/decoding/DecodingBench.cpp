@@ -2,7 +2,7 @@
 // and raw mode on, over generated line traffic. "x_line_rate" is the byte rate as a multiple of
 // the line's maximum: 19200 baud, 11 bits a character, 1745 bytes per second.
 
-#include <velora_decoding/EventListener.h>
+#include <velora_events/EventListener.h>
 
 #include <velora_listener/ProtocolParser.h>
 #include <velora_protocol/LineSpeed.h>

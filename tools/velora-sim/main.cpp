@@ -8,6 +8,7 @@
 #include <velora_cli/NumberList.h>
 #include <velora_cli/Os.h>
 #include <velora_cli/Program.h>
+#include <velora_protocol/Addresses.h>
 #include <velora_traffic/TrafficGenerator.h>
 
 #include <atomic>
@@ -227,7 +228,7 @@ void writeEvents(std::FILE* file, const std::vector<velora_traffic::Event>& even
         return;
     }
     for (const auto& e : events) {
-        if (e.type != mtTrash && (e.address < 1 || e.address > 126)) {
+        if (e.type != mtTrash && !velora_protocol::isDeviceAddress(e.address)) {
             continue;
         }
         std::fprintf(file, "%d\t%d\t%s\n", e.type, e.address,
