@@ -24,7 +24,7 @@ constexpr std::uint8_t kLoop1Off = flag(Command::kLoop1OffBit);
 constexpr std::uint8_t kLoop1On = flag(Command::kLoop1OnBit);
 constexpr std::uint8_t kLoop2On = flag(Command::kLoop2OnBit);
 constexpr std::uint8_t kLoop2Off = flag(Command::kLoop2OffBit);
-constexpr std::uint8_t kCancelAlarm = flag(Command::kCancelBit);
+constexpr std::uint8_t kCancelAlarm = flag(Command::kDeviceLayout.cancelBit);
 
 // Answer header: 01xxxx1x, with the device's OK bit and a reset it reports.
 constexpr std::uint8_t kHeader = 0x40 | velora_protocol::kLongAnswerBit.mask();
@@ -84,7 +84,7 @@ void Device::randomChange(std::mt19937& rng) {
 }
 
 void Device::apply(const std::vector<std::uint8_t>& command) {
-    const std::uint8_t flags = command[Command::kFlagsByte];
+    const std::uint8_t flags = command[Command::kDeviceLayout.flags];
     if (flags & kResetFlag) {
         loops[0] = loops[1] = kNormal;
         lines[0] = lines[1] = LineState::Normal;

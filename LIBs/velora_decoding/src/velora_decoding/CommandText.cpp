@@ -1,7 +1,7 @@
 #include <velora_decoding/CommandText.h>
 #include <velora_decoding/TextParts.h>
 
-#include <sstream>
+#include <string>
 
 namespace velora_decoding {
 
@@ -47,50 +47,41 @@ void deviceText(TextParts& parts, const Command& command) {
     outputPhrase(parts, L"выключить", command.byte(command.outputsOffIndex()));
 }
 
-std::wstring deviceLayoutText(const Command& command, bool omitAddress) {
-    std::wostringstream header;
-    const int address = command.deviceAddress();
-    if (omitAddress) {
-        header << L"Команда: ";
-    } else if (address != 0) {
-        header << L"Команда прибору " << address << L": ";
-    } else {
-        header << L"Команда всем приборам: ";
-    }
-    TextParts parts(header.str().c_str());
-    if (command.deviceReset()) {
+// "Команда прибору 5: ", or for 0 "Команда всем приборам: ".
+std::wstring header(const wchar_t* one, int number, const wchar_t* all) {
+    return number != 0 ? L"Команда " + (one + (L" " + std::to_wstring(number))) + L": "
+                       : L"Команда " + std::wstring(all) + L": ";
+}
+
+// The parts both layouts begin with: reset, cancel of the alarm, group commands.
+void commonParts(TextParts& parts, bool reset, bool cancel, std::uint8_t groups, int firstGroup) {
+    if (reset) {
         parts.part(L"сброс");
     }
-    if (command.cancelAlarm()) {
+    if (cancel) {
         parts.part(L"отмена тревоги");
     }
-    parts.groupCommands(command.byte(Command::kGroupsByte), 0);
+    parts.groupCommands(groups, firstGroup);
+}
+
+std::wstring deviceLayoutText(const Command& command, bool omitAddress) {
+    TextParts parts(omitAddress
+                        ? L"Команда: "
+                        : header(L"прибору", command.deviceAddress(), L"всем приборам").c_str());
+    commonParts(parts, command.deviceReset(), command.cancelAlarm(),
+                command.byte(Command::kGroupsByte), 0);
     deviceText(parts, command);
     return parts.finish();
 }
 
 std::wstring consoleLayoutText(const Command& command) {
-    std::wostringstream header;
-    const int number = command.consoleNumber();
-    if (number != 0) {
-        header << L"Команда пульту " << number << L": ";
-    } else {
-        header << L"Команда всем пультам: ";
-    }
-    TextParts parts(header.str().c_str());
-    if (command.consoleReset()) {
-        parts.part(L"сброс");
-    }
-    if (command.cancelAlarm()) {
-        parts.part(L"отмена тревоги");
-    }
+    TextParts parts(header(L"пульту", command.consoleNumber(), L"всем пультам").c_str());
     // Groups 4..7 in the low half of the byte.
-    parts.groupCommands(command.byte(Command::kGroupsByte) & 0x0F, Command::kConsoleFirstGroup);
+    commonParts(parts, command.consoleReset(), command.cancelAlarm(),
+                command.byte(Command::kGroupsByte) & 0x0F, Command::kConsoleFirstGroup);
     const int device = command.deviceAddress();
     if (device != 0) {
-        std::wostringstream deviceHeader;
-        deviceHeader << L"команда прибору " << device << L": ";
-        parts.restartAfter(deviceHeader.str());
+        parts.restartAfter(L"команда прибору " + std::to_wstring(device) + L": ");
         if (command.deviceReset()) {
             parts.part(L"сброс");
         }

@@ -8,7 +8,8 @@ namespace velora_protocol {
 Command::Command(bool consoleFormat)
     : console(consoleFormat)
     , bytes(kLength, 0) {
-    bytes[0] = static_cast<std::uint8_t>((consoleFormat ? kConsoleMark : kDeviceMark) | 1);
+    // Console or device 1.
+    bytes[0] = static_cast<std::uint8_t>(layout().mark | 1);
 }
 
 Command::Command(const std::vector<std::uint8_t>& frame, bool consoleFormat)
@@ -36,7 +37,7 @@ int Command::consoleNumber() const {
 
 void Command::setConsoleNumber(int number) {
     if (console) {
-        setByte(0, number <= 0 ? 0 : static_cast<std::uint8_t>(number | kConsoleMark));
+        setByte(0, number <= 0 ? 0 : static_cast<std::uint8_t>(number | kConsoleLayout.mark));
     }
 }
 
@@ -67,16 +68,16 @@ void Command::setGroupCommand(int group, bool on) {
 }
 
 bool Command::cancelAlarm() const {
-    return console ? bit(kCancelByte, kConsoleCancelBit) : bit(kCancelByte, kCancelBit);
+    return bit(kCancelByte, layout().cancelBit);
 }
 
 void Command::setCancelAlarm(bool on) {
     if (console) {
-        setBit(kCancelByte, kConsoleCancelBit, on);
+        setBit(kCancelByte, kConsoleLayout.cancelBit, on);
     } else if (on) {
-        setByte(kCancelByte, byte(0) | kDeviceMark);
+        setByte(kCancelByte, byte(0) | kDeviceLayout.mark);
     } else {
-        setBit(kCancelByte, kCancelBit, false);
+        setBit(kCancelByte, kDeviceLayout.cancelBit, false);
         normalizeOutputsByte();
     }
 }
@@ -90,73 +91,80 @@ void Command::setDeviceAddress(int address) {
         setByte(kConsoleDeviceByte, static_cast<std::uint8_t>(address & kAddressMask));
         return;
     }
-    setByte(0, address <= 0 ? 0 : static_cast<std::uint8_t>(address | kDeviceMark));
+    setByte(0, address <= 0 ? 0 : static_cast<std::uint8_t>(address | kDeviceLayout.mark));
     normalizeOutputsByte();
 }
 
+bool Command::flag(int bitNumber) const {
+    return bitNumber >= 0 && bit(flagsIndex(), bitNumber);
+}
+
+void Command::setFlag(int bitNumber, bool on) {
+    if (bitNumber >= 0) {
+        setBit(flagsIndex(), bitNumber, on);
+    }
+}
+
 bool Command::deviceReset() const {
-    return bit(flagsIndex(), kResetBit);
+    return flag(kResetBit);
 }
 
 void Command::setDeviceReset(bool on) {
-    setBit(flagsIndex(), kResetBit, on);
+    setFlag(kResetBit, on);
 }
 
 bool Command::loopOn(int loop) const {
-    const int b = loopBit(loop, kLoop1OnBit, kLoop2OnBit);
-    return b >= 0 && bit(flagsIndex(), b);
+    return flag(loopBit(loop, kLoop1OnBit, kLoop2OnBit));
 }
 
 void Command::setLoopOn(int loop, bool on) {
-    const int b = loopBit(loop, kLoop1OnBit, kLoop2OnBit);
-    if (b >= 0) {
-        setBit(flagsIndex(), b, on);
-    }
+    setFlag(loopBit(loop, kLoop1OnBit, kLoop2OnBit), on);
 }
 
 bool Command::loopOff(int loop) const {
-    const int b = loopBit(loop, kLoop1OffBit, kLoop2OffBit);
-    return b >= 0 && bit(flagsIndex(), b);
+    return flag(loopBit(loop, kLoop1OffBit, kLoop2OffBit));
 }
 
 void Command::setLoopOff(int loop, bool on) {
-    const int b = loopBit(loop, kLoop1OffBit, kLoop2OffBit);
-    if (b >= 0) {
-        setBit(flagsIndex(), b, on);
-    }
+    setFlag(loopBit(loop, kLoop1OffBit, kLoop2OffBit), on);
 }
 
-bool Command::outputOn(int output) const {
-    return output >= 1 && output <= kOutputCount && bit(outputsOnIndex(), output - 1);
+bool Command::output(std::size_t index, int number) const {
+    return number >= 1 && number <= kOutputCount && bit(index, number - 1);
 }
 
-void Command::setOutputOn(int output, bool on) {
-    if (output >= 1 && output <= kOutputCount) {
-        setBit(outputsOnIndex(), output - 1, on);
+void Command::setOutput(std::size_t index, int number, bool on) {
+    if (number >= 1 && number <= kOutputCount) {
+        setBit(index, number - 1, on);
         normalizeOutputsByte();
     }
 }
 
-bool Command::outputOff(int output) const {
-    return output >= 1 && output <= kOutputCount && bit(outputsOffIndex(), output - 1);
+bool Command::outputOn(int number) const {
+    return output(outputsOnIndex(), number);
 }
 
-void Command::setOutputOff(int output, bool on) {
-    if (output >= 1 && output <= kOutputCount) {
-        setBit(outputsOffIndex(), output - 1, on);
-        normalizeOutputsByte();
-    }
+void Command::setOutputOn(int number, bool on) {
+    setOutput(outputsOnIndex(), number, on);
+}
+
+bool Command::outputOff(int number) const {
+    return output(outputsOffIndex(), number);
+}
+
+void Command::setOutputOff(int number, bool on) {
+    setOutput(outputsOffIndex(), number, on);
 }
 
 void Command::normalizeOutputsByte() {
     if (console) {
         return;
     }
-    if (!bit(kCancelByte, kCancelBit) && byte(outputsOnIndex()) == 0 &&
+    if (!bit(kCancelByte, kDeviceLayout.cancelBit) && byte(outputsOnIndex()) == 0 &&
         byte(outputsOffIndex()) == 0) {
         setByte(kCancelByte, 0);
     } else {
-        setByte(kCancelByte, static_cast<std::uint8_t>((byte(kCancelByte) & kDeviceMark) |
+        setByte(kCancelByte, static_cast<std::uint8_t>((byte(kCancelByte) & kDeviceLayout.mark) |
                                                        (byte(0) & kAddressMask)));
     }
 }

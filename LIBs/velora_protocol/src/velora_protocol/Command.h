@@ -23,28 +23,34 @@ class Command {
 public:
     static constexpr std::size_t kLength = 8;
 
-    // The first byte's marks of the two layouts, and the console number's bits.
-    static constexpr std::uint8_t kDeviceMark = 0x80;
-    static constexpr std::uint8_t kConsoleMark = 0xC0;
-    static constexpr std::uint8_t kConsoleNumberMask = 0x3F;
-    // Flag bits of the flags byte (device layout byte 2, console layout byte 4).
-    static constexpr int kResetBit = 0;
-    static constexpr int kLoop1OffBit = 2;
-    static constexpr int kLoop1OnBit = 4;
-    static constexpr int kLoop2OnBit = 5;
-    static constexpr int kLoop2OffBit = 7;
-    // Device layout: the flags byte, the groups byte and the byte of the cancel bit and the address
-    // copy.
-    static constexpr std::size_t kFlagsByte = 2;
+    // Where a layout keeps the device's part: the first byte's mark, the byte of the flags
+    // (reset, loops), the bytes of the outputs switched on and off, the cancel bit of byte 3.
+    struct Layout {
+        std::uint8_t mark;
+        std::size_t flags;
+        std::size_t outputsOn;
+        std::size_t outputsOff;
+        int cancelBit;
+    };
+    static constexpr Layout kDeviceLayout{0x80, 2, 4, 5, 7};
+    static constexpr Layout kConsoleLayout{0xC0, 4, 6, 7, 0};
+    // The bits of the flags byte.
+    enum FlagBit : int {
+        kResetBit = 0,
+        kLoop1OffBit = 2,
+        kLoop1OnBit = 4,
+        kLoop2OnBit = 5,
+        kLoop2OffBit = 7,
+    };
+    // Byte 1: the groups; the console layout has its reset in bit 7 and groups 4..7 only.
     static constexpr std::size_t kGroupsByte = 1;
-    static constexpr std::size_t kCancelByte = 3;
-    static constexpr int kCancelBit = 7;
-    // Console layout: the reset bit of byte 1, its cancel bit of byte 3, its device byte.
     static constexpr int kConsoleResetBit = 7;
-    static constexpr int kConsoleCancelBit = 0;
-    static constexpr std::size_t kConsoleDeviceByte = 5;
-    // Console layout: groups 4..7 in bits 0..3 of byte 1.
     static constexpr int kConsoleFirstGroup = 4;
+    // Byte 3: the cancel bit and, in the device layout, the copy of the address.
+    static constexpr std::size_t kCancelByte = 3;
+    // The console layout: the device of its device part; its own number in the first byte.
+    static constexpr std::size_t kConsoleDeviceByte = 5;
+    static constexpr std::uint8_t kConsoleNumberMask = 0x3F;
     static constexpr int kOutputCount = 8;
     static constexpr int kGroupCount = 8;
 
@@ -56,9 +62,10 @@ public:
     const std::vector<std::uint8_t>& data() const { return bytes; }
     std::uint8_t byte(std::size_t index) const { return index < bytes.size() ? bytes[index] : 0; }
     bool bit(std::size_t index, int bitNumber) const { return (byte(index) >> bitNumber) & 1; }
-    std::size_t flagsIndex() const { return console ? 4 : kFlagsByte; }
-    std::size_t outputsOnIndex() const { return console ? 6 : 4; }
-    std::size_t outputsOffIndex() const { return console ? 7 : 5; }
+    const Layout& layout() const { return console ? kConsoleLayout : kDeviceLayout; }
+    std::size_t flagsIndex() const { return layout().flags; }
+    std::size_t outputsOnIndex() const { return layout().outputsOn; }
+    std::size_t outputsOffIndex() const { return layout().outputsOff; }
 
     int consoleNumber() const;
     void setConsoleNumber(int number);
@@ -91,6 +98,12 @@ protected:
 
 private:
     void setBit(std::size_t index, int bitNumber, bool on);
+    // Bit `bitNumber` of the flags byte; false for -1.
+    bool flag(int bitNumber) const;
+    void setFlag(int bitNumber, bool on);
+    // Output 1..8 in the outputs byte `index`.
+    bool output(std::size_t index, int number) const;
+    void setOutput(std::size_t index, int number, bool on);
     // The flag bit of `loop` (1 or 2) in the flags byte, or -1.
     static int loopBit(int loop, int loop1Bit, int loop2Bit);
 
