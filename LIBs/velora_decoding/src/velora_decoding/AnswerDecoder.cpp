@@ -10,6 +10,13 @@ namespace {
 
 using namespace velora_protocol;
 
+// The flags the text names, found in the table when compiling.
+constexpr const AnswerField* kReset = answerField(kDeviceResetBit);
+constexpr const AnswerField* kOk = answerField(kOkBit);
+constexpr const AnswerField* kTamper = answerField(kTamperBit);
+constexpr const AnswerField* kOutputsFault = answerField(kOutputsFaultBit);
+constexpr const AnswerField* kBadSupply = answerField(kBadSupplyBit);
+
 class Answer {
 public:
     Answer(const std::uint8_t* bytes, std::size_t size)
@@ -27,10 +34,9 @@ public:
             parts.part(std::wstring(kPointNames[point]) + L" - " + state->word);
         }
     }
-    void flagPart(TextParts& parts, BitPosition position, bool capital = false) const {
-        if (isSet(position)) {
-            const std::wstring word = answerField(position)->word;
-            parts.part(capital ? capitalised(word) : word);
+    void flagPart(TextParts& parts, const AnswerField* field, bool capital = false) const {
+        if (isSet(field->position)) {
+            parts.part(capital ? capitalised(field->word) : field->word);
         }
     }
 
@@ -44,14 +50,14 @@ private:
 std::wstring answerText(const std::uint8_t* bytes, std::size_t size) {
     const Answer answer(bytes, size);
     TextParts parts(L"Ответ: ");
-    answer.flagPart(parts, kDeviceResetBit);
-    answer.flagPart(parts, kOkBit);
-    answer.flagPart(parts, kTamperBit);
+    answer.flagPart(parts, kReset);
+    answer.flagPart(parts, kOk);
+    answer.flagPart(parts, kTamper);
     for (int point = 0; point < kPointCount; ++point) {
         answer.pointPart(parts, point);
     }
-    answer.flagPart(parts, kOutputsFaultBit);
-    answer.flagPart(parts, kBadSupplyBit, true);
+    answer.flagPart(parts, kOutputsFault);
+    answer.flagPart(parts, kBadSupply, true);
     parts.groupCommands(answer.byte(kGroupCommandsByte), 0);
     return parts.finish();
 }

@@ -125,13 +125,10 @@ void DeviceTracker::longAnswer(DeviceStatus& device, const Frame& frame) {
     const bool wasFault = device.fault();
     const Timestamp time = frame.times.first;
 
-    PointState points[kPointCount];
     for (int i = 0; i < kPointCount; ++i) {
-        points[i] = pointState(frame, i);
-    }
-    for (int i = 0; i < kPointCount; ++i) {
-        if (firstReport || device.points[i] != points[i]) {
-            device.points[i] = points[i];
+        const PointState point = pointState(frame, i);
+        if (firstReport || device.points[i] != point) {
+            device.points[i] = point;
             device.pointSince[i] = time;
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -107,11 +108,53 @@ inline constexpr AnswerField kAnswerFields[] = {
 inline constexpr const wchar_t* kPointNames[kPointCount] = {L"шлейф 1", L"шлейф 2", L"л.с. 3",
                                                             L"л.с. 4"};
 
+// The states of each point by rank, so that the first set one names the state. A point's
+// states share one byte.
+struct RankedStates {
+    std::size_t byte = 0;
+    std::array<std::uint8_t, 8> masks{};
+    std::array<const AnswerField*, 8> fields{};
+    std::size_t count = 0;
+};
+
+constexpr std::array<RankedStates, kPointCount> rankStates() {
+    std::array<RankedStates, kPointCount> ranked{};
+    for (const AnswerField& field : kAnswerFields) {
+        if (field.point != kNoPoint) {
+            RankedStates& states = ranked[static_cast<std::size_t>(field.point)];
+            const auto rank = static_cast<std::size_t>(field.rank);
+            states.byte = static_cast<std::size_t>(field.position.index);
+            states.masks[rank] = field.position.mask();
+            states.fields[rank] = &field;
+            ++states.count;
+        }
+    }
+    return ranked;
+}
+
+inline constexpr std::array<RankedStates, kPointCount> kRankedStates = rankStates();
+
 // The field that names the state of `point` in an answer's bytes (bytes beyond `size` read
 // as 0): its set state of lowest rank; nullptr when none is set.
-const AnswerField* pointState(const std::uint8_t* bytes, std::size_t size, int point);
+inline const AnswerField* pointState(const std::uint8_t* bytes, std::size_t size, int point) {
+    const RankedStates& states = kRankedStates[static_cast<std::size_t>(point)];
+    const std::uint8_t value = states.byte < size ? bytes[states.byte] : 0;
+    for (std::size_t rank = 0; rank < states.count; ++rank) {
+        if ((value & states.masks[rank]) != 0) {
+            return states.fields[rank];
+        }
+    }
+    return nullptr;
+}
 
 // The field at `position`; nullptr when the position names none.
-const AnswerField* answerField(BitPosition position);
+constexpr const AnswerField* answerField(BitPosition position) {
+    for (const AnswerField& field : kAnswerFields) {
+        if (field.position.index == position.index && field.position.bit == position.bit) {
+            return &field;
+        }
+    }
+    return nullptr;
+}
 
 } // namespace velora_protocol
