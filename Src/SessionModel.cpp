@@ -3,7 +3,7 @@
 #include <velora_decoding/EventFilter.h>
 #include <velora_decoding/FrameText.h>
 #include <velora_protocol/MessageType.h>
-#include <velora_report/DeviceTexts.h>
+#include <velora_session/TimeText.h>
 
 #include <QBrush>
 #include <QDateTime>
@@ -265,7 +265,7 @@ QString SessionModel::timeText(std::int64_t wallNs) {
     if (wallNs == 0) {
         return QString();
     }
-    return velora_report::timeText(velora_protocol::Timestamp::recorded(wallNs));
+    return QString::fromLatin1(velora_session::clockText(wallNs).c_str());
 }
 
 QString SessionModel::bytesText(const FrameRecord& record) {
