@@ -6,7 +6,6 @@
 #include <velora_session/TimeText.h>
 
 #include <QBrush>
-#include <QDateTime>
 #include <QFont>
 #include <QStandardPaths>
 
@@ -294,8 +293,7 @@ QString SessionModel::toolTip(std::uint64_t index) const {
         return QString();
     }
     QStringList lines;
-    lines << QDateTime::fromMSecsSinceEpoch(r.wallNs / 1'000'000)
-                 .toString(QStringLiteral("dd.MM.yyyy hh:mm:ss.zzz"));
+    lines << QString::fromLatin1(velora_session::dateTimeText(r.wallNs).c_str());
     if (index > 0) {
         const std::int64_t previous = record(index - 1).lastNs();
         lines << tr("от предыдущего кадра: %1").arg(interval(r.wallNs - previous));

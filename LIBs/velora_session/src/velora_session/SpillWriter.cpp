@@ -6,6 +6,7 @@ SpillWriter::~SpillWriter() {
 
 void SpillWriter::start(const std::string& path) {
     close();
+    outbox.clear();
     std::lock_guard<std::mutex> lock(mutex);
     queue.clear();
     offsets.clear();
@@ -16,13 +17,21 @@ void SpillWriter::start(const std::string& path) {
     thread = std::thread([this, path] { run(path); });
 }
 
-void SpillWriter::push(const Item& item) {
+void SpillWriter::post() {
+    if (outbox.empty()) {
+        return;
+    }
     bool first = false;
     {
         std::lock_guard<std::mutex> lock(mutex);
-        queue.push_back(item);
-        first = queue.size() == 1;
+        first = queue.empty();
+        if (first) {
+            queue.swap(outbox);
+        } else {
+            queue.insert(queue.end(), outbox.begin(), outbox.end());
+        }
     }
+    outbox.clear();
     if (first) {
         wake.notify_one();
     }
@@ -30,12 +39,16 @@ void SpillWriter::push(const Item& item) {
 
 void SpillWriter::write(const velora_protocol::Frame& frame) {
     if (!failed()) {
-        push({frame, Step::Frame});
+        outbox.push_back({frame, Step::Frame});
+        if (outbox.size() >= kPostEvery) {
+            post();
+        }
     }
 }
 
 void SpillWriter::mark() {
-    push({velora_protocol::Frame{}, Step::Mark});
+    outbox.push_back({velora_protocol::Frame{}, Step::Mark});
+    post();
 }
 
 std::size_t SpillWriter::marksReached() const {
@@ -62,7 +75,8 @@ void SpillWriter::drain() {
         std::lock_guard<std::mutex> lock(mutex);
         ticket = ++flushesAsked;
     }
-    push({velora_protocol::Frame{}, Step::Flush});
+    outbox.push_back({velora_protocol::Frame{}, Step::Flush});
+    post();
     std::unique_lock<std::mutex> lock(mutex);
     flushed.wait(lock, [&] { return flushesDone >= ticket; });
 }
@@ -71,6 +85,7 @@ void SpillWriter::close() {
     if (!thread.joinable()) {
         return;
     }
+    post();
     {
         std::lock_guard<std::mutex> lock(mutex);
         stopping = true;

@@ -53,10 +53,16 @@ private:
         Step step = Step::Frame;
     };
 
-    void push(const Item& item);
+    // Hands what write() and mark() gathered to the thread.
+    void post();
     void run(const std::string& path);
     void perform(const Item& item);
     void fail();
+
+    // Gathered by the caller and handed over a few hundred at a time, so that the lock is
+    // taken once per batch, not once per frame.
+    static constexpr std::size_t kPostEvery = 256;
+    std::vector<Item> outbox;
 
     mutable std::mutex mutex;
     std::condition_variable wake;    // the thread: there is work
