@@ -27,6 +27,7 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/LineHealth.h
     ${VELORA_INCLUDE_DIR}/LogExport.h
     ${VELORA_INCLUDE_DIR}/LogRowDelegate.h
+    ${VELORA_INCLUDE_DIR}/LogSelection.h
     ${VELORA_INCLUDE_DIR}/LogViewWidget.h
     ${VELORA_INCLUDE_DIR}/MainWindow.h
     ${VELORA_INCLUDE_DIR}/ProgressSlices.h
@@ -50,6 +51,7 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/LineHealth.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogExport.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogRowDelegate.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/LogSelection.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogViewWidget.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/MainWindow.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ProgressSlices.cpp
