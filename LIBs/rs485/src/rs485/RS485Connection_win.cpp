@@ -91,8 +91,6 @@ std::string settingsErrorText(const std::string& portName, DWORD error) {
                             systemReason(error));
 }
 
-} // namespace
-
 HANDLE port(RS485ConnectionPrivate::Handle handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
