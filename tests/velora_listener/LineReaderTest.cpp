@@ -1,3 +1,5 @@
+#include <test_support/Elapsed.h>
+#include <test_support/LineChecks.h>
 #include <test_support/RecordingListener.h>
 #include <velora_listener/LineReader.h>
 #include <velora_listener/ListenerThread.h>
@@ -18,11 +20,10 @@
 using velora_listener::LineReader;
 using velora_listener::ListenerThread;
 using velora_listener::ReadEnd;
-using velora_traffic::Event;
 using velora_traffic::RecordingListener;
 using velora_traffic::TrafficGenerator;
 using Bytes = std::vector<std::uint8_t>;
-using Clock = std::chrono::steady_clock;
+using test_support::msSince;
 using namespace std::chrono_literals;
 
 namespace {
@@ -63,12 +64,8 @@ private:
     std::size_t at = 0;
 };
 
-bool waitFor(const std::atomic<int>& counter, int value) {
-    const auto deadline = Clock::now() + 10s;
-    while (counter < value && Clock::now() < deadline) {
-        std::this_thread::sleep_for(5ms);
-    }
-    return counter >= value;
+bool lossReported(const RecordingListener& listener) {
+    return velora_traffic::waitFor([&listener] { return listener.connectionLost >= 1; });
 }
 
 // Random traffic that leaves the parser idle at its end (noise, then an answer reported as
@@ -96,7 +93,7 @@ TEST(LostConverterTest, ReportedOnceAfterTheFramesReadAndEndsTheReader) {
     ListenerThread thread(&unopened, &listener, converter.readCall());
     thread.start();
 
-    ASSERT_TRUE(waitFor(listener.connectionLost, 1));
+    ASSERT_TRUE(lossReported(listener));
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(listener.connectionLost, 1);
     // The loop ended at the failed read: no read after it.
@@ -107,9 +104,9 @@ TEST(LostConverterTest, ReportedOnceAfterTheFramesReadAndEndsTheReader) {
 
     // The ended reader counts as running until the user interface disconnects.
     EXPECT_TRUE(thread.isRunning());
-    const auto start = Clock::now();
+    const auto start = test_support::Clock::now();
     thread.stop();
-    EXPECT_LT(Clock::now() - start, 1s);
+    EXPECT_LT(msSince(start), 1000);
     EXPECT_FALSE(thread.isRunning());
     EXPECT_EQ(listener.connectionLost, 1);
 }
@@ -120,7 +117,7 @@ TEST(LostConverterTest, ConverterGoneBeforeTheFirstByte) {
     rs485::RS485Connection unopened;
     ListenerThread thread(&unopened, &listener, converter.readCall());
     thread.start();
-    ASSERT_TRUE(waitFor(listener.connectionLost, 1));
+    ASSERT_TRUE(lossReported(listener));
     thread.stop();
     EXPECT_EQ(listener.connectionLost, 1);
     EXPECT_EQ(converter.reads, 1);
