@@ -1,6 +1,6 @@
 #pragma once
 
-#include <RowRanges.h>
+#include <velora_session/RowRanges.h>
 
 #include <QString>
 
