@@ -26,18 +26,9 @@ public:
     QAboutDialog(const QAboutDialog&) = delete;
     QAboutDialog& operator=(const QAboutDialog&) = delete;
 
-    void setProgramName(const QString& text);
-    void setProgramName(const char* utf8);
-    void setVersion(const QString& text);
-    void setVersion(const char* utf8);
-    void setDescription(const QString& text);
-    void setDescription(const char* utf8);
-    void setCopyright(const QString& text);
-    void setCopyright(const char* utf8);
-    void setLicense(const QString& text);
-    void setLicense(const char* utf8);
-    void setThirdParties(const QString& text);
-    void setThirdParties(const char* utf8);
+    // The texts of the dialog, each in a label of its own.
+    enum class Text { ProgramName, Version, Description, Copyright, License, ThirdParties };
+    void setText(Text which, const QString& text);
 
     int exec();
 

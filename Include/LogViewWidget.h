@@ -1,6 +1,6 @@
 #pragma once
 
-#include <RowRanges.h>
+#include <LogSelection.h>
 
 #include <QTableView>
 
@@ -36,7 +36,7 @@ public:
     // The clipboard takes at most this many rows: Ctrl+A over a day's session would build
     // gigabytes of text. "Экспорт журнала…" writes any number of rows.
     static constexpr std::uint64_t kCopyLimit = 100'000;
-    std::uint64_t selectedCount() const;
+    std::uint64_t selectedCount() const { return selection.count(); }
     // Tab-separated time, marker, address, text and bytes of the selected rows, of the
     // first kCopyLimit of them.
     QString selectedText() const;
@@ -83,16 +83,12 @@ private:
     // Moves the model's window to hold `row`, keeping the current row and the selection.
     void moveWindowTo(std::uint64_t row);
     void windowReset();
-    // Selects the window's part of `selection` in the table, taking it out of `selection`.
-    void selectInWindow();
     // The session row of a model row of the window.
     std::uint64_t sessionRow(const QModelIndex& index) const;
     // Selects every session row from the anchor to `to`, which becomes current, adding to
     // the selection if `keep`. Shift with a click or a move key does this also after the
     // window moved; the table itself would only know the rows of its window.
     void selectFromAnchor(const QModelIndex& to, bool keep);
-    // Moves the selection of the window's model rows [from, to] into `selection`.
-    void stash(int from, int to);
     bool atSessionEnd() const;
     // A row of the window before the session's last one.
     bool isOlderRow(const QModelIndex& index) const;
@@ -100,11 +96,6 @@ private:
     bool atSessionEnd(int tablePosition) const;
     void updateSessionBar();
     void sessionBarMoved(int value);
-    // The session rows selected.
-    RowRanges selectedRanges() const;
-    // The first kCopyLimit selected rows, each as `line` makes it, one a line.
-    template <class Line>
-    QString selectedLines(Line line) const;
     void copyText(const QString& text);
 
     unsigned int eggIndex = 0;
@@ -118,9 +109,9 @@ private:
     // The record that shift selects from, and whether the button of a shift-click is down.
     std::int64_t anchor = -1;
     bool extending = false;
-    // Session rows selected outside the window; a command that clears the selection of
-    // the table clears these too.
-    mutable RowRanges selection;
+    // A command that clears the selection of the table clears the rows outside the
+    // window too.
+    mutable LogSelection selection;
     QAction* followAct = nullptr;
     QAction* rawDataAct = nullptr;
     QAction* copyAct = nullptr;

@@ -87,9 +87,9 @@ private:
     // The device changes not acknowledged yet.
     QLabel* changesLabel = nullptr;
     velora_listener::VeloraListener listener;
+    // Its filter chooses the rows of the log.
     EventListener eventListener;
-    // Every frame goes to the event listener and, in batches, to the session and the
-    // device dock.
+    // Takes the frames from the reader thread, in batches for the session and the device dock.
     FrameFeed feed;
     DeviceDock* deviceDock = nullptr;
     FindBar* findBar = nullptr;

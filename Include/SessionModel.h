@@ -1,8 +1,8 @@
 #pragma once
 
-#include <FrameRecord.h>
-#include <SessionStore.h>
-#include <VisibleRows.h>
+#include <velora_session/FrameRecord.h>
+#include <velora_session/SessionStore.h>
+#include <velora_session/VisibleRows.h>
 
 #include <velora_protocol/Frame.h>
 #include <velora_protocol/MessageType.h>

@@ -62,41 +62,11 @@ QAboutDialog::~QAboutDialog() {
     delete form;
 }
 
-void QAboutDialog::setProgramName(const QString& text) {
-    setLabelText("lblCaption", text);
-}
-void QAboutDialog::setProgramName(const char* utf8) {
-    setProgramName(QString::fromUtf8(utf8));
-}
-void QAboutDialog::setVersion(const QString& text) {
-    setLabelText("lblVersion", text);
-}
-void QAboutDialog::setVersion(const char* utf8) {
-    setVersion(QString::fromUtf8(utf8));
-}
-void QAboutDialog::setDescription(const QString& text) {
-    setLabelText("lblDesc", text);
-}
-void QAboutDialog::setDescription(const char* utf8) {
-    setDescription(QString::fromUtf8(utf8));
-}
-void QAboutDialog::setCopyright(const QString& text) {
-    setLabelText("lblCopyright", text);
-}
-void QAboutDialog::setCopyright(const char* utf8) {
-    setCopyright(QString::fromUtf8(utf8));
-}
-void QAboutDialog::setLicense(const QString& text) {
-    setLabelText("lblLicense", text);
-}
-void QAboutDialog::setLicense(const char* utf8) {
-    setLicense(QString::fromUtf8(utf8));
-}
-void QAboutDialog::setThirdParties(const QString& text) {
-    setLabelText(thirdPartiesLabel, text);
-}
-void QAboutDialog::setThirdParties(const char* utf8) {
-    setThirdParties(QString::fromUtf8(utf8));
+void QAboutDialog::setText(Text which, const QString& text) {
+    // In the order of Text.
+    static const char* const labels[] = {"lblCaption",   "lblVersion", "lblDesc",
+                                         "lblCopyright", "lblLicense", thirdPartiesLabel};
+    setLabelText(labels[int(which)], text);
 }
 
 int QAboutDialog::exec() {
@@ -121,18 +91,19 @@ void QAboutDialog::setLabelText(const char* name, const QString& text) {
 
 void showAbout(QWidget* parent) {
     QAboutDialog dialog(parent);
-    dialog.setProgramName(ProgramName);
-    dialog.setVersion(VersionLine);
-    dialog.setDescription(Description);
-    dialog.setCopyright(Copyright);
+    using Text = QAboutDialog::Text;
+    dialog.setText(Text::ProgramName, QString::fromUtf8(ProgramName));
+    dialog.setText(Text::Version, QString::fromUtf8(VersionLine));
+    dialog.setText(Text::Description, QString::fromUtf8(Description));
+    dialog.setText(Text::Copyright, QString::fromUtf8(Copyright));
 
     const QString dir = QCoreApplication::applicationDirPath();
-    dialog.setLicense(QStringLiteral("<html>") +
-                      fileLink(dir, QStringLiteral("License.txt"),
-                               tr("Посмотреть текст лицензионного соглашения")) +
-                      QStringLiteral("</html>"));
+    dialog.setText(Text::License, QStringLiteral("<html>") +
+                                      fileLink(dir, QStringLiteral("License.txt"),
+                                               tr("Посмотреть текст лицензионного соглашения")) +
+                                      QStringLiteral("</html>"));
 
     static const QString notice = qtNotice(dir);
-    dialog.setThirdParties(notice);
+    dialog.setText(Text::ThirdParties, notice);
     dialog.exec();
 }

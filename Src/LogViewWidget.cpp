@@ -56,7 +56,8 @@ bool isNavigationKey(int key) {
 LogViewWidget::LogViewWidget(QWidget* parent)
     : QTableView(parent)
     , sessionModel(new SessionModel(this))
-    , sessionBar(new QScrollBar(Qt::Vertical)) {
+    , sessionBar(new QScrollBar(Qt::Vertical))
+    , selection(*sessionModel, *this) {
     setModel(sessionModel);
     setItemDelegate(new LogRowDelegate(this));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -105,7 +106,7 @@ LogViewWidget::LogViewWidget(QWidget* parent)
 
     connect(sessionModel, &QAbstractItemModel::rowsInserted, this, &LogViewWidget::rowsAppended);
     connect(sessionModel, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            [this](const QModelIndex&, int from, int to) { stash(from, to); });
+            [this](const QModelIndex&, int from, int to) { selection.stash(from, to); });
     connect(sessionModel, &QAbstractItemModel::modelReset, this, &LogViewWidget::windowReset);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { emit currentRecordChanged(currentRecord()); });
@@ -164,27 +165,14 @@ QItemSelectionModel::SelectionFlags LogViewWidget::selectionCommand(const QModel
 }
 
 void LogViewWidget::selectAll() {
-    const std::uint64_t start = sessionModel->windowStart();
     selection.clear();
-    selection.add(0, start);
-    selection.add(start + std::uint64_t(sessionModel->rowCount()), sessionModel->sessionRows());
+    selection.addOutsideWindow();
     QTableView::selectAll();
-}
-
-void LogViewWidget::stash(int from, int to) {
-    const std::uint64_t start = sessionModel->windowStart();
-    for (const QItemSelectionRange& range : selectionModel()->selection()) {
-        const int top = std::max(range.top(), from);
-        const int bottom = std::min(range.bottom(), to);
-        if (top <= bottom) {
-            selection.add(start + std::uint64_t(top), start + std::uint64_t(bottom) + 1);
-        }
-    }
 }
 
 void LogViewWidget::moveWindowTo(std::uint64_t row) {
     movingWindow = true;
-    stash(0, sessionModel->rowCount() - 1);
+    selection.stash(0, sessionModel->rowCount() - 1);
     sessionModel->moveWindowTo(row);
     movingWindow = false;
 }
@@ -207,19 +195,7 @@ void LogViewWidget::windowReset() {
                 QItemSelectionModel::NoUpdate);
         }
     }
-    selectInWindow();
-}
-
-void LogViewWidget::selectInWindow() {
-    const std::uint64_t start = sessionModel->windowStart();
-    const auto rows = std::uint64_t(sessionModel->rowCount());
-    QItemSelection restored;
-    for (const RowRanges::Range& range : selection.take(start, start + rows)) {
-        restored.select(
-            sessionModel->index(int(range.first - start), 0),
-            sessionModel->index(int(range.second - start - 1), SessionModel::ColumnCount - 1));
-    }
-    selectionModel()->select(restored, QItemSelectionModel::Select);
+    selection.restoreInWindow();
 }
 
 std::uint64_t LogViewWidget::sessionRow(const QModelIndex& index) const {
@@ -355,46 +331,14 @@ bool LogViewWidget::find(const QString& query, bool forward) {
     return true;
 }
 
-RowRanges LogViewWidget::selectedRanges() const {
-    RowRanges all = selection;
-    const std::uint64_t start = sessionModel->windowStart();
-    for (const QItemSelectionRange& range : selectionModel()->selection()) {
-        all.add(start + std::uint64_t(range.top()), start + std::uint64_t(range.bottom()) + 1);
-    }
-    return all;
-}
-
-std::uint64_t LogViewWidget::selectedCount() const {
-    std::uint64_t count = 0;
-    const RowRanges all = selectedRanges();
-    for (const RowRanges::Range& range : all.ranges()) {
-        count += range.second - range.first;
-    }
-    return count;
-}
-
-template <class Line>
-QString LogViewWidget::selectedLines(Line line) const {
-    QString text;
-    std::uint64_t left = kCopyLimit;
-    const RowRanges all = selectedRanges();
-    for (const RowRanges::Range& range : all.ranges()) {
-        for (std::uint64_t row = range.first; row < range.second && left > 0; ++row, --left) {
-            text += line(row);
-            text += '\n';
-        }
-    }
-    return text;
-}
-
 QString LogViewWidget::selectedText() const {
-    return selectedLines(
-        [this](std::uint64_t row) { return sessionModel->fields(row).join('\t'); });
+    return selection.lines(
+        [this](std::uint64_t row) { return sessionModel->fields(row).join('\t'); }, kCopyLimit);
 }
 
 void LogViewWidget::copyText(const QString& text) {
     QApplication::clipboard()->setText(text);
-    const std::uint64_t selected = selectedCount();
+    const std::uint64_t selected = selection.count();
     if (selected > kCopyLimit) {
         emit statusMessage(tr("Скопированы первые %1 из %2 выделенных строк; весь журнал "
                               "записывает «Экспорт журнала…»")
@@ -408,9 +352,11 @@ void LogViewWidget::copySelection() {
 }
 
 void LogViewWidget::copyBytes() {
-    copyText(selectedLines([this](std::uint64_t row) {
-        return SessionModel::bytesText(sessionModel->record(sessionModel->recordAt(row)));
-    }));
+    copyText(selection.lines(
+        [this](std::uint64_t row) {
+            return SessionModel::bytesText(sessionModel->record(sessionModel->recordAt(row)));
+        },
+        kCopyLimit));
 }
 
 void LogViewWidget::contextMenuEvent(QContextMenuEvent* event) {
@@ -446,7 +392,7 @@ void LogViewWidget::selectFromAnchor(const QModelIndex& to, bool keep) {
     }
     selection.add(std::min(from, row), std::max(from, row) + 1);
     selectionModel()->setCurrentIndex(to, QItemSelectionModel::NoUpdate);
-    selectInWindow();
+    selection.restoreInWindow();
 }
 
 void LogViewWidget::mousePressEvent(QMouseEvent* event) {

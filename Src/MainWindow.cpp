@@ -3,7 +3,6 @@
 #include "ui_MainWindow.h"
 
 #include <AboutDialog.h>
-#include <CaptureLoader.h>
 #include <ChangeModel.h>
 #include <ChangesDock.h>
 #include <ConnectDialog.h>
@@ -19,6 +18,7 @@
 #include <SessionModel.h>
 
 #include <velora_protocol/MessageType.h>
+#include <velora_session/CaptureLoader.h>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -55,8 +55,7 @@ QAction* newAction(QObject* parent, const QString& text, const QKeySequence& sho
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
-    , listener(&feed)
-    , feed(&eventListener) {
+    , listener(&feed) {
     ui = new Ui::MainWindow;
     ui->setupUi(this);
     setWindowTitle(programTitle());
@@ -71,8 +70,6 @@ MainWindow::MainWindow(QWidget* parent)
     connect(ui->clearLog, &QAction::triggered, ui->logView, &LogViewWidget::clearLog);
     connect(ui->quit, &QAction::triggered, this, &MainWindow::close);
     connect(ui->about, &QAction::triggered, this, &MainWindow::onAbout);
-    connect(ui->logView, &LogViewWidget::eggActivated, &eventListener,
-            &EventListener::enableSendRawData);
 
     // The filter's rules change first, then the log shows the session through them.
     eventListener.connectFilterWidget(ui->filterWidget);
@@ -114,7 +111,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 // A window destroyed while connected stops the reader first: the reader calls back into
-// feed and eventListener, which are destroyed before listener.
+// feed, which is destroyed before listener.
 MainWindow::~MainWindow() {
     listener.stop();
     delete ui;
@@ -294,9 +291,9 @@ bool MainWindow::connectToPort(const QString& port) {
 }
 
 void MainWindow::connectListenerSignals() {
-    // Comes from the reader thread; the frames come through the feed.
-    connect(&eventListener, &EventListener::disconnectDetected, this,
-            &MainWindow::disconnectDetected, Qt::QueuedConnection);
+    // Comes from the reader thread, like the frames.
+    connect(&feed, &FrameFeed::connectionLost, this, &MainWindow::disconnectDetected,
+            Qt::QueuedConnection);
 }
 
 void MainWindow::addFrames(const std::vector<velora_protocol::Frame>& frames) {
@@ -321,7 +318,7 @@ void MainWindow::framesReceived(const std::vector<velora_protocol::Frame>& frame
 }
 
 void MainWindow::onDisconnect() {
-    QObject::disconnect(&eventListener, nullptr, nullptr, nullptr);
+    QObject::disconnect(&feed, &FrameFeed::connectionLost, nullptr, nullptr);
     QCoreApplication::processEvents();
     listener.stop();
     // What the reader has handed over already goes into the log before the port closes.
@@ -382,7 +379,8 @@ bool MainWindow::openCapture(const QString& path) {
     ProgressSlices progress(this, tr("Открытие записи %1…").arg(QFileInfo(path).fileName()),
                             std::uint64_t(QFileInfo(path).size()));
     const bool loaded = loader.load(
-        path, [this](const std::vector<velora_protocol::Frame>& frames) { addFrames(frames); },
+        path.toStdString(),
+        [this](const std::vector<velora_protocol::Frame>& frames) { addFrames(frames); },
         progress.stepper());
     progress.finish();
     ui->logView->scrollToTop();
@@ -391,19 +389,21 @@ bool MainWindow::openCapture(const QString& path) {
                                  30000);
     }
     if (!loaded) {
-        showError(tr("Не удалось прочитать запись %1").arg(path), loader.problem());
+        showError(tr("Не удалось прочитать запись %1").arg(path),
+                  QString::fromStdString(loader.problem()));
         return false;
     }
     recentFiles->add(path);
-    if (!loader.doubt().isEmpty()) {
+    if (!loader.doubt().empty()) {
         QMessageBox box(QMessageBox::Warning, tr("Запись"),
-                        QStringLiteral("%1: %2").arg(path, loader.doubt()), QMessageBox::Ok, this);
+                        QStringLiteral("%1: %2").arg(path, QString::fromStdString(loader.doubt())),
+                        QMessageBox::Ok, this);
         box.setInformativeText(tr("Байты файла показаны так, как их разобрал декодер."));
         box.exec();
     }
-    if (!loader.problem().isEmpty()) {
+    if (!loader.problem().empty()) {
         showError(tr("Запись %1 повреждена; показано всё, что удалось прочитать.").arg(path),
-                  loader.problem());
+                  QString::fromStdString(loader.problem()));
     }
     return true;
 }

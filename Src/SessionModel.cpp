@@ -3,10 +3,9 @@
 #include <velora_decoding/FrameText.h>
 #include <velora_events/EventFilter.h>
 #include <velora_protocol/MessageType.h>
-#include <velora_report/DeviceTexts.h>
+#include <velora_session/TimeText.h>
 
 #include <QBrush>
-#include <QDateTime>
 #include <QFont>
 #include <QStandardPaths>
 
@@ -265,7 +264,7 @@ QString SessionModel::timeText(std::int64_t wallNs) {
     if (wallNs == 0) {
         return QString();
     }
-    return velora_report::timeText(velora_protocol::Timestamp::recorded(wallNs));
+    return QString::fromLatin1(velora_session::clockText(wallNs).c_str());
 }
 
 QString SessionModel::bytesText(const FrameRecord& record) {
@@ -294,8 +293,7 @@ QString SessionModel::toolTip(std::uint64_t index) const {
         return QString();
     }
     QStringList lines;
-    lines << QDateTime::fromMSecsSinceEpoch(r.wallNs / 1'000'000)
-                 .toString(QStringLiteral("dd.MM.yyyy hh:mm:ss.zzz"));
+    lines << QString::fromLatin1(velora_session::dateTimeText(r.wallNs).c_str());
     if (index > 0) {
         const std::int64_t previous = record(index - 1).lastNs();
         lines << tr("от предыдущего кадра: %1").arg(interval(r.wallNs - previous));

@@ -11,7 +11,6 @@ set(velora_app_forms
 add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/AboutDialog.h
     ${VELORA_INCLUDE_DIR}/AboutForm.h
-    ${VELORA_INCLUDE_DIR}/CaptureLoader.h
     ${VELORA_INCLUDE_DIR}/ChangeModel.h
     ${VELORA_INCLUDE_DIR}/ChangesDock.h
     ${VELORA_INCLUDE_DIR}/CommandLine.h
@@ -25,22 +24,17 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/FindBar.h
     ${VELORA_INCLUDE_DIR}/FrameDetail.h
     ${VELORA_INCLUDE_DIR}/FrameFeed.h
-    ${VELORA_INCLUDE_DIR}/FrameKinds.h
-    ${VELORA_INCLUDE_DIR}/FrameRecord.h
     ${VELORA_INCLUDE_DIR}/LineHealth.h
     ${VELORA_INCLUDE_DIR}/LogExport.h
     ${VELORA_INCLUDE_DIR}/LogRowDelegate.h
+    ${VELORA_INCLUDE_DIR}/LogSelection.h
     ${VELORA_INCLUDE_DIR}/LogViewWidget.h
     ${VELORA_INCLUDE_DIR}/MainWindow.h
     ${VELORA_INCLUDE_DIR}/ProgressSlices.h
     ${VELORA_INCLUDE_DIR}/RecentFiles.h
-    ${VELORA_INCLUDE_DIR}/RowRanges.h
     ${VELORA_INCLUDE_DIR}/SessionModel.h
-    ${VELORA_INCLUDE_DIR}/SessionStore.h
-    ${VELORA_INCLUDE_DIR}/VisibleRows.h
     ${CMAKE_CURRENT_SOURCE_DIR}/AboutDialog.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/AboutForm.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/CaptureLoader.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ChangeModel.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ChangesDock.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/CommandLine.cpp
@@ -54,26 +48,22 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/FindBar.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FrameDetail.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FrameFeed.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/FrameKinds.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/FrameRecord.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LineHealth.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogExport.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogRowDelegate.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/LogSelection.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogViewWidget.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/MainWindow.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ProgressSlices.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/RecentFiles.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/RowRanges.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/SessionModel.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/SessionStore.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/VisibleRows.cpp
     ${velora_app_forms}
 )
 set_target_properties(velora_app PROPERTIES AUTOMOC ON AUTOUIC ON)
 target_include_directories(velora_app PUBLIC ${VELORA_INCLUDE_DIR})
 target_compile_definitions(velora_app PRIVATE VELORA_VERSION="${PROJECT_VERSION}")
-target_link_libraries(velora_app PUBLIC velora_events velora_capture velora_report velora_listener rs485
-                      velora_cli Qt5::Widgets)
+target_link_libraries(velora_app PUBLIC velora_session velora_events velora_capture velora_report
+                      velora_listener rs485 velora_cli Qt5::Widgets)
 
 # The icons. An object library, so that every program that links velora_app gets the
 # resources registered at start-up (a static archive would drop their initialiser).

@@ -1,10 +1,10 @@
-// Any byte stream through the protocol parser, then every report through the event
-// listener's decoding. Every frame the parser reports must be well formed and the
+// Any byte stream through the protocol parser, then through the desktop program's path into
+// a session and its log texts. Every frame the parser reports must be well formed and the
 // reports, in order, must hand back every byte fed exactly once: the stream is the
 // concatenation of the reported bytes followed by what the parser still holds. Every
-// report with an address in range must become one log message.
-#include "DecodingListener.h"
+// report must become one record of the session, with its bytes and a text.
 #include "FuzzCheck.h"
+#include "SessionPath.h"
 
 #include <test_support/RecordingListener.h>
 #include <velora_listener/ProtocolParser.h>
@@ -77,15 +77,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::vector<Event> events = recorder.snapshot();
     std::vector<std::uint8_t> reported;
-    DecodingListener decoding;
-    std::size_t shown = 0;
     for (std::size_t i = 0; i < events.size(); ++i) {
         checkEvent(events[i], i ? &events[i - 1] : nullptr);
         reported.insert(reported.end(), events[i].bytes.begin(), events[i].bytes.end());
-        shown += decoding.deliver(events[i]) ? 1 : 0;
     }
     FUZZ_CHECK(reported.size() + parser.pendingCount() == size);
     FUZZ_CHECK(std::equal(reported.begin(), reported.end(), data));
-    FUZZ_CHECK(decoding.messages == shown);
+    static SessionPath session;
+    session.run(data, size, events);
     return 0;
 }

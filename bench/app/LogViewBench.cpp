@@ -9,8 +9,9 @@
 //
 // Options: --first N (seconds of the first stretch, default 15), --total N (seconds of the
 // whole run, the last N of --first measured again; default 45), --rate N (bytes a second,
-// default 1745). The goal is a ratio of at most 2 after one minute and after ten:
-// --first 60 --total 660.
+// default 1745), --chunk-ms N (the line is written in pieces this far apart, default 10: a
+// converter's latency tick; 0.573 writes one character at a time at the line's pace). The
+// goal is a ratio of at most 2 after one minute and after ten: --first 60 --total 660.
 #include <test_support/PseudoTerminal.h>
 #include <velora_traffic/TrafficGenerator.h>
 
@@ -43,6 +44,7 @@ struct Options {
     double first = 15;
     double total = 45;
     double rate = 1745;
+    double chunkMs = 10;
 };
 
 Options parse(int argc, char** argv) {
@@ -55,6 +57,8 @@ Options parse(int argc, char** argv) {
             options.total = value;
         } else if (!std::strcmp(argv[i], "--rate")) {
             options.rate = value;
+        } else if (!std::strcmp(argv[i], "--chunk-ms")) {
+            options.chunkMs = std::max(value, 0.1);
         }
     }
     options.total = std::max(options.total, options.first);
@@ -174,9 +178,9 @@ public:
     }
 
     void run() {
-        std::printf("velora-debugger and velora-sniff at %.0f bytes a second: first %.0f s, "
-                    "total %.0f s\n",
-                    options.rate, options.first, options.total);
+        std::printf("velora-debugger and velora-sniff at %.0f bytes a second in pieces %.3f ms "
+                    "apart: first %.0f s, total %.0f s\n",
+                    options.rate, options.chunkMs, options.first, options.total);
         const std::vector<std::uint8_t> stream = pollStream();
         std::size_t position = 0;
         long written = 0;
@@ -189,7 +193,8 @@ public:
         bool laterStarted = options.total < 2 * options.first;
         Sample laterBegin = begin;
         for (auto tick = start; seconds(tick) < options.total;
-             tick += std::chrono::milliseconds(10)) {
+             tick += std::chrono::duration_cast<Clock::duration>(
+                 std::chrono::duration<double, std::milli>(options.chunkMs))) {
             std::this_thread::sleep_until(tick);
             const double elapsed = seconds(Clock::now());
             const long due = long(elapsed * options.rate) - written;

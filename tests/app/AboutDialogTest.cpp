@@ -86,10 +86,11 @@ TEST(About, LabelsLeftEmptyAreHidden) {
     Shown shown;
     {
         QAboutDialog dialog(&parent);
-        dialog.setProgramName("Name");
-        dialog.setVersion(QStringLiteral("Version 1"));
-        dialog.setDescription("Описание");
-        dialog.setLicense("licence");
+        using Text = QAboutDialog::Text;
+        dialog.setText(Text::ProgramName, QStringLiteral("Name"));
+        dialog.setText(Text::Version, QStringLiteral("Version 1"));
+        dialog.setText(Text::Description, QString::fromUtf8("Описание"));
+        dialog.setText(Text::License, QStringLiteral("licence"));
         recordAndClose(shown);
         dialog.exec();
     }

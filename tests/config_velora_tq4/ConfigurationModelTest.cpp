@@ -172,29 +172,24 @@ TEST(ConfigurationRoundTrip, UsedDefaultTableKeepsItsPlace) {
     EXPECT_EQ(readBack(document(config)), config);
 }
 
-// The event-table operations against a model that identifies each table by a unique name
-// and each device's reference by the name of the table it refers to.
-TEST(ConfigurationTables, ReferencesFollowEveryOperation) {
-    for (unsigned seed = 1; seed <= 60; ++seed) {
-        SCOPED_TRACE(seed);
-        Random r(seed);
-        Configuration config;
-        const bool sectioned = r.chance(50);
-        config.setPultType(sectioned);
-        int nextName = 0;
-        std::vector<std::wstring> tables{L""};
-        const auto addTable = [&] {
-            EventTable table;
-            table.name = L"T" + std::to_wstring(nextName++);
-            config.addEventTable(table);
-            if (tables.size() < 16) {
-                tables.push_back(table.name);
-            }
-        };
-        for (int n = r.between(1, 15); n > 0; --n) {
-            addTable();
+// The event tables as a model sees them: each table by a unique name, each device's
+// reference by the name of the table it refers to.
+class TableModel {
+public:
+    TableModel(Configuration& config, Random& r)
+        : config(config)
+        , r(r) {}
+
+    void addTable() {
+        EventTable table;
+        table.name = L"T" + std::to_wstring(nextName++);
+        config.addEventTable(table);
+        if (tables.size() < 16) {
+            tables.push_back(table.name);
         }
-        std::map<std::pair<int, int>, std::wstring> refs; // (section, device) -> table name
+    }
+
+    void addSections(bool sectioned) {
         for (int s = sectioned ? 1 : 0; s <= (sectioned ? 3 : 0); ++s) {
             Section section;
             section.address = s;
@@ -211,77 +206,107 @@ TEST(ConfigurationTables, ReferencesFollowEveryOperation) {
             }
             config.putSection(section);
         }
+    }
 
+    // One random operation on the configuration, and what it does to the model.
+    void randomStep() {
+        const int count = static_cast<int>(tables.size());
+        const int a = r.between(-1, 17);
+        const int b = r.between(-1, 17);
+        switch (r.between(0, 6)) {
+        case 0:
+            config.removeEventTable(a);
+            if (a > 0 && a < count) {
+                forget(tables[static_cast<std::size_t>(a)]);
+                tables.erase(tables.begin() + a);
+            }
+            break;
+        case 1:
+            config.swapEventTables(a, b);
+            if (a != b && a >= 1 && b >= 1 && a < count && b < count) {
+                std::swap(tables[static_cast<std::size_t>(a)], tables[static_cast<std::size_t>(b)]);
+            }
+            break;
+        case 2:
+            config.moveEventTableToFront(a);
+            if (a > 1 && a < count) {
+                move(a, 1);
+            }
+            break;
+        case 3:
+            config.moveEventTableToEnd(a);
+            if (a > 0 && a < count - 1) {
+                move(a, count - 1);
+            }
+            break;
+        case 4:
+            if (r.chance(10)) {
+                config.clearEventTables();
+                tables.assign(1, L"");
+                forget(L"");
+            }
+            break;
+        default:
+            addTable();
+            break;
+        }
+    }
+
+    void expectAgreement(int step) const {
+        ASSERT_EQ(config.eventTableCount(), static_cast<int>(tables.size())) << step;
+        for (int i = 0; i < config.eventTableCount(); ++i) {
+            EXPECT_EQ(config.eventTable(i).name, tables[static_cast<std::size_t>(i)]);
+        }
+        for (const auto& ref : refs) {
+            const auto& names = config.section(ref.first.first).devices.at(ref.first.second).names;
+            ASSERT_LT(names->eventTable, tables.size()) << step;
+            EXPECT_EQ(config.eventTable(static_cast<int>(names->eventTable)).name, ref.second)
+                << step;
+        }
+        for (std::size_t i = 1; i < tables.size(); ++i) {
+            const bool used = std::any_of(refs.begin(), refs.end(),
+                                          [&](const auto& ref) { return ref.second == tables[i]; });
+            EXPECT_EQ(config.isEventTableUsed(static_cast<int>(i)), used) << step << ' ' << i;
+        }
+    }
+
+private:
+    void move(int from, int to) {
+        const std::wstring name = tables[static_cast<std::size_t>(from)];
+        tables.erase(tables.begin() + from);
+        tables.insert(tables.begin() + to, name);
+    }
+    // References to the named table (every reference for ""), now to the base table.
+    void forget(const std::wstring& name) {
+        for (auto& ref : refs) {
+            if (name.empty() || ref.second == name) {
+                ref.second = L"";
+            }
+        }
+    }
+
+    Configuration& config;
+    Random& r;
+    int nextName = 0;
+    std::vector<std::wstring> tables{L""};
+    std::map<std::pair<int, int>, std::wstring> refs; // (section, device) -> table name
+};
+
+TEST(ConfigurationTables, ReferencesFollowEveryOperation) {
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        SCOPED_TRACE(seed);
+        Random r(seed);
+        Configuration config;
+        const bool sectioned = r.chance(50);
+        config.setPultType(sectioned);
+        TableModel model(config, r);
+        for (int n = r.between(1, 15); n > 0; --n) {
+            model.addTable();
+        }
+        model.addSections(sectioned);
         for (int step = 0; step < 80; ++step) {
-            const int count = static_cast<int>(tables.size());
-            const int a = r.between(-1, 17);
-            const int b = r.between(-1, 17);
-            const auto move = [&](int from, int to) {
-                const std::wstring name = tables[static_cast<std::size_t>(from)];
-                tables.erase(tables.begin() + from);
-                tables.insert(tables.begin() + to, name);
-            };
-            switch (r.between(0, 6)) {
-            case 0:
-                config.removeEventTable(a);
-                if (a > 0 && a < count) {
-                    for (auto& ref : refs) {
-                        if (ref.second == tables[static_cast<std::size_t>(a)]) {
-                            ref.second = L"";
-                        }
-                    }
-                    tables.erase(tables.begin() + a);
-                }
-                break;
-            case 1:
-                config.swapEventTables(a, b);
-                if (a != b && a >= 1 && b >= 1 && a < count && b < count) {
-                    std::swap(tables[static_cast<std::size_t>(a)],
-                              tables[static_cast<std::size_t>(b)]);
-                }
-                break;
-            case 2:
-                config.moveEventTableToFront(a);
-                if (a > 1 && a < count) {
-                    move(a, 1);
-                }
-                break;
-            case 3:
-                config.moveEventTableToEnd(a);
-                if (a > 0 && a < count - 1) {
-                    move(a, count - 1);
-                }
-                break;
-            case 4:
-                if (r.chance(10)) {
-                    config.clearEventTables();
-                    tables.assign(1, L"");
-                    for (auto& ref : refs) {
-                        ref.second = L"";
-                    }
-                }
-                break;
-            default:
-                addTable();
-                break;
-            }
-            ASSERT_EQ(config.eventTableCount(), static_cast<int>(tables.size())) << step;
-            for (int i = 0; i < config.eventTableCount(); ++i) {
-                EXPECT_EQ(config.eventTable(i).name, tables[static_cast<std::size_t>(i)]);
-            }
-            for (const auto& ref : refs) {
-                const auto& names =
-                    config.section(ref.first.first).devices.at(ref.first.second).names;
-                ASSERT_LT(names->eventTable, tables.size()) << step;
-                EXPECT_EQ(config.eventTable(static_cast<int>(names->eventTable)).name, ref.second)
-                    << step;
-            }
-            for (std::size_t i = 1; i < tables.size(); ++i) {
-                const bool used = std::any_of(refs.begin(), refs.end(), [&](const auto& ref) {
-                    return ref.second == tables[i];
-                });
-                EXPECT_EQ(config.isEventTableUsed(static_cast<int>(i)), used) << step << ' ' << i;
-            }
+            model.randomStep();
+            model.expectAgreement(step);
         }
     }
 }

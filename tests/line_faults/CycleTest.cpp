@@ -28,11 +28,18 @@ void expectNothingLeftBehind(const Footprint& before, const Footprint& after) {
     }
 }
 
+// Runs the cycle `warmUp` times (the allocator's and the C library's first-use costs), then
+// `count` times, which must leave nothing behind.
 template <typename Cycle>
-void runCycles(int count, Cycle cycle) {
+void expectCyclesLeaveNothing(int warmUp, int count, Cycle cycle) {
+    for (int i = 0; i < warmUp; ++i) {
+        cycle();
+    }
+    const Footprint before;
     for (int i = 0; i < count; ++i) {
         cycle();
     }
+    expectNothingLeftBehind(before, Footprint());
 }
 
 // Lets the reader take in traffic until it has reported a frame, so that the stop that
@@ -54,11 +61,7 @@ TEST(Cycles, AThousandPausesAndResumesWhileTrafficFlows) {
         silentCycles += receiveSome(counter) ? 0 : 1;
         listener.stop();
     };
-    runCycles(20, cycle); // the allocator's and the C library's first-use costs
-    const Footprint before;
-    runCycles(1000, cycle);
-    const Footprint after;
-    expectNothingLeftBehind(before, after);
+    expectCyclesLeaveNothing(20, 1000, cycle);
     EXPECT_EQ(silentCycles, 0);
     EXPECT_EQ(counter.connectionLost, 0);
     EXPECT_TRUE(listener.close());
@@ -77,11 +80,7 @@ TEST(Cycles, TwoHundredConnectsAndDisconnectsWhileTrafficFlows) {
         listener.stop();
         ASSERT_TRUE(listener.close());
     };
-    runCycles(10, cycle);
-    const Footprint before;
-    runCycles(200, cycle);
-    const Footprint after;
-    expectNothingLeftBehind(before, after);
+    expectCyclesLeaveNothing(10, 200, cycle);
     EXPECT_EQ(silentCycles, 0);
     EXPECT_EQ(counter.connectionLost, 0);
 }

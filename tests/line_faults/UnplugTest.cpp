@@ -30,11 +30,22 @@ bool hasFrameOf(const std::vector<Event>& events, int type) {
     return false;
 }
 
-TEST(Unplug, MidFrameReportsOneLossDropsThePartialFrameAndLeavesTheProcessIdle) {
+// A listener with its port open on a pseudo-terminal.
+class ListeningPty : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(listener.open(line.slavePath())) << listener.lastErrorText();
+    }
+
     pseudo_terminal::PseudoTerminal line;
     RecordingListener recorder;
-    velora_listener::VeloraListener listener(&recorder);
-    ASSERT_TRUE(listener.open(line.slavePath())) << listener.lastErrorText();
+    velora_listener::VeloraListener listener{&recorder};
+};
+
+using Unplug = ListeningPty;
+using Pause = ListeningPty;
+
+TEST_F(Unplug, MidFrameReportsOneLossDropsThePartialFrameAndLeavesTheProcessIdle) {
     const std::size_t threadsBefore = threadCount();
     listener.start();
     const std::size_t synced = synchronise(line, recorder);
@@ -60,11 +71,7 @@ TEST(Unplug, MidFrameReportsOneLossDropsThePartialFrameAndLeavesTheProcessIdle) 
     EXPECT_EQ(recorder.connectionLost, 1);
 }
 
-TEST(Unplug, WhileIdleEndsTheReaderWithinTheReadTimeOut) {
-    pseudo_terminal::PseudoTerminal line;
-    RecordingListener recorder;
-    velora_listener::VeloraListener listener(&recorder);
-    ASSERT_TRUE(listener.open(line.slavePath())) << listener.lastErrorText();
+TEST_F(Unplug, WhileIdleEndsTheReaderWithinTheReadTimeOut) {
     listener.start();
     synchronise(line, recorder);
     line.closeMaster();
@@ -73,11 +80,7 @@ TEST(Unplug, WhileIdleEndsTheReaderWithinTheReadTimeOut) {
     listener.close();
 }
 
-TEST(Pause, AFrameCutByThePauseIsNotReportedAndWhatCameDuringThePauseIsPurged) {
-    pseudo_terminal::PseudoTerminal line;
-    RecordingListener recorder;
-    velora_listener::VeloraListener listener(&recorder);
-    ASSERT_TRUE(listener.open(line.slavePath())) << listener.lastErrorText();
+TEST_F(Pause, AFrameCutByThePauseIsNotReportedAndWhatCameDuringThePauseIsPurged) {
     listener.start();
     synchronise(line, recorder);
 

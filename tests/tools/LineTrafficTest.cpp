@@ -3,48 +3,26 @@
 #include <Device.h>
 #include <LineSimulator.h>
 
-#include <test_support/RecordingListener.h>
-#include <velora_listener/ProtocolParser.h>
+#include <test_support/ParsedEvents.h>
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-using velora_listener::ProtocolParser;
 using velora_sim::Device;
 using velora_sim::LineSimulator;
 using velora_sim::Scenario;
 using velora_traffic::Event;
-using velora_traffic::RecordingListener;
+using velora_traffic::parseAll;
 using velora_traffic::TrafficGenerator;
+using namespace velora_traffic::events;
 using Bytes = std::vector<std::uint8_t>;
 using Events = std::vector<Event>;
 
 namespace {
 
-Events parse(const Bytes& bytes) {
-    RecordingListener listener;
-    ProtocolParser parser(&listener);
-    for (const auto b : bytes) {
-        parser.feed(b);
-        EXPECT_LE(parser.pendingCount(), 11u);
-    }
-    parser.flush();
-    return listener.snapshot();
-}
-
-Event query(int a) {
-    return {mtQuery, a, {static_cast<std::uint8_t>(a)}};
-}
-Event shortAnswer(int a, std::uint8_t b) {
-    return {mtShortAnswer, a, {b}};
-}
-Event trash(Bytes bytes) {
-    return {mtTrash, 0, std::move(bytes)};
-}
-
 void expectExact(const TrafficGenerator& traffic) {
-    EXPECT_EQ(parse(traffic.bytes()), traffic.eventsAfterFlush());
+    EXPECT_EQ(parseAll(traffic.bytes()), traffic.eventsAfterFlush());
 }
 
 } // namespace
@@ -133,7 +111,7 @@ TEST(UnansweredPoll, TakingInPiecesGivesTheWholeStream) {
     events.insert(events.end(), last.begin(), last.end());
     EXPECT_EQ(bytes, whole.bytes());
     EXPECT_EQ(events, whole.eventsAfterFlush());
-    EXPECT_EQ(parse(bytes), events);
+    EXPECT_EQ(parseAll(bytes), events);
 }
 
 namespace {
@@ -182,7 +160,7 @@ TEST(LineSimulator, ParserReportsExactlyTheSimulatedEvents) {
     for (std::size_t i = 0; i < std::size(scenarios); ++i) {
         for (std::uint32_t seed = 1; seed <= 20; ++seed) {
             const auto [bytes, events] = simulate(scenarios[i], seed, 3000);
-            ASSERT_EQ(parse(bytes), events) << "scenario " << i << ", seed " << seed;
+            ASSERT_EQ(parseAll(bytes), events) << "scenario " << i << ", seed " << seed;
         }
     }
 }

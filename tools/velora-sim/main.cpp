@@ -15,7 +15,6 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
-#include <getopt.h>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -23,6 +22,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -81,9 +81,9 @@ const char* const kUsage = R"(Использование: velora-sim [ПАРАМ
 const velora_cli::Program kProgram{"velora-sim", kUsage, VELORA_VERSION};
 
 template <typename T>
-T required(const std::optional<T>& value, const char* option) {
+T required(const std::optional<T>& value, const char* option, const std::string& text) {
     if (!value) {
-        kProgram.usageError(std::string("неверное значение ") + option + ": " + optarg);
+        kProgram.usageError(std::string("неверное значение ") + option + ": " + text);
     }
     return *value;
 }
@@ -101,105 +101,88 @@ struct Options {
     std::string replayPath;
 };
 
-Options parseOptions(int argc, char** argv) {
-    static const option longOptions[] = {
-        {"devices", required_argument, nullptr, 'd'},
-        {"last-address", required_argument, nullptr, 'l'},
-        {"change-rate", required_argument, nullptr, 'c'},
-        {"command-rate", required_argument, nullptr, 'k'},
-        {"noise-rate", required_argument, nullptr, 'n'},
-        {"stop-after", required_argument, nullptr, 'q'},
-        {"seed", required_argument, nullptr, 's'},
-        {"duration", required_argument, nullptr, 't'},
-        {"bytes", required_argument, nullptr, 'b'},
-        {"replay", required_argument, nullptr, 'r'},
-        {"output", required_argument, nullptr, 'o'},
-        {"pty", no_argument, nullptr, 'p'},
-        {"events", required_argument, nullptr, 'e'},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},
-        {nullptr, 0, nullptr, 0},
+// A fraction in 0..1, the chance of something before a poll.
+velora_cli::Option::Handler rate(double& target, const char* option) {
+    return [&target, option](const std::string& text) {
+        target = required(velora_cli::parseFraction(text, 0, 1), option, text);
     };
-    Options options;
-    int outputs = 0;
-    opterr = 0;
-    for (int c; (c = getopt_long(argc, argv, ":d:l:c:k:n:q:s:t:b:r:o:pe:hV", longOptions,
-                                 nullptr)) != -1;) {
-        switch (c) {
-        case 'd':
-            options.scenario.devices =
-                required(velora_cli::parseNumberList(optarg, 1, 127), "--devices");
-            break;
-        case 'l':
-            options.lastAddress = static_cast<int>(
-                required(velora_cli::parseNumber(optarg, 1, 127), "--last-address"));
-            break;
-        case 'c':
-            options.scenario.changeRate =
-                required(velora_cli::parseFraction(optarg, 0, 1), "--change-rate");
-            break;
-        case 'k':
-            options.scenario.commandRate =
-                required(velora_cli::parseFraction(optarg, 0, 1), "--command-rate");
-            break;
-        case 'n':
-            options.scenario.noiseRate =
-                required(velora_cli::parseFraction(optarg, 0, 1), "--noise-rate");
-            break;
-        case 'q': {
-            unsigned address = 0;
-            unsigned long long polls = 0;
-            char end = 0;
-            if (std::sscanf(optarg, "%u:%llu%c", &address, &polls, &end) != 2 || address < 1 ||
-                address > 127) {
-                kProgram.usageError(std::string("неверное значение --stop-after: ") + optarg);
-            }
-            options.scenario.stopAfter[static_cast<int>(address)] = polls;
-            break;
-        }
-        case 's':
-            options.seed = static_cast<std::uint32_t>(
-                required(velora_cli::parseNumber(optarg, 0, 0xFFFFFFFFLL), "--seed"));
-            break;
-        case 't': {
-            const double seconds =
-                required(velora_cli::parseFraction(optarg, 0, 1e9), "--duration");
-            if (seconds <= 0) {
-                kProgram.usageError(std::string("--duration должна быть больше нуля: ") + optarg);
-            }
-            options.byteBudget = static_cast<std::uint64_t>(
-                std::ceil(seconds * velora_sim::LinePace::kBytesPerSecond));
-            break;
-        }
-        case 'b':
-            options.byteBudget = static_cast<std::uint64_t>(
-                required(velora_cli::parseNumber(optarg, 1, 1LL << 50), "--bytes"));
-            break;
-        case 'r':
-            options.replayPath = optarg;
-            break;
-        case 'o':
-            options.output = optarg;
-            options.outputNamed = true;
-            ++outputs;
-            break;
-        case 'p':
-            options.pty = true;
-            ++outputs;
-            break;
-        case 'e':
-            options.eventsPath = optarg;
-            break;
-        default:
-            kProgram.finalOption(c, argv);
-        }
+}
+
+void parseStopAfter(const std::string& text, velora_sim::Scenario& scenario) {
+    unsigned address = 0;
+    unsigned long long polls = 0;
+    char end = 0;
+    if (std::sscanf(text.c_str(), "%u:%llu%c", &address, &polls, &end) != 2 || address < 1 ||
+        address > 127) {
+        kProgram.usageError("неверное значение --stop-after: " + text);
     }
-    if (optind < argc) {
-        options.serialPort = argv[optind++];
+    scenario.stopAfter[static_cast<int>(address)] = polls;
+}
+
+std::uint64_t durationBytes(const std::string& text) {
+    const double seconds = required(velora_cli::parseFraction(text, 0, 1e9), "--duration", text);
+    if (seconds <= 0) {
+        kProgram.usageError("--duration должна быть больше нуля: " + text);
+    }
+    return static_cast<std::uint64_t>(std::ceil(seconds * velora_sim::LinePace::kBytesPerSecond));
+}
+
+std::vector<velora_cli::Option> optionTable(Options& o, int& outputs) {
+    using Value = velora_cli::Option::Value;
+    using velora_cli::store;
+    auto& scenario = o.scenario;
+    return {
+        {"devices", 'd', Value::Required,
+         [&scenario](const std::string& text) {
+             scenario.devices =
+                 required(velora_cli::parseNumberList(text, 1, 127), "--devices", text);
+         }},
+        {"last-address", 'l', Value::Required,
+         [&o](const std::string& text) {
+             o.lastAddress = static_cast<int>(
+                 required(velora_cli::parseNumber(text, 1, 127), "--last-address", text));
+         }},
+        {"change-rate", 'c', Value::Required, rate(scenario.changeRate, "--change-rate")},
+        {"command-rate", 'k', Value::Required, rate(scenario.commandRate, "--command-rate")},
+        {"noise-rate", 'n', Value::Required, rate(scenario.noiseRate, "--noise-rate")},
+        {"stop-after", 'q', Value::Required,
+         [&scenario](const std::string& text) { parseStopAfter(text, scenario); }},
+        {"seed", 's', Value::Required,
+         [&o](const std::string& text) {
+             o.seed = static_cast<std::uint32_t>(
+                 required(velora_cli::parseNumber(text, 0, 0xFFFFFFFFLL), "--seed", text));
+         }},
+        {"duration", 't', Value::Required,
+         [&o](const std::string& text) { o.byteBudget = durationBytes(text); }},
+        {"bytes", 'b', Value::Required,
+         [&o](const std::string& text) {
+             o.byteBudget = static_cast<std::uint64_t>(
+                 required(velora_cli::parseNumber(text, 1, 1LL << 50), "--bytes", text));
+         }},
+        {"replay", 'r', Value::Required, store(o.replayPath)},
+        {"output", 'o', Value::Required,
+         [&o, &outputs](const std::string& path) {
+             o.output = path;
+             o.outputNamed = true;
+             ++outputs;
+         }},
+        {"pty", 'p', Value::None,
+         [&o, &outputs](const std::string&) {
+             o.pty = true;
+             ++outputs;
+         }},
+        {"events", 'e', Value::Required, store(o.eventsPath)},
+    };
+}
+
+// The rules between options and operands.
+void check(Options& options, int outputs, int operands, char** operand) {
+    if (operands > 0) {
+        options.serialPort = operand[0];
         ++outputs;
     }
-    if (optind < argc) {
-        kProgram.usageError(std::string("лишний аргумент: ") + argv[optind]);
+    if (operands > 1) {
+        kProgram.usageError(std::string("лишний аргумент: ") + operand[1]);
     }
     if (outputs > 1) {
         kProgram.usageError("нужен один вывод: --output, --pty или ПОРТ");
@@ -219,6 +202,13 @@ Options parseOptions(int argc, char** argv) {
                             " не опрашивается: --last-address " +
                             std::to_string(options.scenario.lastAddress));
     }
+}
+
+Options parseOptions(int argc, char** argv) {
+    Options options;
+    int outputs = 0;
+    const int first = kProgram.readOptions(optionTable(options, outputs), argc, argv);
+    check(options, outputs, argc - first, argv + first);
     return options;
 }
 

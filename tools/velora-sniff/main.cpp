@@ -3,13 +3,13 @@
 #include "CaptureRing.h"
 #include "DeviceTable.h"
 #include "LogPrinter.h"
+#include "Options.h"
 
 #include <rs485/RS485Connection.h>
 #include <rs485/SystemReason.h>
 #include <velora_capture/CaptureReader.h>
 #include <velora_capture/LiveLine.h>
 #include <velora_capture/Os.h>
-#include <velora_cli/NumberList.h>
 #include <velora_cli/Os.h>
 #include <velora_cli/Program.h>
 #include <velora_decoding/DeviceTracker.h>
@@ -28,10 +28,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <getopt.h>
 #include <iostream>
 #include <optional>
-#include <set>
 #include <string>
 
 namespace {
@@ -40,230 +38,6 @@ constexpr int kExitFailure = 1;
 using velora_cli::kExitUsage;
 constexpr int kExitConverterLost = 3;
 constexpr int kExitDamagedInput = 4;
-
-const char* const kUsage = R"(Использование: velora-sniff [ПАРАМЕТРЫ] ПОРТ
-             velora-sniff [ПАРАМЕТРЫ] --replay ФАЙЛ
-Прослушивает линию «Velora» через преобразователь USB-RS485 (ПОРТ: ttyUSB0,
-/dev/ttyUSB0) с теми же настройками, что и программа «Отладчик «Velora»», и выводит
-по строке на каждое сообщение журнала, пока его не прервут (Ctrl+C).
-
-  -r, --replay ФАЙЛ          расшифровать запись: pcap или pcapng (время кадров из
-                             записи) или сырые байты (--record); «-» — стандартный ввод
-  -W, --write ФАЙЛ           записать все кадры линии в файл pcap (при прослушивании
-                             или из --replay, так сырая запись становится pcap);
-                             «-» — в стандартный вывод, например для tshark -r -
-      --ring N:МБ            с --write: хранить N последних файлов не больше МБ
-                             мегабайт каждый; в именах номер и время начала
-  -w, --record ФАЙЛ          при прослушивании порта записать все принятые байты
-                             без изменений (сырая запись)
-  -d, --duration СЕКУНДЫ     закончить прослушивание через столько секунд, как по
-                             Ctrl+C
-  -x, --raw                  показывать байты кадров в шестнадцатеричном виде
-  -T, --timestamps           начинать строки со времени кадра (в --tsv — пятое поле)
-      --time-format ВИД      absolute — местное время до миллисекунд (по умолчанию),
-                             iso — ISO 8601 с микросекундами и смещением, relative —
-                             секунды от первого кадра, delta — от предыдущего
-      --tsv                  для программ: тип, адрес (0 для мусора), текст и байты
-                             через табуляцию, больше ничего в стандартный вывод
-  -t, --types СПИСОК         показывать только эти типы, например 1,3-5: 1 опрос,
-                             2 ответ без данных, 3 ответ с данными, 4 его
-                             подтверждение, 5 команда, 6 её подтверждение, 7 мусор
-  -a, --addresses СПИСОК     показывать только эти адреса (1..127); мусорные байты
-                             адреса не имеют и показываются всегда
-  -s, --stats                в конце вывести таблицу приборов: счётчики, пропуски
-                             ответов, присутствие (в --tsv — таблицей для программ в
-                             стандартный поток ошибок) и точность времени
-  -S, --stats-only           вывести только таблицу приборов (в --tsv — в
-                             стандартный вывод), без строк журнала
-      --alerts               строка со временем в стандартный поток ошибок, когда
-                             прибор замолкает, пропадает, снова отвечает, входит в
-                             тревогу или неисправность или выходит из них
-      --config ФАЙЛ          сравнить приборы линии с конфигурацией пульта
-      --report ФАЙЛ.pdf      в конце записать отчёт о линии в PDF
-      --report-changes       добавить в отчёт приложение: все изменения состояния
-  -h, --help                 показать эту справку и выйти
-  -V, --version              показать версию и выйти
-
-Фильтры меняют только вывод: в --write и --record попадает вся линия.
-
-Коды завершения: 0 — успешно (и после Ctrl+C), 1 — порт или файл не открылся или
-запись не удалась, 2 — неверные параметры, 3 — потеряна связь с преобразователем,
-4 — запись для --replay оборвана или повреждена (всё читаемое расшифровано).
-)";
-
-const velora_cli::Program kProgram{"velora-sniff", kUsage, VELORA_VERSION};
-
-struct Options {
-    std::string port;
-    std::string replayPath;
-    std::string recordPath;
-    std::string writePath;
-    std::size_t ringFiles = 0;
-    std::uint64_t ringBytes = 0;
-    long long durationSeconds = 0;
-    bool raw = false;
-    bool tsv = false;
-    bool stats = false;
-    bool statsOnly = false;
-    bool alerts = false;
-    std::string configPath;
-    std::string reportPath;
-    bool reportChanges = false;
-    LogPrinter::TimeFormat timeFormat = LogPrinter::TimeFormat::None;
-    std::optional<std::set<int>> types;
-    std::optional<std::set<int>> addresses;
-};
-
-std::set<int> numberList(const char* option, int low, int high) {
-    const auto numbers = velora_cli::parseNumberList(optarg, low, high);
-    if (!numbers) {
-        kProgram.usageError(std::string("неверный список ") + option + ": " + optarg);
-    }
-    return *numbers;
-}
-
-LogPrinter::TimeFormat timeFormat(const std::string& name) {
-    using TF = LogPrinter::TimeFormat;
-    for (const auto& [text, format] : {std::pair{"absolute", TF::Absolute},
-                                       {"iso", TF::Iso},
-                                       {"relative", TF::Relative},
-                                       {"delta", TF::Delta}}) {
-        if (name == text) {
-            return format;
-        }
-    }
-    kProgram.usageError("неизвестный вид времени: " + name + " (absolute, iso, relative, delta)");
-}
-
-void parseRing(const std::string& text, Options& options) {
-    unsigned long files = 0;
-    unsigned long megabytes = 0;
-    char end = 0;
-    if (std::sscanf(text.c_str(), "%lu:%lu%c", &files, &megabytes, &end) != 2 || files == 0 ||
-        megabytes == 0 || files > 100000 || megabytes > 1000000) {
-        kProgram.usageError("неверное значение --ring: " + text + " (нужно N:МБ, например 10:100)");
-    }
-    options.ringFiles = files;
-    options.ringBytes = static_cast<std::uint64_t>(megabytes) * 1'000'000;
-}
-
-long long durationSeconds(const std::string& text) {
-    const auto seconds = velora_cli::parseNumber(text, 1, 365LL * 24 * 3600);
-    if (!seconds) {
-        kProgram.usageError("неверное значение --duration: " + text + " (нужно число секунд)");
-    }
-    return *seconds;
-}
-
-Options parseOptions(int argc, char** argv) {
-    enum { kTsv = 1000, kRing, kTimeFormat, kAlerts, kConfig, kReport, kReportChanges };
-    static const option longOptions[] = {
-        {"replay", required_argument, nullptr, 'r'},
-        {"write", required_argument, nullptr, 'W'},
-        {"ring", required_argument, nullptr, kRing},
-        {"record", required_argument, nullptr, 'w'},
-        {"duration", required_argument, nullptr, 'd'},
-        {"raw", no_argument, nullptr, 'x'},
-        {"timestamps", no_argument, nullptr, 'T'},
-        {"time-format", required_argument, nullptr, kTimeFormat},
-        {"tsv", no_argument, nullptr, kTsv},
-        {"types", required_argument, nullptr, 't'},
-        {"addresses", required_argument, nullptr, 'a'},
-        {"stats", no_argument, nullptr, 's'},
-        {"stats-only", no_argument, nullptr, 'S'},
-        {"alerts", no_argument, nullptr, kAlerts},
-        {"config", required_argument, nullptr, kConfig},
-        {"report", required_argument, nullptr, kReport},
-        {"report-changes", no_argument, nullptr, kReportChanges},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},
-        {nullptr, 0, nullptr, 0},
-    };
-    Options options;
-    bool replay = false;
-    bool timestamps = false;
-    opterr = 0;
-    for (int c; (c = getopt_long(argc, argv, ":r:W:w:d:xTt:a:sShV", longOptions, nullptr)) != -1;) {
-        switch (c) {
-        case 'r':
-            options.replayPath = optarg;
-            replay = true;
-            break;
-        case 'W':
-            options.writePath = optarg;
-            break;
-        case kRing:
-            parseRing(optarg, options);
-            break;
-        case 'w':
-            options.recordPath = optarg;
-            break;
-        case 'd':
-            options.durationSeconds = durationSeconds(optarg);
-            break;
-        case 'x':
-            options.raw = true;
-            break;
-        case 'T':
-            timestamps = true;
-            break;
-        case kTimeFormat:
-            options.timeFormat = timeFormat(optarg);
-            break;
-        case kTsv:
-            options.tsv = true;
-            break;
-        case 't':
-            options.types = numberList("--types", mtQuery, mtTrash);
-            break;
-        case 'a':
-            options.addresses = numberList("--addresses", 1, 127);
-            break;
-        case 's':
-            options.stats = true;
-            break;
-        case 'S':
-            options.stats = true;
-            options.statsOnly = true;
-            break;
-        case kAlerts:
-            options.alerts = true;
-            break;
-        case kConfig:
-            options.configPath = optarg;
-            break;
-        case kReport:
-            options.reportPath = optarg;
-            break;
-        case kReportChanges:
-            options.reportChanges = true;
-            break;
-        default:
-            kProgram.finalOption(c, argv);
-        }
-    }
-    const int arguments = argc - optind;
-    if (replay ? arguments != 0 : arguments != 1) {
-        kProgram.usageError(replay ? "с --replay порт не указывают"
-                                   : "нужен порт или --replay ФАЙЛ");
-    }
-    if (!replay) {
-        options.port = argv[optind];
-    }
-    if (replay && options.durationSeconds > 0) {
-        kProgram.usageError("--duration ограничивает только прослушивание порта");
-    }
-    if (replay && !options.recordPath.empty()) {
-        kProgram.usageError("--record записывает только прослушиваемый порт");
-    }
-    if (options.ringFiles > 0 && (options.writePath.empty() || options.writePath == "-")) {
-        kProgram.usageError("--ring нужен файл --write");
-    }
-    if (timestamps && options.timeFormat == LogPrinter::TimeFormat::None) {
-        options.timeFormat = LogPrinter::TimeFormat::Absolute;
-    }
-    return options;
-}
 
 // The same rules as the filter panel: whole types by their bit, addresses one by one.
 void applyFilter(const Options& options, EventFilter& filter) {
@@ -458,7 +232,7 @@ bool writeReport(const std::string& path, const velora_decoding::DeviceTracker& 
 int main(int argc, char** argv) {
     velora_cli::os::prepareStandardStreams();
     argv = velora_cli::os::utf8Arguments(argc, argv);
-    const Options options = parseOptions(argc, argv);
+    const Options options = Options::read(argc, argv);
     stopRequested = &velora_capture::catchStopSignals();
     qInstallMessageHandler(quietQt);
 

@@ -13,9 +13,9 @@
 #include <velora_protocol/LineSpeed.h>
 
 #include <csignal>
-#include <getopt.h>
 #include <iostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -58,82 +58,41 @@ struct Options {
     std::string captureFilter;
 };
 
-Options parseOptions(int argc, char** argv) {
-    enum {
-        kInterfaces = 1000,
-        kDlts,
-        kConfig,
-        kCapture,
-        kInterfaceName,
-        kFifo,
-        kPort,
-        kFilter,
-        kIgnoredWithValue,
-        kIgnored
+std::vector<velora_cli::Option> optionTable(Options& o) {
+    using Mode = Options::Mode;
+    using Value = velora_cli::Option::Value;
+    using velora_cli::store;
+    const auto mode = [&o](Mode mode) {
+        return [&o, mode](const std::string&) {
+            if (o.mode != Mode::None && o.mode != mode) {
+                kProgram.usageError("нужен один из режимов --extcap-interfaces, --extcap-dlts, "
+                                    "--extcap-config, --capture");
+            }
+            o.mode = mode;
+        };
     };
-    static const option longOptions[] = {
-        {"extcap-interfaces", no_argument, nullptr, kInterfaces},
-        {"extcap-dlts", no_argument, nullptr, kDlts},
-        {"extcap-config", no_argument, nullptr, kConfig},
-        {"capture", no_argument, nullptr, kCapture},
-        {"extcap-interface", required_argument, nullptr, kInterfaceName},
-        {"fifo", required_argument, nullptr, kFifo},
-        {"port", required_argument, nullptr, kPort},
-        {"extcap-capture-filter", required_argument, nullptr, kFilter},
+    const auto ignore = [](const std::string&) {};
+    return {
+        {"extcap-interfaces", 0, Value::None, mode(Mode::Interfaces)},
+        {"extcap-dlts", 0, Value::None, mode(Mode::Dlts)},
+        {"extcap-config", 0, Value::None, mode(Mode::Config)},
+        {"capture", 0, Value::None, mode(Mode::Capture)},
+        {"extcap-interface", 0, Value::Required, store(o.interface)},
+        {"fifo", 0, Value::Required, store(o.fifo)},
+        {"port", 0, Value::Required, store(o.port)},
+        {"extcap-capture-filter", 0, Value::Required, store(o.captureFilter)},
         // What Wireshark may pass besides: its version, its debugging switches.
-        {"extcap-version", optional_argument, nullptr, kIgnoredWithValue},
-        {"debug-file", required_argument, nullptr, kIgnoredWithValue},
-        {"log-level", required_argument, nullptr, kIgnoredWithValue},
-        {"log-file", required_argument, nullptr, kIgnoredWithValue},
-        {"debug", no_argument, nullptr, kIgnored},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},
-        {nullptr, 0, nullptr, 0},
+        {"extcap-version", 0, Value::Optional, ignore},
+        {"debug-file|log-level|log-file", 0, Value::Required, ignore},
+        {"debug", 0, Value::None, ignore},
     };
+}
+
+Options parseOptions(int argc, char** argv) {
     Options options;
-    const auto setMode = [&options](Options::Mode mode) {
-        if (options.mode != Options::Mode::None && options.mode != mode) {
-            kProgram.usageError("нужен один из режимов --extcap-interfaces, --extcap-dlts, "
-                                "--extcap-config, --capture");
-        }
-        options.mode = mode;
-    };
-    opterr = 0;
-    for (int c; (c = getopt_long(argc, argv, ":hV", longOptions, nullptr)) != -1;) {
-        switch (c) {
-        case kInterfaces:
-            setMode(Options::Mode::Interfaces);
-            break;
-        case kDlts:
-            setMode(Options::Mode::Dlts);
-            break;
-        case kConfig:
-            setMode(Options::Mode::Config);
-            break;
-        case kCapture:
-            setMode(Options::Mode::Capture);
-            break;
-        case kInterfaceName:
-            options.interface = optarg;
-            break;
-        case kFifo:
-            options.fifo = optarg;
-            break;
-        case kPort:
-            options.port = optarg;
-            break;
-        case kFilter:
-            options.captureFilter = optarg;
-            break;
-        case kIgnoredWithValue:
-        case kIgnored:
-            break;
-        default:
-            kProgram.finalOption(c, argv);
-        }
-    }
-    if (optind != argc) {
-        kProgram.usageError(std::string("лишний аргумент: ") + argv[optind]);
+    const int first = kProgram.readOptions(optionTable(options), argc, argv);
+    if (first != argc) {
+        kProgram.usageError(std::string("лишний аргумент: ") + argv[first]);
     }
     if (options.mode == Options::Mode::None) {
         kProgram.usageError("нужен режим --extcap-interfaces, --extcap-dlts, --extcap-config или "

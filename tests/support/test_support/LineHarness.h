@@ -54,13 +54,7 @@ private:
 // there are.
 class CountingListener : public velora_listener::ParserEventListener {
 public:
-    void onQuery(int) override { ++frames; }
-    void onShortAnswer(int, int) override { ++frames; }
-    void onLongAnswer(int, const std::vector<std::uint8_t>&) override { ++frames; }
-    void onLongAnswerAck(int, int) override { ++frames; }
-    void onCommand(int, const std::vector<std::uint8_t>&) override { ++frames; }
-    void onCommandAck(int, int) override { ++frames; }
-    void onTrash(const std::vector<std::uint8_t>&) override { ++frames; }
+    void onFrame(const velora_protocol::Frame&) override { ++frames; }
     void onConnectionLost() override { ++connectionLost; }
 
     std::atomic<long> frames{0};

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace rs485 {
+
+class RS485ConnectionPrivate;
 
 // The serial port of a USB-RS485 converter, opened exclusively and set up for the Velora
 // line: 8 data bits, space parity sent, parity not checked, one stop bit, no flow control,
@@ -45,7 +48,7 @@ public:
     // Mark parity sends the ninth bit of every character as 1, space parity as 0. Set while
     // closed, it is what the next open() uses; close() returns to space parity.
     void setMarkParity(bool mark);
-    bool markParity() const { return markParityRequested; }
+    bool markParity() const;
 
     // True when the driver hands over each byte at once (Linux: it accepted
     // ASYNC_LOW_LATENCY, which turns an FTDI chip's 16 ms latency timer into 1 ms). False
@@ -58,9 +61,8 @@ public:
     std::string lastErrorText() const;
 
 private:
-    struct State;
-    State* state;
-    bool markParityRequested = false;
+    // The platform's part: the port's handle and the system calls on it.
+    std::unique_ptr<RS485ConnectionPrivate> d;
 };
 
 } // namespace rs485

@@ -1,8 +1,8 @@
 #include <rs485/DisconnectException.h>
 #include <rs485/RS485Connection.h>
+#include <rs485/RS485ConnectionPrivate.h>
 #include <rs485/SystemReason.h>
 #include <rs485/TermiosLine.h>
-#include <velora_protocol/LineSpeed.h>
 
 #include <cerrno>
 #include <chrono>
@@ -14,7 +14,6 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace rs485 {
@@ -23,28 +22,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::milliseconds;
-
-// What bounds one read, as the Windows port time-outs do: the total wait, the wait between
-// characters once one has arrived (0: none), or no wait at all.
-struct ReadTimeouts {
-    std::uint32_t interval = 0;
-    std::uint32_t total = 0;
-    bool returnAtOnce = false;
-};
-
-// 0: reads return at once with what is buffered.
-ReadTimeouts timeoutsFor(std::uint32_t readTimeout) {
-    return {0, readTimeout, readTimeout == 0};
-}
-
-// A time-out of 0 keeps its meaning here: without a total time-out the first read would
-// wait for a byte for ever.
-ReadTimeouts openTimeouts(std::uint32_t readTimeout) {
-    if (readTimeout == 0) {
-        return timeoutsFor(0);
-    }
-    return {RS485Connection::kIntervalTimeout, readTimeout, false};
-}
 
 std::string joinGroupHint(const std::string& group) {
     return "пользователь должен входить в группу «" + group +
@@ -204,42 +181,26 @@ void dropModemLines(int fd) {
     ::ioctl(fd, TIOCMBIC, &lines);
 }
 
-} // namespace
-
-struct RS485Connection::State {
-    int fd = -1;
-    std::uint32_t readTimeout = kDefaultReadTimeout;
-    float msPerChar = 0.0f;
-    bool lowLatency = false;
-    ReadTimeouts timeouts;
-    std::string lastError;
-};
-
-RS485Connection::RS485Connection()
-    : state(new State) {}
-
-RS485Connection::~RS485Connection() {
-    if (isOpen()) {
-        close();
-    }
-    delete state;
+int fdOf(RS485ConnectionPrivate::Handle handle) {
+    return static_cast<int>(handle);
 }
 
-bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) {
+} // namespace
+
+bool RS485ConnectionPrivate::openPort(const std::string& portName, std::uint32_t baudRate) {
     const std::string path = devicePath(portName);
-    state->lastError.clear();
     speed_t speed{};
     if (!termios_line::speedFor(baudRate, speed)) {
-        state->lastError = "Скорость " + std::to_string(baudRate) + " бод не поддерживается.";
+        lastError = "Скорость " + std::to_string(baudRate) + " бод не поддерживается.";
         return false;
     }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        state->lastError = openErrorText(path, errno);
+        lastError = openErrorText(path, errno);
         return false;
     }
     const auto fail = [&](const std::string& text) {
-        state->lastError = text;
+        lastError = text;
         ::close(fd);
         return false;
     };
@@ -254,7 +215,7 @@ bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) 
     }
     termios_line::configureLine(t, speed);
     // Mark parity asked for while closed holds from the open on.
-    termios_line::setParity(t, markParityRequested);
+    termios_line::setParity(t, markParity);
     // The C library reports EINVAL when the driver dropped a flag it asked for, even where
     // that flag is only the parity sent; what the port keeps decides.
     const int setError = ::tcsetattr(fd, TCSANOW, &t) == 0 ? 0 : errno;
@@ -269,65 +230,36 @@ bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) 
         return fail(setError ? withSystemReason(text, systemReason(setError)) : text);
     }
     dropModemLines(fd);
-    state->lowLatency = setLowLatency(fd);
+    lowLatency = setLowLatency(fd);
     ::tcflush(fd, TCIOFLUSH);
-    state->fd = fd;
-    state->msPerChar = static_cast<float>(velora_protocol::characterMs(baudRate));
-    state->timeouts = openTimeouts(state->readTimeout);
+    handle = fd;
     return true;
 }
 
-bool RS485Connection::close() {
+bool RS485ConnectionPrivate::closePort() {
     // The descriptor is gone after close() on Linux even when it reports an error, so the
-    // connection counts as closed either way.
-    ::ioctl(state->fd, TIOCNXCL);
-    const bool closed = ::close(state->fd) == 0;
-    state->fd = -1;
-    markParityRequested = false;
-    return closed;
+    // port counts as closed either way.
+    const int fd = fdOf(handle);
+    ::ioctl(fd, TIOCNXCL);
+    handle = kNoHandle;
+    return ::close(fd) == 0;
 }
 
-bool RS485Connection::lowLatency() const {
-    return isOpen() && state->lowLatency;
+void RS485ConnectionPrivate::purgeBoth() {
+    ::tcflush(fdOf(handle), TCIOFLUSH);
 }
 
-bool RS485Connection::isOpen() const {
-    return state->fd >= 0;
+std::uint32_t RS485ConnectionPrivate::readSome(std::uint8_t* buffer, std::uint32_t length) {
+    return readOnce(fdOf(handle), buffer, length, timeouts);
 }
 
-void RS485Connection::purge() {
-    if (isOpen()) {
-        ::tcflush(state->fd, TCIOFLUSH);
-    }
-}
-
-std::uint32_t RS485Connection::read(void* buffer, std::uint32_t length) {
-    if (!isOpen() || length == 0) {
-        return 0;
-    }
-    auto* bytes = static_cast<std::uint8_t*>(buffer);
-    std::uint32_t total = 0;
-    while (total < length) {
-        const std::uint32_t got =
-            readOnce(state->fd, bytes + total, length - total, state->timeouts);
-        if (got == 0) {
-            break;
-        }
-        total += got;
-    }
-    return total;
-}
-
-std::uint32_t RS485Connection::write(const void* buffer, std::uint32_t length) {
-    if (!isOpen()) {
-        return 0;
-    }
-    ::tcflush(state->fd, TCIFLUSH);
-    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+std::uint32_t RS485ConnectionPrivate::writeAll(const std::uint8_t* buffer, std::uint32_t length) {
+    const int fd = fdOf(handle);
+    ::tcflush(fd, TCIFLUSH);
     std::uint32_t written = 0;
     while (written < length) {
-        waitWritable(state->fd);
-        const ssize_t n = ::write(state->fd, bytes + written, length - written);
+        waitWritable(fd);
+        const ssize_t n = ::write(fd, buffer + written, length - written);
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
             continue;
         }
@@ -336,63 +268,44 @@ std::uint32_t RS485Connection::write(const void* buffer, std::uint32_t length) {
         }
         written += static_cast<std::uint32_t>(n);
     }
-    ::tcdrain(state->fd);
-    // Let the last character leave the converter before the line is turned round.
-    const auto sleepMs =
-        static_cast<std::uint32_t>(static_cast<float>(length) * state->msPerChar + 10.0f);
-    std::this_thread::sleep_for(Milliseconds(sleepMs));
+    ::tcdrain(fd);
     return written;
 }
 
-void RS485Connection::setReadTimeout(std::uint32_t milliseconds) {
-    state->readTimeout = milliseconds;
-    if (isOpen()) {
-        state->timeouts = timeoutsFor(milliseconds);
-    }
+void RS485ConnectionPrivate::applyTimeouts() {
+    // Every read bounds itself by `timeouts`; the port keeps none.
 }
 
-std::uint32_t RS485Connection::readTimeout() const {
-    return state->readTimeout;
-}
-
-void RS485Connection::setBaudRate(std::uint32_t baudRate) {
+bool RS485ConnectionPrivate::setSpeed(std::uint32_t baudRate) {
     termios t{};
     speed_t speed{};
-    if (!isOpen() || ::tcgetattr(state->fd, &t) != 0 || !termios_line::speedFor(baudRate, speed)) {
-        return;
+    if (::tcgetattr(fdOf(handle), &t) != 0 || !termios_line::speedFor(baudRate, speed)) {
+        return false;
     }
     cfsetispeed(&t, speed);
     cfsetospeed(&t, speed);
-    ::tcsetattr(state->fd, TCSANOW, &t);
-    state->msPerChar = static_cast<float>(velora_protocol::characterMs(baudRate));
+    ::tcsetattr(fdOf(handle), TCSANOW, &t);
+    return true;
 }
 
-std::uint32_t RS485Connection::baudRate() const {
+std::uint32_t RS485ConnectionPrivate::speed() const {
     termios t{};
-    if (!isOpen() || ::tcgetattr(state->fd, &t) != 0) {
+    if (::tcgetattr(fdOf(handle), &t) != 0) {
         return 0;
     }
     return termios_line::baudOf(cfgetospeed(&t));
 }
 
-void RS485Connection::setMarkParity(bool mark) {
-    if (mark == markParityRequested) {
+void RS485ConnectionPrivate::switchParity(bool mark) {
+    termios t{};
+    if (::tcgetattr(fdOf(handle), &t) != 0) {
         return;
     }
-    termios t{};
-    if (isOpen() && ::tcgetattr(state->fd, &t) == 0) {
-        const auto current = termios_line::parityOf(t);
-        const auto from = mark ? termios_line::Parity::Space : termios_line::Parity::Mark;
-        if (current == from) {
-            termios_line::setParity(t, mark);
-            ::tcsetattr(state->fd, TCSANOW, &t);
-        }
+    const auto from = mark ? termios_line::Parity::Space : termios_line::Parity::Mark;
+    if (termios_line::parityOf(t) == from) {
+        termios_line::setParity(t, mark);
+        ::tcsetattr(fdOf(handle), TCSANOW, &t);
     }
-    markParityRequested = mark;
-}
-
-std::string RS485Connection::lastErrorText() const {
-    return state->lastError;
 }
 
 } // namespace rs485

@@ -1,7 +1,7 @@
 #include <rs485/DisconnectException.h>
 #include <rs485/RS485Connection.h>
+#include <rs485/RS485ConnectionPrivate.h>
 #include <rs485/SystemReason.h>
-#include <velora_protocol/LineSpeed.h>
 
 #include <windows.h>
 
@@ -53,28 +53,16 @@ DCB lineSettings(DWORD baudRate) {
     return dcb;
 }
 
-// 0: reads return at once with what is buffered.
-COMMTIMEOUTS timeoutsFor(DWORD readTimeout) {
+// The port's time-outs for a read bounded by `timeouts`; MAXDWORD between characters with
+// no total returns at once with what is buffered.
+COMMTIMEOUTS commTimeouts(const ReadTimeouts& timeouts) {
     COMMTIMEOUTS t{};
-    if (readTimeout != 0) {
-        t.ReadTotalTimeoutConstant = readTimeout;
-    } else {
+    if (timeouts.returnAtOnce) {
         t.ReadIntervalTimeout = MAXDWORD;
+    } else {
+        t.ReadIntervalTimeout = timeouts.interval;
+        t.ReadTotalTimeoutConstant = timeouts.total;
     }
-    return t;
-}
-
-// A one-byte read returns as soon as a byte is there, with 0 bytes after readTimeout of
-// silence; longer reads also end 10 ms after a character without the next one.
-// A time-out of 0 keeps its meaning here: without a total time-out the first read would
-// wait for a byte for ever.
-COMMTIMEOUTS openTimeouts(DWORD readTimeout) {
-    if (readTimeout == 0) {
-        return timeoutsFor(0);
-    }
-    COMMTIMEOUTS t{};
-    t.ReadIntervalTimeout = RS485Connection::kIntervalTimeout;
-    t.ReadTotalTimeoutConstant = readTimeout;
     return t;
 }
 
@@ -103,168 +91,105 @@ std::string settingsErrorText(const std::string& portName, DWORD error) {
                             systemReason(error));
 }
 
+HANDLE port(RS485ConnectionPrivate::Handle handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+// The port's settings; false when they cannot be read.
+bool readSettings(RS485ConnectionPrivate::Handle handle, DCB& dcb) {
+    dcb = DCB{};
+    dcb.DCBlength = sizeof(DCB);
+    return GetCommState(port(handle), &dcb);
+}
+
 } // namespace
 
-struct RS485Connection::State {
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    std::uint32_t readTimeout = kDefaultReadTimeout;
-    float msPerChar = 0.0f;
-    std::string lastError;
-
-    // Closes the handle after a failed configuration; it stays if CloseHandle fails.
-    bool failOpen(std::string text) {
-        lastError = std::move(text);
-        if (CloseHandle(handle)) {
-            handle = INVALID_HANDLE_VALUE;
-        }
-        return false;
-    }
-};
-
-RS485Connection::RS485Connection()
-    : state(new State) {}
-
-RS485Connection::~RS485Connection() {
-    if (isOpen()) {
-        close();
-    }
-    delete state;
-}
-
-bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) {
-    state->lastError.clear();
+bool RS485ConnectionPrivate::openPort(const std::string& portName, std::uint32_t baudRate) {
     const std::string path = "\\\\.\\" + portName;
-    state->handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    if (state->handle == INVALID_HANDLE_VALUE) {
-        state->lastError = openErrorText(portName, GetLastError());
+    const HANDLE opened = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) {
+        lastError = openErrorText(portName, GetLastError());
         return false;
     }
+    handle = reinterpret_cast<Handle>(opened);
+    // Closes the handle after a failed configuration; it stays if CloseHandle fails.
+    const auto fail = [&] {
+        lastError = settingsErrorText(portName, GetLastError());
+        closePort();
+        return false;
+    };
     DCB dcb = lineSettings(baudRate);
     // Mark parity asked for while closed holds from the open on.
-    setParity(dcb, markParityRequested);
-    state->msPerChar = static_cast<float>(velora_protocol::characterMs(baudRate));
-    if (!SetCommState(state->handle, &dcb)) {
-        return state->failOpen(settingsErrorText(portName, GetLastError()));
+    setParity(dcb, markParity);
+    if (!SetCommState(opened, &dcb)) {
+        return fail();
     }
-    COMMTIMEOUTS timeouts = openTimeouts(state->readTimeout);
-    if (!SetCommTimeouts(state->handle, &timeouts)) {
-        return state->failOpen(settingsErrorText(portName, GetLastError()));
+    COMMTIMEOUTS t = commTimeouts(timeouts);
+    if (!SetCommTimeouts(opened, &t)) {
+        return fail();
     }
-    PurgeComm(state->handle, kPurgeBoth);
+    PurgeComm(opened, kPurgeBoth);
     return true;
 }
 
-bool RS485Connection::close() {
-    // INVALID_HANDLE_VALUE is also the pseudo handle of the own process, which CloseHandle
-    // "closes" with success: without a port there is nothing to report as closed.
-    if (!isOpen() || !CloseHandle(state->handle)) {
+bool RS485ConnectionPrivate::closePort() {
+    if (!CloseHandle(port(handle))) {
         return false;
     }
-    state->handle = INVALID_HANDLE_VALUE;
-    markParityRequested = false;
+    handle = kNoHandle;
     return true;
 }
 
-bool RS485Connection::isOpen() const {
-    return state->handle != INVALID_HANDLE_VALUE;
+void RS485ConnectionPrivate::purgeBoth() {
+    PurgeComm(port(handle), kPurgeBoth);
 }
 
-void RS485Connection::purge() {
-    if (isOpen()) {
-        PurgeComm(state->handle, kPurgeBoth);
-    }
-}
-
-std::uint32_t RS485Connection::read(void* buffer, std::uint32_t length) {
-    if (!isOpen() || length == 0) {
-        return 0;
-    }
-    auto* bytes = static_cast<std::uint8_t*>(buffer);
-    std::uint32_t total = 0;
-    while (total < length) {
-        DWORD got = 0;
-        if (!ReadFile(state->handle, bytes + total, length - total, &got, nullptr)) {
-            throw DisconnectException();
-        }
-        if (got == 0) {
-            break;
-        }
-        total += got;
-    }
-    return total;
-}
-
-std::uint32_t RS485Connection::write(const void* buffer, std::uint32_t length) {
-    if (!isOpen()) {
-        return 0;
-    }
-    PurgeComm(state->handle, PURGE_RXCLEAR);
-    DWORD written = 0;
-    if (!WriteFile(state->handle, buffer, length, &written, nullptr)) {
+std::uint32_t RS485ConnectionPrivate::readSome(std::uint8_t* buffer, std::uint32_t length) {
+    DWORD got = 0;
+    if (!ReadFile(port(handle), buffer, length, &got, nullptr)) {
         throw DisconnectException();
     }
-    FlushFileBuffers(state->handle);
-    // Let the last character leave the converter before the line is turned round.
-    Sleep(static_cast<DWORD>(static_cast<float>(length) * state->msPerChar + 10.0f));
+    return got;
+}
+
+std::uint32_t RS485ConnectionPrivate::writeAll(const std::uint8_t* buffer, std::uint32_t length) {
+    PurgeComm(port(handle), PURGE_RXCLEAR);
+    DWORD written = 0;
+    if (!WriteFile(port(handle), buffer, length, &written, nullptr)) {
+        throw DisconnectException();
+    }
+    FlushFileBuffers(port(handle));
     return written;
 }
 
-void RS485Connection::setReadTimeout(std::uint32_t milliseconds) {
-    state->readTimeout = milliseconds;
-    if (isOpen()) {
-        COMMTIMEOUTS timeouts = timeoutsFor(milliseconds);
-        SetCommTimeouts(state->handle, &timeouts);
-    }
+void RS485ConnectionPrivate::applyTimeouts() {
+    COMMTIMEOUTS t = commTimeouts(timeouts);
+    SetCommTimeouts(port(handle), &t);
 }
 
-bool RS485Connection::lowLatency() const {
-    // The FTDI latency timer is a driver setting (Device Manager, Advanced).
-    return false;
-}
-
-std::uint32_t RS485Connection::readTimeout() const {
-    return state->readTimeout;
-}
-
-void RS485Connection::setBaudRate(std::uint32_t baudRate) {
-    DCB dcb{};
-    dcb.DCBlength = sizeof(DCB);
-    if (!isOpen() || !GetCommState(state->handle, &dcb)) {
-        return;
+bool RS485ConnectionPrivate::setSpeed(std::uint32_t baudRate) {
+    DCB dcb;
+    if (!readSettings(handle, dcb)) {
+        return false;
     }
     dcb.BaudRate = baudRate;
-    SetCommState(state->handle, &dcb);
-    state->msPerChar = static_cast<float>(velora_protocol::characterMs(baudRate));
+    SetCommState(port(handle), &dcb);
+    return true;
 }
 
-std::uint32_t RS485Connection::baudRate() const {
-    DCB dcb{};
-    dcb.DCBlength = sizeof(DCB);
-    if (!isOpen() || !GetCommState(state->handle, &dcb)) {
-        return 0;
-    }
-    return dcb.BaudRate;
+std::uint32_t RS485ConnectionPrivate::speed() const {
+    DCB dcb;
+    return readSettings(handle, dcb) ? dcb.BaudRate : 0;
 }
 
-void RS485Connection::setMarkParity(bool mark) {
-    if (mark == markParityRequested) {
-        return;
+void RS485ConnectionPrivate::switchParity(bool mark) {
+    DCB dcb;
+    const BYTE from = mark ? SPACEPARITY : MARKPARITY;
+    if (readSettings(handle, dcb) && dcb.Parity == from) {
+        setParity(dcb, mark);
+        SetCommState(port(handle), &dcb);
     }
-    DCB dcb{};
-    dcb.DCBlength = sizeof(DCB);
-    if (isOpen() && GetCommState(state->handle, &dcb)) {
-        const BYTE from = mark ? SPACEPARITY : MARKPARITY;
-        if (dcb.Parity == from) {
-            setParity(dcb, mark);
-            SetCommState(state->handle, &dcb);
-        }
-    }
-    markParityRequested = mark;
-}
-
-std::string RS485Connection::lastErrorText() const {
-    return state->lastError;
 }
 
 } // namespace rs485

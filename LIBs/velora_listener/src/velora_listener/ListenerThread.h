@@ -1,5 +1,6 @@
 #pragma once
 
+#include <velora_listener/LineReader.h>
 #include <velora_listener/ParserEventListener.h>
 
 #include <atomic>
@@ -13,20 +14,15 @@ class RS485Connection;
 
 namespace velora_listener {
 
-// The reader thread: reads the line byte by byte into a fresh ProtocolParser and reports a
-// lost converter once through onConnectionLost(). Neither pointer is owned.
+// The reader thread: runs a LineReader into a fresh ProtocolParser and reports a lost
+// converter once through onConnectionLost(). Neither pointer is owned.
 class ListenerThread {
 public:
-    // One read of the line: up to length bytes into buffer, 0 after a silent read time-out;
-    // throws rs485::DisconnectException when the converter is lost.
-    using ReadCall = std::function<std::uint32_t(void* buffer, std::uint32_t length)>;
+    using ReadCall = LineReader::ReadCall;
 
-    // Reads through connection->read().
-    ListenerThread(rs485::RS485Connection* connection, ParserEventListener* listener);
-    // Reads through readCall; the connection is still the one purged at every start. Lets a
-    // test stand in for a converter that fails where the system cannot make it fail.
+    // Reads through connection->read(), or through readCall when given; see LineReader.
     ListenerThread(rs485::RS485Connection* connection, ParserEventListener* listener,
-                   ReadCall readCall);
+                   ReadCall readCall = {});
     virtual ~ListenerThread();
 
     ListenerThread(const ListenerThread&) = delete;

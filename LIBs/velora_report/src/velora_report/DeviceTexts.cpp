@@ -1,7 +1,8 @@
 #include <velora_report/DeviceTexts.h>
 
+#include <velora_session/TimeText.h>
+
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QStringList>
 
 namespace velora_report {
@@ -14,44 +15,6 @@ namespace {
 
 QString tr(const char* text) {
     return QCoreApplication::translate("DeviceTexts", text);
-}
-
-std::int64_t floorDiv(std::int64_t value, std::int64_t divisor) {
-    return value / divisor - (value % divisor < 0 ? 1 : 0);
-}
-
-// The local time's offset from UTC at `ms`. Asking the time-zone rules costs a system call
-// (the zone file is checked every time), and a log shows hundreds of times a second, so
-// the answer is kept for the quarter of an hour it falls in: every change of a zone's
-// offset happens on a quarter hour of UTC.
-std::int64_t offsetMs(std::int64_t ms) {
-    constexpr std::int64_t kQuarterHourMs = 15 * 60 * 1000;
-    thread_local std::int64_t quarter = INT64_MIN;
-    thread_local std::int64_t offset = 0;
-    const std::int64_t now = floorDiv(ms, kQuarterHourMs);
-    if (now != quarter) {
-        offset = std::int64_t(QDateTime::fromMSecsSinceEpoch(ms).offsetFromUtc()) * 1000;
-        quarter = now;
-    }
-    return offset;
-}
-
-// "hh:mm:ss.zzz" of local time.
-QString clockText(std::int64_t ms) {
-    const std::int64_t local = ms + offsetMs(ms);
-    const std::int64_t day = local - floorDiv(local, 86'400'000) * 86'400'000;
-    const int fields[] = {int(day / 3'600'000), int(day / 60'000 % 60), int(day / 1000 % 60)};
-    QChar text[12];
-    for (int i = 0; i < 3; ++i) {
-        text[i * 3] = QChar('0' + fields[i] / 10);
-        text[i * 3 + 1] = QChar('0' + fields[i] % 10);
-        text[i * 3 + 2] = QChar(i < 2 ? ':' : '.');
-    }
-    const int millisecond = int(day % 1000);
-    text[9] = QChar('0' + millisecond / 100);
-    text[10] = QChar('0' + millisecond / 10 % 10);
-    text[11] = QChar('0' + millisecond % 10);
-    return QString(text, 12);
 }
 
 } // namespace
@@ -192,11 +155,8 @@ QString timeText(const velora_protocol::Timestamp& time, bool withDate) {
     if (!time.known()) {
         return QStringLiteral("—");
     }
-    const std::int64_t ms = floorDiv(time.wallNs, 1'000'000);
-    if (!withDate) {
-        return clockText(ms);
-    }
-    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("dd.MM.yyyy hh:mm:ss.zzz"));
+    return QString::fromStdString(withDate ? velora_session::dateTimeText(time.wallNs)
+                                           : velora_session::clockText(time.wallNs));
 }
 
 } // namespace velora_report

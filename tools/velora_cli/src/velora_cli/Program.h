@@ -1,6 +1,9 @@
 #pragma once
 
+#include <velora_cli/Option.h>
+
 #include <string>
+#include <vector>
 
 namespace velora_cli {
 
@@ -15,8 +18,15 @@ struct Program {
 
     // Prints "name: message" and where to read more, and exits with kExitUsage.
     [[noreturn]] void usageError(const std::string& message) const;
-    // The options every tool's getopt_long loop ends with: -h and -V print and exit 0;
-    // ':' (a value missing) and anything else unknown are usage errors.
+    // Reads the options of the command line by the table, as getopt_long reads them:
+    // "--name VALUE", "--name=VALUE", an unambiguous start of a name, "-lVALUE", letters
+    // together ("-xT"), operands between options. -h/--help and -V/--version print and exit
+    // 0; an unknown option or a missing value is a usage error. Calls the handlers in the
+    // order of the command line and returns the index of the first operand (the operands
+    // are moved behind the options).
+    int readOptions(const std::vector<Option>& table, int argc, char** argv) const;
+
+private:
     [[noreturn]] void finalOption(int option, char** argv) const;
 };
 

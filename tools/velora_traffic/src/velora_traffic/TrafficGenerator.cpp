@@ -168,18 +168,12 @@ bool TrafficGenerator::longAnswer(int address, std::uint8_t header,
         !begin(a, true)) {
         return false;
     }
+    append({a});
+    report(mtQuery, address, {a});
     std::vector<std::uint8_t> frame{header, a};
     frame.insert(frame.end(), data.begin(), data.end());
-    appendCrc(frame);
-    append({a});
-    append(frame);
-    report(mtQuery, address, {a});
-    report(mtLongAnswer, address, frame);
-    if (acknowledged) {
-        append({velora_protocol::kLongAnswerAck});
-        report(mtLongAnswerAck, address, {velora_protocol::kLongAnswerAck});
-    }
-    afterFrame(acknowledged ? -1 : velora_protocol::kLongAnswerAck, -1);
+    checkedFrame(mtLongAnswer, address, frame, acknowledged, mtLongAnswerAck,
+                 velora_protocol::kLongAnswerAck);
     return true;
 }
 
@@ -191,15 +185,21 @@ bool TrafficGenerator::command(int address, const std::vector<std::uint8_t>& bod
     }
     std::vector<std::uint8_t> frame{first};
     frame.insert(frame.end(), body.begin(), body.end());
+    checkedFrame(mtCommand, address, frame, acknowledged, mtCommandAck,
+                 velora_protocol::kCommandAck);
+    return true;
+}
+
+void TrafficGenerator::checkedFrame(int type, int address, std::vector<std::uint8_t> frame,
+                                    bool acknowledged, int ackType, std::uint8_t ack) {
     appendCrc(frame);
     append(frame);
-    report(mtCommand, address, frame);
+    report(type, address, frame);
     if (acknowledged) {
-        append({velora_protocol::kCommandAck});
-        report(mtCommandAck, address, {velora_protocol::kCommandAck});
+        append({ack});
+        report(ackType, address, {ack});
     }
-    afterFrame(acknowledged ? -1 : velora_protocol::kCommandAck, -1);
-    return true;
+    afterFrame(acknowledged ? -1 : ack, -1);
 }
 
 bool TrafficGenerator::pollRun(int firstAddress, int count) {

@@ -89,6 +89,10 @@ private:
     void report(int type, int address, std::vector<std::uint8_t> bytes);
     void addTrash(std::uint8_t byte);
     void afterFrame(int pendingAck, int runEnd);
+    // Appends the frame that `frame` begins, with its CRC, and reports it as `type`;
+    // after it the acknowledgement `ack` if `acknowledged`, else the parser waits for it.
+    void checkedFrame(int type, int address, std::vector<std::uint8_t> frame, bool acknowledged,
+                      int ackType, std::uint8_t ack);
 
     std::vector<std::uint8_t> stream;
     std::vector<Event> reported;

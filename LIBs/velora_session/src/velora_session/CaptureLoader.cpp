@@ -1,4 +1,4 @@
-#include <CaptureLoader.h>
+#include <velora_session/CaptureLoader.h>
 
 #include <velora_capture/CaptureReader.h>
 #include <velora_decoding/RecordingCheck.h>
@@ -43,13 +43,13 @@ private:
 
 } // namespace
 
-bool CaptureLoader::load(const QString& path, const Batch& onFrames, const Progress& progress) {
+bool CaptureLoader::load(const std::string& path, const Batch& onFrames, const Progress& progress) {
     problemText.clear();
     doubtText.clear();
     stopped = false;
     velora_capture::CaptureReader reader;
-    if (!reader.open(path.toStdString())) {
-        problemText = QString::fromStdString(reader.errorText());
+    if (!reader.open(path)) {
+        problemText = reader.errorText();
         return false;
     }
     if (!reader.hasTimes()) {
@@ -75,14 +75,14 @@ bool CaptureLoader::load(const QString& path, const Batch& onFrames, const Progr
     collector.hand();
     // A capture's header names our link; a raw file is only bytes.
     if (!reader.hasTimes()) {
-        doubtText = QString::fromStdString(collector.check.doubt());
+        doubtText = collector.check.doubt();
     }
     if (reader.failed()) {
-        problemText = QString::fromStdString(reader.errorText());
+        problemText = reader.errorText();
         return false;
     }
     if (reader.damaged()) {
-        problemText = QString::fromStdString(reader.problem());
+        problemText = reader.problem();
     }
     return true;
 }

@@ -1,4 +1,4 @@
-#include <FrameKinds.h>
+#include <velora_session/FrameKinds.h>
 
 #include <algorithm>
 #include <cstring>

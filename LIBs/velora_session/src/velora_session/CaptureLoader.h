@@ -2,9 +2,9 @@
 
 #include <velora_protocol/Frame.h>
 
-#include <QString>
-
+#include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 // Decodes a capture (pcap or pcapng) or a raw recording of the line into the session at full
@@ -19,18 +19,18 @@ public:
     // Hears after each batch about how many bytes of the file are read; false from it stops
     // the reading there, with what was read kept (cancelled() then tells).
     using Progress = std::function<bool(std::uint64_t bytesRead)>;
-    bool load(const QString& path, const Batch& onFrames, const Progress& progress = {});
+    bool load(const std::string& path, const Batch& onFrames, const Progress& progress = {});
     bool cancelled() const { return stopped; }
-    const QString& problem() const { return problemText; }
+    const std::string& problem() const { return problemText; }
     // For a raw recording whose bytes do not look like our line: why, beginning
     // "файл не похож на запись линии «Velora»"; else empty.
-    const QString& doubt() const { return doubtText; }
+    const std::string& doubt() const { return doubtText; }
 
 private:
     // Bytes of a pcap record besides the frame: 16 of libpcap's, 2 of ours.
     static constexpr std::uint64_t kRecordOverhead = 18;
 
-    QString problemText;
-    QString doubtText;
+    std::string problemText;
+    std::string doubtText;
     bool stopped = false;
 };

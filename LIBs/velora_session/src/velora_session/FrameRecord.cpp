@@ -1,4 +1,4 @@
-#include <FrameRecord.h>
+#include <velora_session/FrameRecord.h>
 
 #include <algorithm>
 #include <limits>

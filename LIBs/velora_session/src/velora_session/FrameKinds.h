@@ -1,6 +1,6 @@
 #pragma once
 
-#include <FrameRecord.h>
+#include <velora_session/FrameRecord.h>
 
 #include <velora_protocol/MessageType.h>
 

@@ -1,4 +1,4 @@
-#include <VisibleRows.h>
+#include <velora_session/VisibleRows.h>
 
 #include <algorithm>
 

@@ -1,12 +1,11 @@
-#include <SessionStore.h>
+#include <velora_session/SessionStore.h>
 
 #include <velora_protocol/LineSpeed.h>
 
-#include <QCoreApplication>
-#include <QDir>
-
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
+#include <random>
 
 namespace {
 
@@ -25,11 +24,13 @@ FrameRecord fromPiece(const velora_capture::Piece& piece) {
     return record;
 }
 
+// A name no other session of this or another process has.
 std::string newFilePath(const std::string& directory) {
+    static const std::string process = std::to_string(std::random_device{}());
     static std::atomic<int> sessions{0};
-    QDir().mkpath(QString::fromStdString(directory));
-    return directory + "/session-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
-           std::to_string(++sessions) + ".pcap";
+    std::error_code ignored;
+    std::filesystem::create_directories(directory, ignored);
+    return directory + "/session-" + process + "-" + std::to_string(++sessions) + ".pcap";
 }
 
 } // namespace
@@ -49,16 +50,11 @@ void SessionStore::clear() {
     firstResident = 0;
     count = 0;
     gaps.clear();
-    writeFailed = false;
-    spillErrorText.clear();
 }
 
 void SessionStore::openFile() {
     filePath = newFilePath(directory);
-    if (!writer.open(filePath)) {
-        writeFailed = true;
-        spillErrorText = writer.errorText();
-    }
+    spill.start(filePath);
 }
 
 void SessionStore::closeFile() {
@@ -67,7 +63,7 @@ void SessionStore::closeFile() {
     }
     reader.reset();
     if (!filePath.empty()) {
-        writer.close();
+        spill.close();
         std::remove(filePath.c_str());
         filePath.clear();
     }
@@ -79,13 +75,13 @@ void SessionStore::beginRecord() {
     }
     if (count % kBlockSize == 0) {
         blocks.emplace_back();
-        blocks.back().fileOffset = writer.size();
+        spill.mark();
     }
 }
 
 void SessionStore::append(const velora_protocol::Frame& frame) {
     beginRecord();
-    write(frame);
+    spill.write(frame);
     push(FrameRecord::of(frame));
 }
 
@@ -93,16 +89,6 @@ void SessionStore::appendGap(std::int64_t startNs, std::int64_t endNs) {
     beginRecord();
     gaps[count] = {startNs, endNs};
     push(FrameRecord::gap(startNs));
-}
-
-void SessionStore::write(const velora_protocol::Frame& frame) {
-    if (writeFailed) {
-        return;
-    }
-    if (!writer.write(frame)) {
-        writeFailed = true;
-        spillErrorText = writer.errorText();
-    }
 }
 
 void SessionStore::push(const FrameRecord& record) {
@@ -119,19 +105,21 @@ void SessionStore::push(const FrameRecord& record) {
     }
 }
 
-// Whole blocks beyond the limit leave memory once the file holds them.
+// Whole blocks beyond the limit leave memory once the file holds them: block n is whole in
+// the file when the writer has reached the mark of block n + 1.
 void SessionStore::dropOldBlocks() {
-    if (blocks.size() - firstResident <= residentLimit || writeFailed) {
+    if (blocks.size() - firstResident <= residentLimit) {
         return;
     }
-    if (!writer.flush()) {
-        writeFailed = true;
-        spillErrorText = writer.errorText();
-        return;
-    }
-    while (blocks.size() - firstResident > residentLimit) {
+    const std::size_t reached = spill.marksReached();
+    while (blocks.size() - firstResident > residentLimit && firstResident + 1 < reached) {
         std::vector<FrameRecord>().swap(blocks[firstResident++].records);
     }
+}
+
+void SessionStore::flush() {
+    spill.drain();
+    dropOldBlocks();
 }
 
 std::size_t SessionStore::blocksInMemory() const {
@@ -168,7 +156,7 @@ const std::vector<FrameRecord>& SessionStore::readBack(std::size_t block) {
         }
     }
     const std::uint64_t first = std::uint64_t(block) * kBlockSize;
-    bool readable = reader->seek(blocks[block].fileOffset);
+    bool readable = reader->seek(spill.markOffset(block));
     velora_capture::Piece piece;
     for (std::size_t i = 0; i < kBlockSize; ++i) {
         const auto gap = gaps.find(first + i);
@@ -183,6 +171,7 @@ const std::vector<FrameRecord>& SessionStore::readBack(std::size_t block) {
 
 bool SessionStore::save(const std::string& path, std::string& error,
                         const std::function<bool(std::uint64_t written)>& progress) {
+    flush();
     velora_capture::CaptureWriter out;
     if (!out.open(path)) {
         error = out.errorText();

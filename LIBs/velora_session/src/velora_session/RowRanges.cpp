@@ -1,4 +1,4 @@
-#include <RowRanges.h>
+#include <velora_session/RowRanges.h>
 
 #include <algorithm>
 

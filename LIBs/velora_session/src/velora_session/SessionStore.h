@@ -1,10 +1,10 @@
 #pragma once
 
-#include <FrameKinds.h>
-#include <FrameRecord.h>
+#include <velora_session/FrameKinds.h>
+#include <velora_session/FrameRecord.h>
+#include <velora_session/SpillWriter.h>
 
 #include <velora_capture/CaptureReader.h>
-#include <velora_capture/CaptureWriter.h>
 
 #include <cstdint>
 #include <functional>
@@ -17,7 +17,8 @@
 // goes to the session's own capture file, so that beyond a bounded number of blocks in
 // memory the oldest are dropped and read back from that file when asked for. The kind of
 // every record (and so its type and address) stays in memory, so that a filter or a search
-// runs over the whole session without reading the file.
+// runs over the whole session without reading the file. The file is written on a thread of
+// its own: a block leaves memory only once the file holds it.
 class SessionStore {
 public:
     static constexpr std::size_t kBlockSize = 4096;
@@ -53,6 +54,9 @@ public:
     // When the gap at `index` ended.
     std::int64_t gapEnd(std::uint64_t index) const;
 
+    // Waits until the session's file holds every frame so far, and lets the blocks it now
+    // holds leave memory.
+    void flush();
     // Writes the whole session, gaps left out, as a capture file. `progress`, when given,
     // hears every few thousand records how many are written; false from it stops the
     // writing and removes the file (false returned, `error` empty).
@@ -61,8 +65,8 @@ public:
 
     // The file could not take more frames (a full disk): from then on the session stays in
     // memory. spillError() says why.
-    bool spillFailed() const { return writeFailed; }
-    const std::string& spillError() const { return spillErrorText; }
+    bool spillFailed() const { return spill.failed(); }
+    std::string spillError() const { return spill.errorText(); }
     const std::string& spillPath() const { return filePath; }
     std::size_t blocksInMemory() const;
 
@@ -70,7 +74,6 @@ private:
     struct Block {
         std::vector<FrameKinds::Kind> kinds; // of every record
         std::vector<FrameRecord> records;    // empty once dropped from memory
-        std::uint64_t fileOffset = 0;        // of the block's first frame in the capture file
     };
     struct ReadBack {
         std::size_t block = SIZE_MAX;
@@ -79,7 +82,6 @@ private:
 
     void beginRecord();
     void push(const FrameRecord& record);
-    void write(const velora_protocol::Frame& frame);
     void dropOldBlocks();
     const std::vector<FrameRecord>& readBack(std::size_t block);
     void openFile();
@@ -94,10 +96,9 @@ private:
     std::map<std::uint64_t, std::pair<std::int64_t, std::int64_t>> gaps; // start, end
 
     std::string filePath;
-    velora_capture::CaptureWriter writer;
+    // Marks the start of every block: mark n, block n.
+    SpillWriter spill;
     std::unique_ptr<velora_capture::CaptureReader> reader;
-    bool writeFailed = false;
-    std::string spillErrorText;
     ReadBack cache[4];
     std::size_t nextCacheSlot = 0;
 };

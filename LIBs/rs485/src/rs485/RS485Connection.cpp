@@ -1,0 +1,151 @@
+#include <rs485/RS485Connection.h>
+#include <rs485/RS485ConnectionPrivate.h>
+
+#include <chrono>
+#include <thread>
+
+namespace rs485 {
+
+namespace {
+
+// A character of the line as the port sends it: start bit, 8 data bits, the parity bit and
+// one stop bit.
+constexpr std::uint32_t kBitsPerCharacter = 11;
+
+float characterMs(std::uint32_t baudRate) {
+    return static_cast<float>(1000.0 * kBitsPerCharacter / baudRate);
+}
+
+// 0: reads return at once with what is buffered.
+ReadTimeouts timeoutsFor(std::uint32_t readTimeout) {
+    return {0, readTimeout, readTimeout == 0};
+}
+
+// A one-byte read returns as soon as a byte is there, with 0 bytes after readTimeout of
+// silence; longer reads also end 10 ms after a character without the next one. A time-out
+// of 0 keeps its meaning here: without a total time-out the first read would wait for a
+// byte for ever.
+ReadTimeouts openTimeouts(std::uint32_t readTimeout) {
+    if (readTimeout == 0) {
+        return timeoutsFor(0);
+    }
+    return {RS485Connection::kIntervalTimeout, readTimeout, false};
+}
+
+} // namespace
+
+RS485Connection::RS485Connection()
+    : d(std::make_unique<RS485ConnectionPrivate>()) {
+    d->readTimeout = kDefaultReadTimeout;
+}
+
+RS485Connection::~RS485Connection() {
+    if (isOpen()) {
+        close();
+    }
+}
+
+bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) {
+    d->lastError.clear();
+    d->timeouts = openTimeouts(d->readTimeout);
+    if (!d->openPort(portName, baudRate)) {
+        return false;
+    }
+    d->msPerChar = characterMs(baudRate);
+    return true;
+}
+
+bool RS485Connection::close() {
+    if (!isOpen()) {
+        return false;
+    }
+    const bool closed = d->closePort();
+    if (!isOpen()) {
+        d->markParity = false;
+    }
+    return closed;
+}
+
+bool RS485Connection::isOpen() const {
+    return d->handle != RS485ConnectionPrivate::kNoHandle;
+}
+
+void RS485Connection::purge() {
+    if (isOpen()) {
+        d->purgeBoth();
+    }
+}
+
+std::uint32_t RS485Connection::read(void* buffer, std::uint32_t length) {
+    if (!isOpen() || length == 0) {
+        return 0;
+    }
+    auto* bytes = static_cast<std::uint8_t*>(buffer);
+    std::uint32_t total = 0;
+    while (total < length) {
+        const std::uint32_t got = d->readSome(bytes + total, length - total);
+        if (got == 0) {
+            break;
+        }
+        total += got;
+    }
+    return total;
+}
+
+std::uint32_t RS485Connection::write(const void* buffer, std::uint32_t length) {
+    if (!isOpen()) {
+        return 0;
+    }
+    const std::uint32_t written = d->writeAll(static_cast<const std::uint8_t*>(buffer), length);
+    // Let the last character leave the converter before the line is turned round.
+    const auto sleepMs =
+        static_cast<std::uint32_t>(static_cast<float>(length) * d->msPerChar + 10.0f);
+    std::this_thread::sleep_for(std::chrono::milliseconds(sleepMs));
+    return written;
+}
+
+void RS485Connection::setReadTimeout(std::uint32_t milliseconds) {
+    d->readTimeout = milliseconds;
+    if (isOpen()) {
+        d->timeouts = timeoutsFor(milliseconds);
+        d->applyTimeouts();
+    }
+}
+
+std::uint32_t RS485Connection::readTimeout() const {
+    return d->readTimeout;
+}
+
+void RS485Connection::setBaudRate(std::uint32_t baudRate) {
+    if (isOpen() && d->setSpeed(baudRate)) {
+        d->msPerChar = characterMs(baudRate);
+    }
+}
+
+std::uint32_t RS485Connection::baudRate() const {
+    return isOpen() ? d->speed() : 0;
+}
+
+void RS485Connection::setMarkParity(bool mark) {
+    if (mark == d->markParity) {
+        return;
+    }
+    if (isOpen()) {
+        d->switchParity(mark);
+    }
+    d->markParity = mark;
+}
+
+bool RS485Connection::markParity() const {
+    return d->markParity;
+}
+
+bool RS485Connection::lowLatency() const {
+    return isOpen() && d->lowLatency;
+}
+
+std::string RS485Connection::lastErrorText() const {
+    return d->lastError;
+}
+
+} // namespace rs485

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The times of the log and of the reports, in local time.
+namespace velora_session {
+
+// "hh:mm:ss.zzz" of the wall time in nanoseconds.
+std::string clockText(std::int64_t wallNs);
+// "dd.MM.yyyy hh:mm:ss.zzz" of the wall time in nanoseconds.
+std::string dateTimeText(std::int64_t wallNs);
+
+} // namespace velora_session
