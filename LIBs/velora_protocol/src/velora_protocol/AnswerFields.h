@@ -41,15 +41,16 @@ constexpr int kGroupCount = 8;
 constexpr int loopByte(int point) {
     return 2 + point - kLoop1;
 }
+// Bits 0..7 in this order.
 enum LoopBit : int {
-    kLoopNormBit = 0,
-    kLoopFailureBit = 1,
-    kLoopWarningBit = 2,
-    kLoopFireBit = 3,
-    kLoopBlockedBit = 4,
-    kLoopSwitchedOnBit = 5,
-    kLoopSwitchedOffBit = 6,
-    kLoopTriggeredBit = 7,
+    kLoopNormBit,
+    kLoopFailureBit,
+    kLoopWarningBit,
+    kLoopFireBit,
+    kLoopBlockedBit,
+    kLoopSwitchedOnBit,
+    kLoopSwitchedOffBit,
+    kLoopTriggeredBit
 };
 
 // Lines 3 and 4 share byte 4, each state a pair of bits: line 3 the lower, line 4 the upper.
