@@ -2,6 +2,7 @@
 #include <SessionModel.h>
 
 #include <velora_decoding/FrameFields.h>
+#include <velora_protocol/Addresses.h>
 #include <velora_protocol/AnswerFields.h>
 #include <velora_protocol/Command.h>
 #include <velora_protocol/MessageType.h>
@@ -95,7 +96,9 @@ QString FrameDetail::commandFields(const FrameRecord& record) {
                                            false);
     const int address = command.deviceAddress();
     QStringList lines{tr("Поля команды:")};
-    lines << tr("  адрес: %1").arg(address == 0 ? tr("все приборы") : QString::number(address))
+    lines << tr("  адрес: %1")
+                 .arg(address == velora_protocol::kAllDevices ? tr("все приборы")
+                                                              : QString::number(address))
           << tr("  сброс: %1").arg(yesNo(command.deviceReset()))
           << tr("  отмена тревоги: %1").arg(yesNo(command.cancelAlarm()))
           << tr("  включить шлейфы: %1")

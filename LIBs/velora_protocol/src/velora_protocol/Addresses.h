@@ -11,8 +11,6 @@ constexpr int kAllDevices = 0;
 constexpr int kFirstDevice = 1;
 constexpr int kLastDevice = 126;
 constexpr int kSpecialAddress = 127;
-// Addresses 0..127: the size of a table indexed by address.
-constexpr int kAddressCount = 128;
 constexpr std::uint8_t kAddressMask = 0x7F;
 
 constexpr bool isDeviceAddress(int address) {
