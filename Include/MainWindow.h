@@ -12,11 +12,10 @@ class DeviceDock;
 class FindBar;
 class FrameDetail;
 class LineHealth;
-class ProgressSlices;
 class QDockWidget;
 class QLabel;
 class QMenu;
-class RecentFiles;
+class CaptureFiles;
 class SessionModel;
 
 namespace Ui {
@@ -73,11 +72,6 @@ private:
     void startSession(const QString& title);
     void saveSettings() const;
     void showError(const QString& text, const QString& details = QString());
-    // A save or an export that did not write its file: cancelled, or failed with `text`.
-    void reportUnwritten(const ProgressSlices& progress, const QString& text,
-                         const QString& details);
-    // "…: %1" with the path of a file just written, in the status bar.
-    void showWritten(const QString& text, const QString& path);
     void find(bool forward);
     SessionModel* session() const;
 
@@ -95,7 +89,7 @@ private:
     FindBar* findBar = nullptr;
     FrameDetail* frameDetail = nullptr;
     LineHealth* health = nullptr;
-    RecentFiles* recentFiles = nullptr;
+    CaptureFiles* files = nullptr;
     QDockWidget* filterDock = nullptr;
     QMenu* viewMenu = nullptr;
     bool unsaved = false;

@@ -3,29 +3,24 @@
 #include "ui_MainWindow.h"
 
 #include <AboutDialog.h>
+#include <CaptureFiles.h>
 #include <ChangeModel.h>
 #include <ChangesDock.h>
 #include <ConnectDialog.h>
 #include <DeviceDock.h>
 #include <DockContent.h>
-#include <FileNames.h>
+#include <ErrorBox.h>
 #include <FindBar.h>
 #include <FrameDetail.h>
 #include <LineHealth.h>
-#include <LogExport.h>
-#include <ProgressSlices.h>
-#include <RecentFiles.h>
 #include <SessionModel.h>
 
 #include <velora_protocol/MessageType.h>
-#include <velora_session/CaptureLoader.h>
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -187,13 +182,13 @@ void MainWindow::createMenus() {
     connect(save, &QAction::triggered, this, &MainWindow::onSaveCapture);
     connect(exportLog, &QAction::triggered, this, &MainWindow::onExportLog);
     fileMenu->addAction(open);
-    QMenu* recent = fileMenu->addMenu(tr("Недавние записи"));
-    recentFiles = new RecentFiles(recent, this);
-    connect(recentFiles, &RecentFiles::open, this, [this](const QString& path) {
+    files = new CaptureFiles(this, *session(), fileMenu->addMenu(tr("Недавние записи")));
+    connect(files, &CaptureFiles::openRecent, this, [this](const QString& path) {
         if (keepSession()) {
             openCapture(path);
         }
     });
+    connect(files, &CaptureFiles::statusMessage, statusBar(), &QStatusBar::showMessage);
     fileMenu->addAction(save);
     fileMenu->addAction(exportLog);
 
@@ -361,9 +356,7 @@ void MainWindow::onOpenCapture() {
     if (!keepSession()) {
         return;
     }
-    const QString path = QFileDialog::getOpenFileName(
-        this, tr("Открыть запись"), QString(),
-        tr("Записи линии (*.pcap *.pcapng *.bin *.raw);;Все файлы (*)"));
+    const QString path = files->askCaptureToOpen();
     if (!path.isEmpty()) {
         openCapture(path);
     }
@@ -375,93 +368,22 @@ bool MainWindow::openCapture(const QString& path) {
     }
     startSession(QFileInfo(path).fileName());
     ui->logView->setFollowing(false);
-    CaptureLoader loader;
-    ProgressSlices progress(this, tr("Открытие записи %1…").arg(QFileInfo(path).fileName()),
-                            std::uint64_t(QFileInfo(path).size()));
-    const bool loaded = loader.load(
-        path.toStdString(),
-        [this](const std::vector<velora_protocol::Frame>& frames) { addFrames(frames); },
-        progress.stepper());
-    progress.finish();
+    const bool loaded = files->load(
+        path, [this](const std::vector<velora_protocol::Frame>& frames) { addFrames(frames); });
     ui->logView->scrollToTop();
-    if (loader.cancelled()) {
-        statusBar()->showMessage(tr("Открытие прервано: показано то, что успело прочитаться"),
-                                 30000);
-    }
-    if (!loaded) {
-        showError(tr("Не удалось прочитать запись %1").arg(path),
-                  QString::fromStdString(loader.problem()));
-        return false;
-    }
-    recentFiles->add(path);
-    if (!loader.doubt().empty()) {
-        QMessageBox box(QMessageBox::Warning, tr("Запись"),
-                        QStringLiteral("%1: %2").arg(path, QString::fromStdString(loader.doubt())),
-                        QMessageBox::Ok, this);
-        box.setInformativeText(tr("Байты файла показаны так, как их разобрал декодер."));
-        box.exec();
-    }
-    if (!loader.problem().empty()) {
-        showError(tr("Запись %1 повреждена; показано всё, что удалось прочитать.").arg(path),
-                  QString::fromStdString(loader.problem()));
-    }
-    return true;
+    return loaded;
 }
 
 bool MainWindow::onSaveCapture() {
-    QString path = QFileDialog::getSaveFileName(this, tr("Сохранить запись как"), QString(),
-                                                tr("Записи pcap (*.pcap)"));
-    if (path.isEmpty()) {
-        return false;
-    }
-    path = withSuffix(path, QStringLiteral("pcap"));
-    std::string error;
-    SessionStore& store = session()->store();
-    ProgressSlices progress(this, tr("Сохранение записи…"), store.size());
-    const bool saved = store.save(path.toStdString(), error, progress.stepper());
-    progress.finish();
-    if (!saved) {
-        reportUnwritten(progress, tr("Не удалось сохранить запись %1").arg(path),
-                        QString::fromStdString(error));
+    if (!files->save()) {
         return false;
     }
     unsaved = false;
-    recentFiles->add(path);
-    showWritten(tr("Запись сохранена: %1"), path);
     return true;
 }
 
 void MainWindow::onExportLog() {
-    const QString tsv = tr("Текст с табуляциями (*.tsv)");
-    QString chosen;
-    QString path = QFileDialog::getSaveFileName(this, tr("Экспорт журнала"), QString(),
-                                                tsv + ";;" + tr("CSV (*.csv)"), &chosen);
-    if (path.isEmpty()) {
-        return;
-    }
-    path = withSuffix(path, chosen == tsv ? QStringLiteral("tsv") : QStringLiteral("csv"));
-    QString error;
-    ProgressSlices progress(this, tr("Экспорт журнала…"), session()->sessionRows());
-    const bool written = LogExport::write(*session(), path, error, progress.stepper());
-    progress.finish();
-    if (!written) {
-        reportUnwritten(progress, tr("Не удалось записать %1").arg(path), error);
-        return;
-    }
-    showWritten(tr("Журнал записан: %1"), path);
-}
-
-void MainWindow::reportUnwritten(const ProgressSlices& progress, const QString& text,
-                                 const QString& details) {
-    if (progress.cancelled()) {
-        statusBar()->showMessage(tr("Отменено: файл не записан"), 30000);
-    } else {
-        showError(text, details);
-    }
-}
-
-void MainWindow::showWritten(const QString& text, const QString& path) {
-    statusBar()->showMessage(text.arg(QDir::toNativeSeparators(path)), 30000);
+    files->exportLog();
 }
 
 void MainWindow::find(bool forward) {
@@ -526,9 +448,5 @@ void MainWindow::saveSettings() const {
 }
 
 void MainWindow::showError(const QString& text, const QString& details) {
-    QMessageBox box(QMessageBox::Critical, tr("Ошибка"), text, QMessageBox::Ok, this);
-    if (!details.isEmpty()) {
-        box.setInformativeText(details);
-    }
-    box.exec();
+    showErrorBox(this, text, details);
 }

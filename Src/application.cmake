@@ -11,6 +11,7 @@ set(velora_app_forms
 add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/AboutDialog.h
     ${VELORA_INCLUDE_DIR}/AboutForm.h
+    ${VELORA_INCLUDE_DIR}/CaptureFiles.h
     ${VELORA_INCLUDE_DIR}/ChangeModel.h
     ${VELORA_INCLUDE_DIR}/ChangesDock.h
     ${VELORA_INCLUDE_DIR}/CommandLine.h
@@ -19,6 +20,7 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/DockContent.h
     ${VELORA_INCLUDE_DIR}/DeviceMap.h
     ${VELORA_INCLUDE_DIR}/DeviceModel.h
+    ${VELORA_INCLUDE_DIR}/ErrorBox.h
     ${VELORA_INCLUDE_DIR}/FileNames.h
     ${VELORA_INCLUDE_DIR}/FilterWidget.h
     ${VELORA_INCLUDE_DIR}/FindBar.h
@@ -35,6 +37,7 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/SessionModel.h
     ${CMAKE_CURRENT_SOURCE_DIR}/AboutDialog.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/AboutForm.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/CaptureFiles.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ChangeModel.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ChangesDock.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/CommandLine.cpp
@@ -43,6 +46,7 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/DockContent.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/DeviceMap.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/DeviceModel.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ErrorBox.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FileNames.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FilterWidget.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FindBar.cpp

@@ -1,6 +1,6 @@
 #include "CaptureRing.h"
 
-#include <velora_cli/Os.h>
+#include <velora_session/LocalTime.h>
 
 #include <cstdio>
 #include <ctime>
@@ -28,7 +28,7 @@ bool CaptureRing::startFile(std::int64_t wallNs) {
     const std::time_t start =
         wallNs != 0 ? static_cast<std::time_t>(wallNs / 1'000'000'000) : std::time(nullptr);
     long utcOffset = 0;
-    const std::tm local = velora_cli::os::localTime(start, utcOffset);
+    const std::tm local = velora_session::localTime(start, utcOffset);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d%H%M%S", &local);
     char number[16];

@@ -1,8 +1,8 @@
 #include "LogPrinter.h"
 
-#include <velora_cli/Os.h>
 #include <velora_decoding/FrameText.h>
 #include <velora_protocol/MessageType.h>
+#include <velora_session/LocalTime.h>
 
 #include <cinttypes>
 #include <cstdlib>
@@ -43,7 +43,7 @@ std::string LogPrinter::timeText(const velora_protocol::Timestamp& time) {
     const std::time_t whole = static_cast<std::time_t>(ns / 1'000'000'000);
     const auto fraction = static_cast<long>(ns % 1'000'000'000);
     long utcOffset = 0;
-    const std::tm local = velora_cli::os::localTime(whole, utcOffset);
+    const std::tm local = velora_session::localTime(whole, utcOffset);
     char text[64];
     if (timeFormat == TimeFormat::Absolute) {
         const std::size_t n = std::strftime(text, sizeof text, "%H:%M:%S", &local);

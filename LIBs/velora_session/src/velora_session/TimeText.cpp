@@ -1,6 +1,6 @@
 #include <velora_session/TimeText.h>
 
-#include <velora_cli/Os.h>
+#include <velora_session/LocalTime.h>
 
 #include <cstdio>
 #include <ctime>
@@ -24,7 +24,7 @@ std::int64_t offsetMs(std::int64_t ms) {
     const std::int64_t now = floorDiv(ms, kQuarterHourMs);
     if (now != quarter) {
         long seconds = 0;
-        velora_cli::os::localTime(std::time_t(floorDiv(ms, 1000)), seconds);
+        velora_session::localTime(std::time_t(floorDiv(ms, 1000)), seconds);
         offset = std::int64_t(seconds) * 1000;
         quarter = now;
     }
@@ -54,7 +54,7 @@ std::string clockText(std::int64_t wallNs) {
 std::string dateTimeText(std::int64_t wallNs) {
     const std::int64_t ms = floorDiv(wallNs, 1'000'000);
     long offset = 0;
-    const std::tm local = velora_cli::os::localTime(std::time_t(floorDiv(ms, 1000)), offset);
+    const std::tm local = velora_session::localTime(std::time_t(floorDiv(ms, 1000)), offset);
     char text[64];
     const std::size_t n = std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local);
     std::snprintf(text + n, sizeof text - n, ".%03d", int(ms - floorDiv(ms, 1000) * 1000));

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdio>
-#include <ctime>
 
 // What the command-line programs ask of the operating system; one file per platform.
 namespace velora_cli::os {
@@ -20,7 +19,5 @@ bool isTerminal(std::FILE* stream);
 char** utf8Arguments(int argc, char** argv);
 // The Qt platform plugin that lays out text, for a PDF, without a display.
 const char* textLayoutPlatform();
-// The local time of `time` and its offset from UTC in seconds.
-std::tm localTime(std::time_t time, long& utcOffset);
 
 } // namespace velora_cli::os

@@ -25,11 +25,4 @@ const char* textLayoutPlatform() {
     return "offscreen";
 }
 
-std::tm localTime(std::time_t time, long& utcOffset) {
-    std::tm local{};
-    localtime_r(&time, &local);
-    utcOffset = local.tm_gmtoff;
-    return local;
-}
-
 } // namespace velora_cli::os

@@ -77,13 +77,4 @@ const char* textLayoutPlatform() {
     return "windows";
 }
 
-std::tm localTime(std::time_t time, long& utcOffset) {
-    std::tm local{};
-    localtime_s(&local, &time);
-    // The local fields read as if they were UTC, less the time itself: the offset.
-    std::tm copy = local;
-    utcOffset = static_cast<long>(_mkgmtime(&copy) - time);
-    return local;
-}
-
 } // namespace velora_cli::os
