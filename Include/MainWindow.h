@@ -2,7 +2,7 @@
 
 #include <FrameFeed.h>
 
-#include <velora_decoding/EventListener.h>
+#include <velora_events/EventListener.h>
 
 #include <velora_listener/VeloraListener.h>
 

@@ -2,19 +2,23 @@
 
 #include "ui_FilterWidget.h"
 
+#include <velora_protocol/Addresses.h>
+#include <velora_protocol/MessageType.h>
+
 #include <QListWidgetItem>
 
 namespace {
 
 // Type mask bits sent by the check boxes: bit (t - 1) stands for message type t.
-constexpr int queryMask = 0x01;
-constexpr int shortAnswerMask = 0x02;
-constexpr int longAnswerMask = 0x0c; // answer with data and its acknowledgement
-constexpr int commandMask = 0x30;    // command and its acknowledgement
-constexpr int trashMask = 0x40;
+constexpr int queryMask = messageTypeBit(mtQuery);
+constexpr int shortAnswerMask = messageTypeBit(mtShortAnswer);
+// An answer with data and its acknowledgement; a command and its acknowledgement.
+constexpr int longAnswerMask = messageTypeBit(mtLongAnswer) | messageTypeBit(mtLongAnswerAck);
+constexpr int commandMask = messageTypeBit(mtCommand) | messageTypeBit(mtCommandAck);
+constexpr int trashMask = messageTypeBit(mtTrash);
 
-constexpr int firstListedAddress = 1;
-constexpr int lastListedAddress = 127;
+constexpr int firstListedAddress = velora_protocol::kFirstDevice;
+constexpr int lastListedAddress = velora_protocol::kSpecialAddress;
 
 } // namespace
 

@@ -15,6 +15,8 @@
 #include <LineHealth.h>
 #include <SessionModel.h>
 
+#include <velora_protocol/MessageType.h>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -420,7 +422,8 @@ void MainWindow::restoreSettings() {
     docksPlaced = restoreState(settings.value(QStringLiteral("docks")).toByteArray());
     ui->logView->horizontalHeader()->restoreState(
         settings.value(QStringLiteral("columns")).toByteArray());
-    ui->filterWidget->setTypeMask(settings.value(QStringLiteral("types"), 0x7f).toInt());
+    ui->filterWidget->setTypeMask(
+        settings.value(QStringLiteral("types"), kAllMessageTypes).toInt());
     for (const QVariant& address : settings.value(QStringLiteral("hiddenAddresses")).toList()) {
         ui->filterWidget->setAddressShown(address.toInt(), false);
     }

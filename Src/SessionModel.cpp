@@ -1,7 +1,7 @@
 #include <SessionModel.h>
 
-#include <velora_decoding/EventFilter.h>
 #include <velora_decoding/FrameText.h>
+#include <velora_events/EventFilter.h>
 #include <velora_protocol/MessageType.h>
 #include <velora_session/TimeText.h>
 

@@ -66,7 +66,7 @@ add_library(velora_app STATIC
 set_target_properties(velora_app PROPERTIES AUTOMOC ON AUTOUIC ON)
 target_include_directories(velora_app PUBLIC ${VELORA_INCLUDE_DIR})
 target_compile_definitions(velora_app PRIVATE VELORA_VERSION="${PROJECT_VERSION}")
-target_link_libraries(velora_app PUBLIC velora_session velora_decoding velora_capture velora_report
+target_link_libraries(velora_app PUBLIC velora_session velora_events velora_capture velora_report
                       velora_listener rs485 velora_cli Qt5::Widgets)
 
 # The icons. An object library, so that every program that links velora_app gets the

@@ -4,7 +4,7 @@
 #include <LogViewWidget.h>
 #include <MainWindow.h>
 #include <test_support/AppDriver.h>
-#include <velora_decoding/EventListener.h>
+#include <velora_events/EventListener.h>
 
 #include <test_support/PseudoTerminal.h>
 #include <velora_traffic/TrafficGenerator.h>

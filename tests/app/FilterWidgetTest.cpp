@@ -1,5 +1,5 @@
 #include <FilterWidget.h>
-#include <velora_decoding/EventListener.h>
+#include <velora_events/EventListener.h>
 
 #include <QCheckBox>
 #include <QListWidget>

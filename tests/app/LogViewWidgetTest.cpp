@@ -1,7 +1,7 @@
 #include <LogViewWidget.h>
 #include <SessionModel.h>
 
-#include <velora_decoding/EventFilter.h>
+#include <velora_events/EventFilter.h>
 
 #include <QAction>
 #include <QApplication>

@@ -23,39 +23,31 @@ TEST(LCDCharset, LookAlikesBecomeLatin) {
     EXPECT_EQ(word, L"Hop\u043Ca");
 }
 
-TEST(LCDCharset, CodesOfCharacters) {
-    EXPECT_EQ(toLcdCode(u' '), 0x20);
-    EXPECT_EQ(toLcdCode(u'z'), 0x7A);
-    EXPECT_EQ(toLcdCode(u'{'), 0x2E);
-    EXPECT_EQ(toLcdCode(u'\u001F'), 0x2E);
-    EXPECT_EQ(toLcdCode(u'\u0400'), 0x2E);
-    EXPECT_EQ(toLcdCode(u'\u0402'), 0x2E);
-    EXPECT_EQ(toLcdCode(u'\u040F'), 0x2E);
-    EXPECT_EQ(toLcdCode(u'\u0450'), 0x2E);
-    EXPECT_EQ(toLcdCode(u'\u0452'), 0x2E);
-    EXPECT_EQ(toLcdCode(u'Ё'), 0xA2);
-    EXPECT_EQ(toLcdCode(u'Д'), 0xE0);
-    EXPECT_EQ(toLcdCode(u'Я'), 0xB1);
-    EXPECT_EQ(toLcdCode(u'а'), 0x61);
-    EXPECT_EQ(toLcdCode(u'ж'), 0xB6);
-    EXPECT_EQ(toLcdCode(u'я'), 0xC7);
-    EXPECT_EQ(toLcdCode(u'ё'), 0xB5);
-}
-
-TEST(LCDCharset, CharactersOfCodes) {
-    EXPECT_EQ(fromLcdCode(0x41), u'A');
-    EXPECT_EQ(fromLcdCode(0x1F), u'.');
-    EXPECT_EQ(fromLcdCode(0x7F), u'.');
-    EXPECT_EQ(fromLcdCode(0x9F), u'.');
-    EXPECT_EQ(fromLcdCode(0xA0), u'Б');
-    EXPECT_EQ(fromLcdCode(0xB1), u'Я');
-    EXPECT_EQ(fromLcdCode(0xB2), u'б');
-    EXPECT_EQ(fromLcdCode(0xC7), u'я');
-    EXPECT_EQ(fromLcdCode(0xC8), u'.');
-    EXPECT_EQ(fromLcdCode(0xDF), u'.');
-    EXPECT_EQ(fromLcdCode(0xE6), u'щ');
-    EXPECT_EQ(fromLcdCode(0xE7), u'.');
-    EXPECT_EQ(fromLcdCode(0x1A5), u'И'); // only the low 8 bits count
+// Characters and their codes both ways: the code of a character, the character of a code.
+TEST(LCDCharset, CodesAndCharacters) {
+    const struct {
+        char16_t character;
+        unsigned code;
+    } codes[] = {
+        {u' ', 0x20},      {u'z', 0x7A},      {u'{', 0x2E},      {u'\u001F', 0x2E},
+        {u'\u0400', 0x2E}, {u'\u0402', 0x2E}, {u'\u040F', 0x2E}, {u'\u0450', 0x2E},
+        {u'\u0452', 0x2E}, {u'Ё', 0xA2},      {u'Д', 0xE0},      {u'Я', 0xB1},
+        {u'а', 0x61},      {u'ж', 0xB6},      {u'я', 0xC7},      {u'ё', 0xB5},
+    };
+    for (const auto& pair : codes) {
+        EXPECT_EQ(toLcdCode(pair.character), pair.code) << std::hex << unsigned(pair.character);
+    }
+    const struct {
+        unsigned code;
+        char16_t character;
+    } characters[] = {
+        {0x41, u'A'}, {0x1F, u'.'}, {0x7F, u'.'},  {0x9F, u'.'}, {0xA0, u'Б'},
+        {0xB1, u'Я'}, {0xB2, u'б'}, {0xC7, u'я'},  {0xC8, u'.'}, {0xDF, u'.'},
+        {0xE6, u'щ'}, {0xE7, u'.'}, {0x1A5, u'И'}, // only the low 8 bits count
+    };
+    for (const auto& pair : characters) {
+        EXPECT_EQ(fromLcdCode(pair.code), pair.character) << std::hex << pair.code;
+    }
 }
 
 // Every code with a character of its own comes back from that character; every Cyrillic

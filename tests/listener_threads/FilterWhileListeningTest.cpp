@@ -1,7 +1,7 @@
 // The user changes the filter and switches raw data on while the reader thread decodes a
 // busy line: every message that arrives must be whole and agree with a filter state the
 // user set at some time; the messages reach the user-interface thread queued.
-#include <velora_decoding/EventListener.h>
+#include <velora_events/EventListener.h>
 #include <velora_protocol/MessageType.h>
 
 #include <test_support/PseudoTerminal.h>

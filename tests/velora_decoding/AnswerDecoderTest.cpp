@@ -1,4 +1,5 @@
 #include <velora_decoding/AnswerDecoder.h>
+#include <velora_decoding/FrameText.h>
 
 #include <gtest/gtest.h>
 
@@ -71,5 +72,23 @@ TEST(AnswerDecoder, ShortSequencesReadMissingBytesAsZero) {
         const std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + size);
         std::fill(whole.begin() + size, whole.end(), 0);
         EXPECT_EQ(AnswerDecoder(cut).text(), AnswerDecoder(whole).text()) << size;
+    }
+}
+
+// The Wireshark plugin's labels are the log's words with the first letter in upper case.
+TEST(FrameText, CapitalisedRaisesOnlyTheFirstLetter) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"шлейф 1: пожар", L"Шлейф 1: пожар"},
+        {L"бит OK", L"Бит OK"},
+        {L"л.с. 3", L"Л.с. 3"},
+        {L"ёлка", L"Ёлка"},
+        {L"яма", L"Яма"},
+        {L"Уже", L"Уже"},
+        {L"ok", L"Ok"},
+        {L"3 шлейфа", L"3 шлейфа"},
+        {L"", L""},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(velora_decoding::capitalised(text), expected);
     }
 }

@@ -1,14 +1,14 @@
+#include <velora_protocol/AnswerFields.h>
 #include <velora_protocol/Crc16.h>
-#include <velora_protocol/newp/Answer.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 using velora_protocol::crc16;
 using velora_protocol::crc16Table;
-using velora_protocol::newp::Answer;
 
 namespace {
 
@@ -49,31 +49,39 @@ TEST(Crc16, MatchesBitwiseReferenceAndFrameWithCrcChecksToZero) {
     }
 }
 
-TEST(Answer, HoldsOneWordPerByteAndTestsPositions) {
-    const std::vector<std::uint8_t> bytes{0x43, 0x05, 0x01, 0x09, 0x0C, 0x00, 0x80, 0, 0x12, 0x34};
-    const Answer answer(bytes);
-    ASSERT_EQ(answer.characters().size(), 10u);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        EXPECT_EQ(answer.characters()[i], bytes[i]);
+TEST(AnswerFields, PositionsReadTheirBitAndMissingBytesAsZero) {
+    using namespace velora_protocol;
+    const std::uint8_t bytes[] = {0x43, 0x05, 0x01, 0x09, 0x0C, 0x00, 0x80, 0, 0x12, 0x34};
+    for (const BitPosition position :
+         {kOkBit, kLongAnswerBit, BitPosition{2, kLoopNormBit}, BitPosition{3, kLoopFireBit},
+          lineBit(kLine3, kLineNormBit), lineBit(kLine4, kLineNormBit), kBadSupplyBit}) {
+        EXPECT_TRUE(position.isSet(bytes, sizeof bytes)) << position.index << "." << position.bit;
     }
-    EXPECT_TRUE(answer.isSet(Answer::kOkBit));
-    EXPECT_TRUE(answer.isSet(Answer::kLongAnswerBit));
-    EXPECT_FALSE(answer.isSet(Answer::kDeviceReset));
-    EXPECT_TRUE(answer.isSet(Answer::kLoop1Norm));
-    EXPECT_TRUE(answer.isSet(Answer::kLoop2Fire));
-    EXPECT_TRUE(answer.isSet(Answer::kLine3Norm));
-    EXPECT_TRUE(answer.isSet(Answer::kLine4Norm));
-    EXPECT_TRUE(answer.isSet(Answer::kBadSupplyVoltage));
-
-    std::vector<std::uint8_t> below = bytes;
-    below[6] = 0x7F;
-    EXPECT_FALSE(Answer(below).isSet(Answer::kBadSupplyVoltage));
+    EXPECT_FALSE(kDeviceResetBit.isSet(bytes, sizeof bytes));
+    EXPECT_FALSE(kBadSupplyBit.isSet(bytes, 6));
+    EXPECT_TRUE(kDeviceResetBit.isSet(std::vector<std::uint8_t>{0x47}.data(), 1));
 }
 
-TEST(Answer, ShortAnswerReadsMissingBytesAsZero) {
-    const Answer answer(std::vector<std::uint8_t>{0x47});
-    EXPECT_EQ(answer.word(0), 0x47);
-    EXPECT_EQ(answer.word(6), 0);
-    EXPECT_TRUE(answer.isSet(Answer::kDeviceReset));
-    EXPECT_FALSE(answer.isSet(Answer::kBadSupplyVoltage));
+// Every position is named once, and the states of each point have the ranks 0..n-1.
+TEST(AnswerFields, TableNamesEachBitOnceAndRanksEachPointsStates) {
+    using namespace velora_protocol;
+    std::vector<int> positions;
+    std::vector<int> ranks[kPointCount];
+    for (const AnswerField& field : kAnswerFields) {
+        positions.push_back(field.position.index * 8 + field.position.bit);
+        if (field.point != kNoPoint) {
+            ranks[field.point].push_back(field.rank);
+        }
+    }
+    EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end(),
+                               [](int a, int b) { return a / 8 < b / 8; }));
+    std::sort(positions.begin(), positions.end());
+    EXPECT_EQ(std::adjacent_find(positions.begin(), positions.end()), positions.end());
+    for (int point = 0; point < kPointCount; ++point) {
+        std::sort(ranks[point].begin(), ranks[point].end());
+        ASSERT_EQ(ranks[point].size(), point < kLine3 ? 8u : 3u) << point;
+        for (std::size_t r = 0; r < ranks[point].size(); ++r) {
+            EXPECT_EQ(ranks[point][r], static_cast<int>(r)) << point;
+        }
+    }
 }

@@ -24,6 +24,12 @@ trap cleanup EXIT
 # tshark runs as nobody when the test runs as root.
 chmod 755 "$work"
 
+# The plugin is built on the decoding core alone: it loads no Qt into Wireshark.
+plugin=$build/wireshark/plugins/epan/velora.so
+if ldd "$plugin" | grep -qi 'libqt'; then
+    fail "the plugin loads Qt: $(ldd "$plugin" | grep -i 'libqt' | head -2)"
+fi
+
 # Simulated lines: with commands, state changes and noise, so that every type and trash occur.
 for stream in "1 4000 0.01" "2 20000 0.05" "3 60000 0.02"; do
     read -r seed bytes noise <<<"$stream"

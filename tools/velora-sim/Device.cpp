@@ -2,6 +2,8 @@
 
 #include <velora_traffic/TrafficGenerator.h>
 
+#include <velora_protocol/Command.h>
+
 namespace velora_sim {
 
 namespace {
@@ -10,21 +12,24 @@ bool chance(std::mt19937& rng, int inHundred) {
     return std::uniform_int_distribution<int>(0, 99)(rng) < inHundred;
 }
 
-// Command bytes, device layout.
-constexpr std::size_t kGroupsByte = 1;
-constexpr std::size_t kFlagsByte = 2;
-constexpr std::size_t kCancelByte = 3;
-constexpr std::uint8_t kResetFlag = 0x01;
-constexpr std::uint8_t kLoop1Off = 0x04;
-constexpr std::uint8_t kLoop1On = 0x10;
-constexpr std::uint8_t kLoop2On = 0x20;
-constexpr std::uint8_t kLoop2Off = 0x80;
-constexpr std::uint8_t kCancelAlarm = 0x80;
+using velora_protocol::BitPosition;
+using velora_protocol::Command;
+
+// Command flags, device layout.
+constexpr std::uint8_t flag(int bit) {
+    return BitPosition{0, bit}.mask();
+}
+constexpr std::uint8_t kResetFlag = flag(Command::kResetBit);
+constexpr std::uint8_t kLoop1Off = flag(Command::kLoop1OffBit);
+constexpr std::uint8_t kLoop1On = flag(Command::kLoop1OnBit);
+constexpr std::uint8_t kLoop2On = flag(Command::kLoop2OnBit);
+constexpr std::uint8_t kLoop2Off = flag(Command::kLoop2OffBit);
+constexpr std::uint8_t kCancelAlarm = flag(Command::kDeviceLayout.cancelBit);
 
 // Answer header: 01xxxx1x, with the device's OK bit and a reset it reports.
-constexpr std::uint8_t kHeader = 0x40 | Device::Answer::kLongAnswerBit.mask();
-constexpr std::uint8_t kHeaderOk = Device::Answer::kOkBit.mask();
-constexpr std::uint8_t kHeaderReset = Device::Answer::kDeviceReset.mask();
+constexpr std::uint8_t kHeader = 0x40 | velora_protocol::kLongAnswerBit.mask();
+constexpr std::uint8_t kHeaderOk = velora_protocol::kOkBit.mask();
+constexpr std::uint8_t kHeaderReset = velora_protocol::kDeviceResetBit.mask();
 constexpr std::uint8_t kHeaderSpare = 0x20;
 
 constexpr std::uint8_t kAlarmBits = Device::kFire | Device::kAttention | Device::kTriggered;
@@ -79,7 +84,7 @@ void Device::randomChange(std::mt19937& rng) {
 }
 
 void Device::apply(const std::vector<std::uint8_t>& command) {
-    const std::uint8_t flags = command[kFlagsByte];
+    const std::uint8_t flags = command[Command::kDeviceLayout.flags];
     if (flags & kResetFlag) {
         loops[0] = loops[1] = kNormal;
         lines[0] = lines[1] = LineState::Normal;
@@ -87,7 +92,7 @@ void Device::apply(const std::vector<std::uint8_t>& command) {
         resetReported = true;
         news = true;
     }
-    if (command[kCancelByte] & kCancelAlarm) {
+    if (command[Command::kCancelByte] & kCancelAlarm) {
         for (auto& loop : loops) {
             if (loop & kAlarmBits) {
                 loop = kNormal;
@@ -95,8 +100,8 @@ void Device::apply(const std::vector<std::uint8_t>& command) {
             }
         }
     }
-    if (command[kGroupsByte] != 0 && command[kGroupsByte] != groups) {
-        groups = command[kGroupsByte];
+    if (command[Command::kGroupsByte] != 0 && command[Command::kGroupsByte] != groups) {
+        groups = command[Command::kGroupsByte];
         news = true;
     }
     const std::uint8_t switches[2][2] = {{kLoop1On, kLoop1Off}, {kLoop2On, kLoop2Off}};
@@ -137,21 +142,21 @@ std::uint8_t Device::header() const {
 
 std::vector<std::uint8_t> Device::data() const {
     // The flags of lines 3 and 4 by state.
-    const velora_protocol::newp::BitPosition lineFlags[2][3] = {
-        {Answer::kLine3Norm, Answer::kLine3Fault, Answer::kLine3Triggered},
-        {Answer::kLine4Norm, Answer::kLine4Fault, Answer::kLine4Triggered},
-    };
+    using velora_protocol::lineBit;
+    constexpr velora_protocol::LineBit lineFlags[] = {velora_protocol::kLineNormBit,
+                                                      velora_protocol::kLineFaultBit,
+                                                      velora_protocol::kLineTriggeredBit};
     std::uint8_t byte4 = 0;
     for (int i = 0; i < 2; ++i) {
-        byte4 |= lineFlags[i][static_cast<int>(lines[i])].mask();
+        byte4 |= lineBit(velora_protocol::kLine3 + i, lineFlags[static_cast<int>(lines[i])]).mask();
     }
     if (tamper) {
-        byte4 |= Answer::kTamper.mask();
+        byte4 |= velora_protocol::kTamperBit.mask();
     }
     if (outputsFault) {
-        byte4 |= Answer::kOutputsFault.mask();
+        byte4 |= velora_protocol::kOutputsFaultBit.mask();
     }
-    const std::uint8_t byte6 = badSupply ? Answer::kBadSupplyVoltage.mask() : 0;
+    const std::uint8_t byte6 = badSupply ? velora_protocol::kBadSupplyBit.mask() : 0;
     return {loops[0], loops[1], byte4, groups, byte6, 0x00};
 }
 

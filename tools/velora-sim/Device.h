@@ -1,12 +1,18 @@
 #pragma once
 
-#include <velora_protocol/newp/Answer.h>
+#include <velora_protocol/AnswerFields.h>
 
 #include <cstdint>
 #include <random>
 #include <vector>
 
 namespace velora_sim {
+
+// A loop's state byte with the one bit of the state.
+constexpr std::uint8_t loopState(velora_protocol::LoopBit bit) {
+    return velora_protocol::BitPosition{velora_protocol::loopByte(velora_protocol::kLoop1), bit}
+        .mask();
+}
 
 // A device on the line: the state it reports in an answer with data, and the effect of
 // the panel's commands on it. It answers with data when something changed since its
@@ -34,15 +40,14 @@ public:
     void reported();
 
     // Loop states: one state bit of answer bytes 2 and 3 each.
-    using Answer = velora_protocol::newp::Answer;
-    static constexpr std::uint8_t kNormal = Answer::kLoop1Norm.mask();
-    static constexpr std::uint8_t kFault = Answer::kLoop1Failure.mask();
-    static constexpr std::uint8_t kAttention = Answer::kLoop1Warning.mask();
-    static constexpr std::uint8_t kFire = Answer::kLoop1Fire.mask();
-    static constexpr std::uint8_t kBlocked = Answer::kLoop1Blocked.mask();
-    static constexpr std::uint8_t kSwitchingOn = Answer::kLoop1SwitchedOn.mask();
-    static constexpr std::uint8_t kOff = Answer::kLoop1SwitchedOff.mask();
-    static constexpr std::uint8_t kTriggered = Answer::kLoop1Triggered.mask();
+    static constexpr std::uint8_t kNormal = loopState(velora_protocol::kLoopNormBit);
+    static constexpr std::uint8_t kFault = loopState(velora_protocol::kLoopFailureBit);
+    static constexpr std::uint8_t kAttention = loopState(velora_protocol::kLoopWarningBit);
+    static constexpr std::uint8_t kFire = loopState(velora_protocol::kLoopFireBit);
+    static constexpr std::uint8_t kBlocked = loopState(velora_protocol::kLoopBlockedBit);
+    static constexpr std::uint8_t kSwitchingOn = loopState(velora_protocol::kLoopSwitchedOnBit);
+    static constexpr std::uint8_t kOff = loopState(velora_protocol::kLoopSwitchedOffBit);
+    static constexpr std::uint8_t kTriggered = loopState(velora_protocol::kLoopTriggeredBit);
 
     enum class LineState { Normal, Fault, Triggered };
 

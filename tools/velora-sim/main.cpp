@@ -8,6 +8,7 @@
 #include <velora_cli/NumberList.h>
 #include <velora_cli/Os.h>
 #include <velora_cli/Program.h>
+#include <velora_protocol/Addresses.h>
 #include <velora_traffic/TrafficGenerator.h>
 
 #include <atomic>
@@ -111,8 +112,8 @@ void parseStopAfter(const std::string& text, velora_sim::Scenario& scenario) {
     unsigned address = 0;
     unsigned long long polls = 0;
     char end = 0;
-    if (std::sscanf(text.c_str(), "%u:%llu%c", &address, &polls, &end) != 2 || address < 1 ||
-        address > 127) {
+    if (std::sscanf(text.c_str(), "%u:%llu%c", &address, &polls, &end) != 2 ||
+        !velora_protocol::isPolledAddress(static_cast<int>(address))) {
         kProgram.usageError("неверное значение --stop-after: " + text);
     }
     scenario.stopAfter[static_cast<int>(address)] = polls;
@@ -134,12 +135,16 @@ std::vector<velora_cli::Option> optionTable(Options& o, int& outputs) {
         {"devices", 'd', Value::Required,
          [&scenario](const std::string& text) {
              scenario.devices =
-                 required(velora_cli::parseNumberList(text, 1, 127), "--devices", text);
+                 required(velora_cli::parseNumberList(text, velora_protocol::kFirstDevice,
+                                                      velora_protocol::kSpecialAddress),
+                          "--devices", text);
          }},
         {"last-address", 'l', Value::Required,
          [&o](const std::string& text) {
              o.lastAddress = static_cast<int>(
-                 required(velora_cli::parseNumber(text, 1, 127), "--last-address", text));
+                 required(velora_cli::parseNumber(text, velora_protocol::kFirstDevice,
+                                                  velora_protocol::kSpecialAddress),
+                          "--last-address", text));
          }},
         {"change-rate", 'c', Value::Required, rate(scenario.changeRate, "--change-rate")},
         {"command-rate", 'k', Value::Required, rate(scenario.commandRate, "--command-rate")},
@@ -217,7 +222,7 @@ void writeEvents(std::FILE* file, const std::vector<velora_traffic::Event>& even
         return;
     }
     for (const auto& e : events) {
-        if (e.type != mtTrash && (e.address < 1 || e.address > 126)) {
+        if (e.type != mtTrash && !velora_protocol::isDeviceAddress(e.address)) {
             continue;
         }
         std::fprintf(file, "%d\t%d\t%s\n", e.type, e.address,

@@ -2,6 +2,7 @@
 
 #include <velora_cli/NumberList.h>
 #include <velora_cli/Program.h>
+#include <velora_protocol/Addresses.h>
 #include <velora_protocol/MessageType.h>
 
 #include <cstdio>
@@ -134,7 +135,10 @@ std::vector<velora_cli::Option> optionTable(Options& o, Given& given) {
              o.types = numberList("--types", text, mtQuery, mtTrash);
          }},
         {"addresses", 'a', Value::Required,
-         [&o](const std::string& text) { o.addresses = numberList("--addresses", text, 1, 127); }},
+         [&o](const std::string& text) {
+             o.addresses = numberList("--addresses", text, velora_protocol::kFirstDevice,
+                                      velora_protocol::kSpecialAddress);
+         }},
         {"stats", 's', Value::None, raise(o.stats)},
         {"stats-only", 'S', Value::None,
          [&o](const std::string&) { o.stats = o.statsOnly = true; }},

@@ -13,9 +13,9 @@
 #include <velora_cli/Os.h>
 #include <velora_cli/Program.h>
 #include <velora_decoding/DeviceTracker.h>
-#include <velora_decoding/EventFilter.h>
 #include <velora_decoding/LogMessage.h>
 #include <velora_decoding/RecordingCheck.h>
+#include <velora_events/EventFilter.h>
 #include <velora_listener/ParserEventListener.h>
 #include <velora_listener/ProtocolParser.h>
 #include <velora_protocol/LineSpeed.h>

@@ -4,11 +4,10 @@
 
 #include <velora_capture/CaptureFormat.h>
 #include <velora_decoding/FrameText.h>
+#include <velora_protocol/Command.h>
 #include <velora_protocol/Crc16.h>
 #include <velora_protocol/Frame.h>
 #include <velora_protocol/MessageType.h>
-
-#include <config_velora_tq4/Command.h>
 
 #include <epan/expert.h>
 #include <epan/packet.h>
@@ -79,7 +78,7 @@ void addAnswerFlags(proto_tree* tree, tvbuff_t* tvb) {
 void addCommandFlags(proto_tree* tree, tvbuff_t* tvb, const velora_protocol::Frame& frame) {
     proto_tree* command =
         proto_tree_add_subtree(tree, tvb, kHeader, frame.size, ett_command, nullptr, "Команда");
-    const config_velora_tq4::Command decoded(frame.bytes(), false);
+    const velora_protocol::Command decoded(frame.bytes(), false);
     proto_tree_add_uint(command, hf_command_address, tvb, kHeader, 1,
                         static_cast<guint32>(decoded.deviceAddress()));
     const auto& flags = velora_wireshark::commandFlags();

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <velora_protocol/newp/Answer.h>
-
-#include <config_velora_tq4/Command.h>
+#include <velora_protocol/AnswerFields.h>
+#include <velora_protocol/Command.h>
 
 #include <string>
 #include <vector>
@@ -13,14 +12,14 @@ namespace velora_wireshark {
 struct AnswerFlag {
     std::string abbrev; // after "velora.answer."
     std::string label;
-    velora_protocol::newp::BitPosition position;
+    velora_protocol::BitPosition position;
 };
 
-// A flag of a command as config_velora_tq4::Command reads it.
+// A flag of a command as velora_protocol::Command reads it.
 struct CommandFlag {
     std::string abbrev; // after "velora.command."
     std::string label;
-    bool (*read)(const config_velora_tq4::Command& command, int number);
+    bool (*read)(const velora_protocol::Command& command, int number);
     int number;
 };
 

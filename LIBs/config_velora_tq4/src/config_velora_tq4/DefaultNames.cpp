@@ -1,12 +1,14 @@
 #include <config_velora_tq4/DefaultNames.h>
 
+#include <velora_protocol/Addresses.h>
+
 #include <QString>
 
 namespace config_velora_tq4 {
 
 namespace {
 
-constexpr int kMaxAddress = 127;
+constexpr int kMaxAddress = velora_protocol::kSpecialAddress;
 constexpr int kMaxConsole = 24;
 constexpr int kMaxGroup = 7;
 

@@ -32,6 +32,7 @@ bool Device::operator==(const Device& other) const {
     return !names || *names == *other.names;
 }
 
+// The "device" element, with "deviceNames" only when the device has names.
 void Device::toXml(QXmlStreamWriter& writer) const {
     writer.writeStartElement(QStringLiteral("device"));
     writer.writeAttribute(QStringLiteral("address"), QString::number(address));
@@ -57,6 +58,7 @@ void Device::parseXml(QXmlStreamReader& reader) {
     }
 }
 
+// The display names, when the device has them.
 void Device::lcdCorrection() {
     if (names) {
         names->lcdCorrection();

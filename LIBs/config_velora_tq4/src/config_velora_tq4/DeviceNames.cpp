@@ -50,6 +50,7 @@ bool DeviceNames::operator==(const DeviceNames& other) const {
     return true;
 }
 
+// The "deviceNames" element with all seven children, empty ones included.
 void DeviceNames::toXml(QXmlStreamWriter& writer) const {
     writer.writeStartElement(QStringLiteral("deviceNames"));
     writeInt(writer, QStringLiteral("eventTable"), eventTable);
@@ -89,6 +90,7 @@ QString DeviceNames::nameElementOf(const QStringRef& element) {
     return {};
 }
 
+// The six names.
 void DeviceNames::lcdCorrection() {
     for (const auto& field : kNameFields) {
         lcdCorrectText(this->*field.second);

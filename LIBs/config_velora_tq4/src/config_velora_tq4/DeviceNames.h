@@ -1,5 +1,7 @@
 #pragma once
 
+#include <config_velora_tq4/XmlPart.h>
+
 #include <QStringList>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -9,19 +11,12 @@
 namespace config_velora_tq4 {
 
 // Display names of one device and the index of its event table in the configuration.
-class DeviceNames {
+class DeviceNames : public XmlPart<DeviceNames> {
 public:
-    virtual ~DeviceNames() = default;
-
     bool operator==(const DeviceNames& other) const;
-    bool operator!=(const DeviceNames& other) const { return !(*this == other); }
-
-    // Writes the "deviceNames" element with all seven children, empty ones included.
-    void toXml(QXmlStreamWriter& writer) const;
-    // Reads a "deviceNames" element whose start tag has just been read.
-    void parseXml(QXmlStreamReader& reader);
-    // Converts the six names to display form.
-    void lcdCorrection();
+    void toXml(QXmlStreamWriter& writer) const override;
+    void parseXml(QXmlStreamReader& reader) override;
+    void lcdCorrection() override;
 
     // The elements of the six names, in the order they are written.
     static QStringList nameElements();

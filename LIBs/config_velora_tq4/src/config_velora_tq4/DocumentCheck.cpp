@@ -5,6 +5,8 @@
 #include <config_velora_tq4/DocumentReader.h>
 #include <config_velora_tq4/EventTable.h>
 
+#include <velora_protocol/Addresses.h>
+
 #include <algorithm>
 
 namespace config_velora_tq4 {
@@ -12,7 +14,7 @@ namespace config_velora_tq4 {
 namespace {
 
 constexpr Range kFlag{0, 1};
-constexpr Range kDeviceAddress{1, 127};
+constexpr Range kDeviceAddress{velora_protocol::kFirstDevice, velora_protocol::kSpecialAddress};
 // Section addresses are console numbers, six bits in a console command.
 constexpr Range kSectionAddress{1, 63};
 constexpr Range kZone{0, 255};

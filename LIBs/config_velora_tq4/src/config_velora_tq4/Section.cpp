@@ -9,6 +9,8 @@ bool Section::operator==(const Section& other) const {
            name == other.name && dublerName == other.dublerName && devices == other.devices;
 }
 
+// The "section" element. A dubler's name is written when the dubler is named, and always
+// beside a section name.
 void Section::toXml(QXmlStreamWriter& writer) const {
     writer.writeStartElement(QStringLiteral("section"));
     writer.writeAttribute(QStringLiteral("address"), QString::number(address));
@@ -51,6 +53,7 @@ void Section::parseXml(QXmlStreamReader& reader) {
     }
 }
 
+// The names of the section, its dubler and its devices.
 void Section::lcdCorrection() {
     lcdCorrectText(name);
     if (dubler) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <config_velora_tq4/Device.h>
+#include <config_velora_tq4/XmlPart.h>
 
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -12,20 +13,12 @@ namespace config_velora_tq4 {
 
 // A section of the panel: its address, group, the optional dubler console and its devices,
 // keyed by device address.
-class Section {
+class Section : public XmlPart<Section> {
 public:
-    virtual ~Section() = default;
-
     bool operator==(const Section& other) const;
-    bool operator!=(const Section& other) const { return !(*this == other); }
-
-    // Writes the "section" element. A dubler's name is written when the dubler is named, and
-    // always beside a section name.
-    void toXml(QXmlStreamWriter& writer) const;
-    // Reads a "section" element whose start tag has just been read.
-    void parseXml(QXmlStreamReader& reader);
-    // Converts the names of the section, its dubler and its devices to display form.
-    void lcdCorrection();
+    void toXml(QXmlStreamWriter& writer) const override;
+    void parseXml(QXmlStreamReader& reader) override;
+    void lcdCorrection() override;
 
     int address = 0;
     int group = 1;

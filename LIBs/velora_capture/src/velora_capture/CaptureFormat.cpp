@@ -1,7 +1,9 @@
 #include <velora_capture/CaptureFormat.h>
 
 #include <velora_listener/ProtocolParser.h>
+#include <velora_protocol/Addresses.h>
 #include <velora_protocol/Crc16.h>
+#include <velora_protocol/FrameBytes.h>
 
 namespace velora_capture {
 
@@ -14,7 +16,7 @@ bool crcOk(const std::uint8_t* bytes, std::size_t size) {
 }
 
 bool oneByte(std::size_t size, int address) {
-    return size == 1 && address >= 1 && address <= 127;
+    return size == 1 && velora_protocol::isPolledAddress(address);
 }
 
 } // namespace
@@ -37,8 +39,9 @@ std::string recordProblem(int type, int address, const std::uint8_t* bytes, std:
         ok = oneByte(size, address) && bytes[0] == ProtocolParser::kLongAnswerAck;
         break;
     case mtCommand:
-        ok = size == ProtocolParser::kCommandLength && (bytes[0] & 0x80) != 0 &&
-             (bytes[0] & 0x7F) == address && crcOk(bytes, size);
+        ok = size == ProtocolParser::kCommandLength &&
+             (bytes[0] & velora_protocol::kCommandMark) != 0 &&
+             (bytes[0] & velora_protocol::kAddressMask) == address && crcOk(bytes, size);
         break;
     case mtCommandAck:
         ok = oneByte(size, address) && bytes[0] == ProtocolParser::kCommandAck;

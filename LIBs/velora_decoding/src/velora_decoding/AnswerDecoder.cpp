@@ -1,80 +1,69 @@
 #include <velora_decoding/AnswerDecoder.h>
+#include <velora_decoding/FrameText.h>
+#include <velora_decoding/TextParts.h>
 
-#include <config_velora_tq4/TextParts.h>
+#include <velora_protocol/AnswerFields.h>
 
-using namespace velora_protocol::newp;
+namespace velora_decoding {
 
 namespace {
 
-struct StateWord {
-    int bit;
-    const wchar_t* word;
-};
+using namespace velora_protocol;
 
-// Loop state bits by priority: the first set bit names the state.
-constexpr StateWord kLoopStates[] = {
-    {kLoopFireBit, L"пожар"},
-    {kLoopWarningBit, L"внимание"},
-    {kLoopTriggeredBit, L"сработал"},
-    {kLoopBlockedBit, L"блокировка"},
-    {kLoopSwitchedOnBit, L"включение"},
-    {kLoopSwitchedOffBit, L"отключён"},
-    {kLoopFailureBit, L"неисправность"},
-    {kLoopNormBit, L"норма"},
-};
+// The flags the text names, found in the table when compiling.
+constexpr const AnswerField* kReset = answerField(kDeviceResetBit);
+constexpr const AnswerField* kOk = answerField(kOkBit);
+constexpr const AnswerField* kTamper = answerField(kTamperBit);
+constexpr const AnswerField* kOutputsFault = answerField(kOutputsFaultBit);
+constexpr const AnswerField* kBadSupply = answerField(kBadSupplyBit);
 
-void statePart(config_velora_tq4::TextParts& parts, const wchar_t* prefix, const wchar_t* word) {
-    if (word != nullptr) {
-        parts.part(std::wstring(prefix) + word);
+class Answer {
+public:
+    Answer(const std::uint8_t* bytes, std::size_t size)
+        : bytes(bytes)
+        , size(size) {}
+
+    bool isSet(BitPosition position) const { return position.isSet(bytes, size); }
+    std::uint8_t byte(int index) const {
+        return static_cast<std::size_t>(index) < size ? bytes[index] : 0;
     }
-}
+
+    // "шлейф 1 - пожар" when the point's state is known.
+    void pointPart(TextParts& parts, int point) const {
+        if (const AnswerField* state = pointState(bytes, size, point)) {
+            parts.part(std::wstring(kPointNames[point]) + L" - " + state->word);
+        }
+    }
+    void flagPart(TextParts& parts, const AnswerField* field, bool capital = false) const {
+        if (isSet(field->position)) {
+            parts.part(capital ? capitalised(field->word) : field->word);
+        }
+    }
+
+private:
+    const std::uint8_t* bytes;
+    std::size_t size;
+};
 
 } // namespace
 
-const wchar_t* AnswerDecoder::loopState(int index) const {
-    for (const StateWord& state : kLoopStates) {
-        if (isSet(BitPosition{index, state.bit})) {
-            return state.word;
-        }
+std::wstring answerText(const std::uint8_t* bytes, std::size_t size) {
+    const Answer answer(bytes, size);
+    TextParts parts(L"Ответ: ");
+    answer.flagPart(parts, kReset);
+    answer.flagPart(parts, kOk);
+    answer.flagPart(parts, kTamper);
+    for (int point = 0; point < kPointCount; ++point) {
+        answer.pointPart(parts, point);
     }
-    return nullptr;
+    answer.flagPart(parts, kOutputsFault);
+    answer.flagPart(parts, kBadSupply, true);
+    parts.groupCommands(answer.byte(kGroupCommandsByte), 0);
+    return parts.finish();
 }
 
-const wchar_t* AnswerDecoder::lineState(BitPosition triggered, BitPosition fault,
-                                        BitPosition norm) const {
-    if (isSet(triggered)) {
-        return L"сработала";
-    }
-    if (isSet(fault)) {
-        return L"неисправность";
-    }
-    if (isSet(norm)) {
-        return L"норма";
-    }
-    return nullptr;
-}
+} // namespace velora_decoding
 
 std::wstring AnswerDecoder::text() const {
-    config_velora_tq4::TextParts parts(L"Ответ: ");
-    if (isSet(kDeviceReset)) {
-        parts.part(L"сброс от прибора");
-    }
-    if (isSet(kOkBit)) {
-        parts.part(L"бит OK");
-    }
-    if (isSet(kTamper)) {
-        parts.part(L"тампер");
-    }
-    statePart(parts, L"шлейф 1 - ", loopState(kLoop1Norm.index));
-    statePart(parts, L"шлейф 2 - ", loopState(kLoop2Norm.index));
-    statePart(parts, L"л.с. 3 - ", lineState(kLine3Triggered, kLine3Fault, kLine3Norm));
-    statePart(parts, L"л.с. 4 - ", lineState(kLine4Triggered, kLine4Fault, kLine4Norm));
-    if (isSet(kOutputsFault)) {
-        parts.part(L"неисправность выходов с контролем");
-    }
-    if (isSet(kBadSupplyVoltage)) {
-        parts.part(L"Плохое напряжение питания");
-    }
-    parts.groupCommands(static_cast<std::uint8_t>(word(kGroupCommandsIndex)), 0);
-    return parts.finish();
+    return velora_decoding::answerText(bytes.data(), bytes.size());
 }

@@ -5,17 +5,9 @@
 namespace velora_decoding {
 
 const char* presenceId(Presence presence) {
-    switch (presence) {
-    case Presence::Answering:
-        return "answering";
-    case Presence::Silent:
-        return "silent";
-    case Presence::Lost:
-        return "lost";
-    case Presence::NotPolled:
-        break;
-    }
-    return "not_polled";
+    // In the order of Presence.
+    static const char* const ids[] = {"not_polled", "answering", "silent", "lost"};
+    return ids[static_cast<std::size_t>(presence)];
 }
 
 double DeviceStatus::missedPercent() const {

@@ -2,6 +2,7 @@
 
 #include <velora_decoding/AnswerTimes.h>
 
+#include <velora_protocol/AnswerFields.h>
 #include <velora_protocol/Frame.h>
 
 #include <array>
@@ -16,11 +17,15 @@ enum class Presence : std::uint8_t { NotPolled, Answering, Silent, Lost };
 // "answering", "silent", "lost", "not_polled": the names of machine-readable tables.
 const char* presenceId(Presence presence);
 
-// The state of a loop or line as the last answer with data reported it.
-enum class PointState : std::uint8_t { Unknown, Norm, Alarm, Fault, Off };
-
-// Loops 1 and 2, lines 3 and 4.
-enum Point { kLoop1, kLoop2, kLine3, kLine4, kPointCount };
+// The state of a loop or line as the last answer with data reported it; loops 1 and 2,
+// lines 3 and 4.
+using velora_protocol::kLine3;
+using velora_protocol::kLine4;
+using velora_protocol::kLoop1;
+using velora_protocol::kLoop2;
+using velora_protocol::kPointCount;
+using velora_protocol::Point;
+using velora_protocol::PointState;
 // The flags of an answer with data besides its loops and lines.
 enum Flag { kTamper, kBadSupply, kReset, kOutputsFault, kFlagCount };
 

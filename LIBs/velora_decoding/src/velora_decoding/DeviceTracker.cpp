@@ -1,6 +1,7 @@
 #include <velora_decoding/DeviceTracker.h>
 
-#include <velora_protocol/newp/Answer.h>
+#include <velora_protocol/Addresses.h>
+#include <velora_protocol/AnswerFields.h>
 
 #include <stdexcept>
 #include <string>
@@ -11,49 +12,15 @@ namespace {
 
 using velora_protocol::Frame;
 using velora_protocol::Timestamp;
-using velora_protocol::newp::Answer;
-using velora_protocol::newp::BitPosition;
 
-bool isSet(const Frame& frame, BitPosition position) {
-    return static_cast<std::size_t>(position.index) < frame.size &&
-           ((frame.data[static_cast<std::size_t>(position.index)] >> position.bit) & 1) != 0;
+bool isSet(const Frame& frame, velora_protocol::BitPosition position) {
+    return position.isSet(frame.begin(), frame.size);
 }
 
-struct LoopBit {
-    int bit;
-    PointState state;
-};
-
-// Loop state bits by the priority of the answer's text: the first set bit decides.
-constexpr LoopBit kLoopBits[] = {
-    {Answer::kLoop1Fire.bit, PointState::Alarm},
-    {Answer::kLoop1Warning.bit, PointState::Alarm},
-    {Answer::kLoop1Triggered.bit, PointState::Alarm},
-    {Answer::kLoop1Blocked.bit, PointState::Off},
-    {Answer::kLoop1SwitchedOn.bit, PointState::Off},
-    {Answer::kLoop1SwitchedOff.bit, PointState::Off},
-    {Answer::kLoop1Failure.bit, PointState::Fault},
-    {Answer::kLoop1Norm.bit, PointState::Norm},
-};
-
-PointState loopState(const Frame& frame, int index) {
-    for (const LoopBit& loop : kLoopBits) {
-        if (isSet(frame, BitPosition{index, loop.bit})) {
-            return loop.state;
-        }
-    }
-    return PointState::Unknown;
-}
-
-PointState lineState(const Frame& frame, BitPosition triggered, BitPosition fault,
-                     BitPosition norm) {
-    if (isSet(frame, triggered)) {
-        return PointState::Alarm;
-    }
-    if (isSet(frame, fault)) {
-        return PointState::Fault;
-    }
-    return isSet(frame, norm) ? PointState::Norm : PointState::Unknown;
+PointState pointState(const Frame& frame, int point) {
+    const velora_protocol::AnswerField* state =
+        velora_protocol::pointState(frame.begin(), frame.size, point);
+    return state != nullptr ? state->state : PointState::Unknown;
 }
 
 bool isAnswer(const Frame& frame) {
@@ -76,7 +43,7 @@ void DeviceTracker::clear() {
 }
 
 const DeviceStatus& DeviceTracker::device(int address) const {
-    if (address < kFirstAddress || address > kLastAddress) {
+    if (!velora_protocol::isDeviceAddress(address)) {
         throw std::out_of_range("DeviceTracker::device: address " + std::to_string(address));
     }
     return devices[static_cast<std::size_t>(address)];
@@ -96,7 +63,7 @@ void DeviceTracker::feed(const Frame& frame) {
         pollDecided(isAnswer(frame) && frame.address == pendingPoll, frame);
         pendingPoll = 0;
     }
-    if (frame.address < kFirstAddress || frame.address > kLastAddress) {
+    if (!velora_protocol::isDeviceAddress(frame.address)) {
         return;
     }
     DeviceStatus& device = devices[frame.address];
@@ -158,23 +125,18 @@ void DeviceTracker::longAnswer(DeviceStatus& device, const Frame& frame) {
     const bool wasFault = device.fault();
     const Timestamp time = frame.times.first;
 
-    const PointState points[kPointCount] = {
-        loopState(frame, Answer::kLoop1Norm.index),
-        loopState(frame, Answer::kLoop2Norm.index),
-        lineState(frame, Answer::kLine3Triggered, Answer::kLine3Fault, Answer::kLine3Norm),
-        lineState(frame, Answer::kLine4Triggered, Answer::kLine4Fault, Answer::kLine4Norm),
-    };
     for (int i = 0; i < kPointCount; ++i) {
-        if (firstReport || device.points[i] != points[i]) {
-            device.points[i] = points[i];
+        const PointState point = pointState(frame, i);
+        if (firstReport || device.points[i] != point) {
+            device.points[i] = point;
             device.pointSince[i] = time;
         }
     }
     const bool flags[kFlagCount] = {
-        isSet(frame, Answer::kTamper),
-        isSet(frame, Answer::kBadSupplyVoltage),
-        isSet(frame, Answer::kDeviceReset),
-        isSet(frame, Answer::kOutputsFault),
+        isSet(frame, velora_protocol::kTamperBit),
+        isSet(frame, velora_protocol::kBadSupplyBit),
+        isSet(frame, velora_protocol::kDeviceResetBit),
+        isSet(frame, velora_protocol::kOutputsFaultBit),
     };
     for (int i = 0; i < kFlagCount; ++i) {
         if (firstReport || device.flags[i] != flags[i]) {

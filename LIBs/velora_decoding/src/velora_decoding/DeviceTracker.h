@@ -4,6 +4,7 @@
 #include <velora_decoding/DeviceStatus.h>
 #include <velora_decoding/LineTotals.h>
 
+#include <velora_protocol/Addresses.h>
 #include <velora_protocol/Frame.h>
 
 #include <cstddef>
@@ -18,8 +19,8 @@ namespace velora_decoding {
 // appends to the list of changes, which is reserved ahead).
 class DeviceTracker {
 public:
-    static constexpr int kFirstAddress = 1;
-    static constexpr int kLastAddress = 126;
+    static constexpr int kFirstAddress = velora_protocol::kFirstDevice;
+    static constexpr int kLastAddress = velora_protocol::kLastDevice;
     // Missed polls in a row after which an answering device counts as lost.
     static constexpr std::uint32_t kLostAfterMisses = 3;
     // The newest changes kept; older ones are counted as dropped.

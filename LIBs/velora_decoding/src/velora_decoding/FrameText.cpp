@@ -1,8 +1,7 @@
 #include <velora_decoding/AnswerDecoder.h>
+#include <velora_decoding/CommandText.h>
 #include <velora_decoding/FrameText.h>
 #include <velora_decoding/LogMessage.h>
-
-#include <config_velora_tq4/Command.h>
 
 namespace velora_decoding {
 
@@ -59,6 +58,18 @@ std::string toUtf8(const std::wstring& text) {
     return out;
 }
 
+std::wstring capitalised(std::wstring text) {
+    if (!text.empty()) {
+        wchar_t& first = text.front();
+        if ((first >= L'a' && first <= L'z') || (first >= L'а' && first <= L'я')) {
+            first = static_cast<wchar_t>(first - (L'a' - L'A'));
+        } else if (first >= L'ѐ' && first <= L'џ') {
+            first = static_cast<wchar_t>(first - (L'ѐ' - L'Ѐ'));
+        }
+    }
+    return text;
+}
+
 std::string frameText(const velora_protocol::Frame& frame) {
     switch (frame.type) {
     case mtQuery:
@@ -66,13 +77,13 @@ std::string frameText(const velora_protocol::Frame& frame) {
     case mtShortAnswer:
         return "Ответ: нет данных";
     case mtLongAnswer:
-        return toUtf8(AnswerDecoder(frame.bytes()).text());
+        return toUtf8(answerText(frame.begin(), frame.size));
     case mtLongAnswerAck:
     case mtCommandAck:
         return "Подтверждение";
     case mtCommand:
         // The address has a column of its own in the log.
-        return toUtf8(config_velora_tq4::Command(frame.bytes(), false).text(true));
+        return toUtf8(commandText(velora_protocol::Command(frame.bytes(), false), true));
     case mtTrash:
         break;
     }

@@ -24,4 +24,7 @@ inline std::string hexBytes(const std::vector<std::uint8_t>& bytes) {
 // UTF-8 of a decoder's wide text.
 std::string toUtf8(const std::wstring& text);
 
+// The text with its first letter, Latin or Cyrillic, in upper case: "шлейф" gives "Шлейф".
+std::wstring capitalised(std::wstring text);
+
 } // namespace velora_decoding

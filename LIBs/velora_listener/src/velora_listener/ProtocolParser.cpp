@@ -1,6 +1,8 @@
 #include <velora_listener/ProtocolParser.h>
 
+#include <velora_protocol/Addresses.h>
 #include <velora_protocol/Crc16.h>
+#include <velora_protocol/FrameBytes.h>
 
 namespace velora_listener {
 
@@ -74,10 +76,10 @@ ProtocolParser::Step ProtocolParser::dispatch() {
         return Step::Wait;
     }
     const std::uint8_t b = p(0);
-    if ((b & 0x7F) == 0) {
+    if ((b & velora_protocol::kAddressMask) == 0) {
         return discard();
     }
-    state = (b & 0x80) ? CommandFrame : QueryCandidate;
+    state = (b & velora_protocol::kCommandMark) ? CommandFrame : QueryCandidate;
     return Step::Continue;
 }
 
@@ -176,7 +178,7 @@ ProtocolParser::Step ProtocolParser::onCommandFrame() {
     }
     flushTrash();
     state = CommandAck;
-    address = p(0) & 0x7F;
+    address = p(0) & velora_protocol::kAddressMask;
     report(mtCommand, address, kCommandLength);
     return Step::Continue;
 }

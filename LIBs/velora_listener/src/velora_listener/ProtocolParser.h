@@ -33,7 +33,7 @@ public:
     static constexpr std::size_t kLongAnswerLength = velora_protocol::kLongAnswerLength;
     static constexpr std::size_t kCommandLength = velora_protocol::kCommandLength;
     // Trash is handed over in pieces of at most this many bytes.
-    static constexpr std::size_t kTrashPiece = 8;
+    static constexpr std::size_t kTrashPiece = velora_protocol::kTrashPiece;
 
     explicit ProtocolParser(ParserEventListener* listener);
     virtual ~ProtocolParser() = default;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <velora_protocol/FrameBytes.h>
 #include <velora_protocol/MessageType.h>
 #include <velora_protocol/Timestamp.h>
 
@@ -15,8 +16,8 @@ namespace velora_protocol {
 // answer or command, or a piece of trash) and the times of its first and last byte.
 // Fixed size, so that handing frames on allocates nothing.
 struct Frame {
-    // A long answer; trash comes in pieces of at most 8 bytes.
-    static constexpr std::size_t kMaxSize = 10;
+    // A long answer; trash comes in pieces of kTrashPiece bytes at most.
+    static constexpr std::size_t kMaxSize = kLongAnswerLength;
 
     MessageType type = mtTrash;
     std::uint8_t address = 0;

@@ -13,6 +13,12 @@ constexpr std::uint8_t kCommandAck = 0x50;
 
 constexpr std::size_t kLongAnswerLength = 10;
 constexpr std::size_t kCommandLength = 8;
+// Bytes that fit no frame are handed on in pieces of at most this many.
+constexpr std::size_t kTrashPiece = 8;
+
+// Bit 7 of the first byte marks a command (a poll, an answer or an acknowledgement has it
+// clear); the address is the low seven bits.
+constexpr std::uint8_t kCommandMark = 0x80;
 
 // A device's one-byte answer without data: 01xxx0xx, bits 3 and 4 not both set.
 constexpr bool isShortAnswer(std::uint8_t b) {

@@ -14,6 +14,8 @@ enum MessageType : int {
 };
 
 constexpr int kMessageTypeCount = 7;
+// The filter mask with every type's bit set.
+constexpr int kAllMessageTypes = (1 << kMessageTypeCount) - 1;
 
 constexpr int messageTypeBit(int type) {
     return 1 << (type - 1);

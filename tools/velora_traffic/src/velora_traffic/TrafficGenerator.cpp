@@ -1,5 +1,6 @@
 #include "TrafficGenerator.h"
 
+#include <velora_protocol/Addresses.h>
 #include <velora_protocol/Crc16.h>
 #include <velora_protocol/FrameBytes.h>
 
@@ -10,7 +11,7 @@ namespace velora_traffic {
 
 namespace {
 
-constexpr std::size_t kTrashPiece = 8;
+using velora_protocol::kTrashPiece;
 
 std::vector<std::uint8_t> valuesWhere(bool (*predicate)(std::uint8_t)) {
     std::vector<std::uint8_t> values;
@@ -148,7 +149,7 @@ void TrafficGenerator::afterFrame(int ack, int end) {
 
 bool TrafficGenerator::shortAnswer(int address, std::uint8_t status) {
     const auto a = static_cast<std::uint8_t>(address);
-    if (address < 1 || address > 127 || !velora_protocol::isShortAnswer(status) ||
+    if (!velora_protocol::isPolledAddress(address) || !velora_protocol::isShortAnswer(status) ||
         status == a + 1 || !begin(a, true)) {
         return false;
     }
@@ -162,8 +163,9 @@ bool TrafficGenerator::shortAnswer(int address, std::uint8_t status) {
 bool TrafficGenerator::longAnswer(int address, std::uint8_t header,
                                   const std::vector<std::uint8_t>& data, bool acknowledged) {
     const auto a = static_cast<std::uint8_t>(address);
-    if (address < 1 || address > 127 || !velora_protocol::isLongAnswerHeader(header) ||
-        header == a + 1 || data.size() != 6 || !begin(a, true)) {
+    if (!velora_protocol::isPolledAddress(address) ||
+        !velora_protocol::isLongAnswerHeader(header) || header == a + 1 || data.size() != 6 ||
+        !begin(a, true)) {
         return false;
     }
     append({a});
@@ -178,7 +180,7 @@ bool TrafficGenerator::longAnswer(int address, std::uint8_t header,
 bool TrafficGenerator::command(int address, const std::vector<std::uint8_t>& body,
                                bool acknowledged) {
     const auto first = static_cast<std::uint8_t>(0x80 | address);
-    if (address < 1 || address > 127 || body.size() != 5 || !begin(first, false)) {
+    if (!velora_protocol::isPolledAddress(address) || body.size() != 5 || !begin(first, false)) {
         return false;
     }
     std::vector<std::uint8_t> frame{first};
@@ -202,7 +204,7 @@ void TrafficGenerator::checkedFrame(int type, int address, std::vector<std::uint
 
 bool TrafficGenerator::pollRun(int firstAddress, int count) {
     const int last = firstAddress + count - 1;
-    if (firstAddress < 1 || count < 2 || last > 127 ||
+    if (firstAddress < 1 || count < 2 || last > velora_protocol::kSpecialAddress ||
         !begin(static_cast<std::uint8_t>(firstAddress), true)) {
         return false;
     }
@@ -216,7 +218,8 @@ bool TrafficGenerator::pollRun(int firstAddress, int count) {
 
 bool TrafficGenerator::poll(int address) {
     const bool continuesRun = address > 0 && std::max(runEnd, openPoll) == address - 1;
-    if (address < 1 || address > 127 || !begin(static_cast<std::uint8_t>(address), true)) {
+    if (!velora_protocol::isPolledAddress(address) ||
+        !begin(static_cast<std::uint8_t>(address), true)) {
         return false;
     }
     const auto a = static_cast<std::uint8_t>(address);
@@ -245,7 +248,7 @@ void TrafficGenerator::noise(const std::vector<std::uint8_t>& bytes) {
 }
 
 bool TrafficGenerator::lonePoll(int address, const std::vector<std::uint8_t>& noiseBytes) {
-    if (address < 1 || address > 127 || noiseBytes.empty() ||
+    if (!velora_protocol::isPolledAddress(address) || noiseBytes.empty() ||
         !begin(static_cast<std::uint8_t>(address), false)) {
         return false;
     }
@@ -257,7 +260,8 @@ bool TrafficGenerator::lonePoll(int address, const std::vector<std::uint8_t>& no
 
 void TrafficGenerator::randomElement(std::mt19937& rng) {
     for (;;) {
-        const int address = randomInt(rng, 1, 127);
+        const int address =
+            randomInt(rng, velora_protocol::kFirstDevice, velora_protocol::kSpecialAddress);
         bool added = false;
         switch (randomInt(rng, 0, 9)) {
         case 0:

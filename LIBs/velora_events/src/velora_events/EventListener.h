@@ -1,7 +1,7 @@
 #pragma once
 
-#include <velora_decoding/EventFilter.h>
 #include <velora_decoding/LogMessage.h>
+#include <velora_events/EventFilter.h>
 
 #include <velora_listener/ParserEventListener.h>
 #include <velora_protocol/MessageType.h>

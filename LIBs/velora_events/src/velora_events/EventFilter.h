@@ -1,5 +1,8 @@
 #pragma once
 
+#include <velora_protocol/Addresses.h>
+#include <velora_protocol/MessageType.h>
+
 #include <QObject>
 
 #include <array>
@@ -11,9 +14,9 @@ class EventFilter : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int kAllTypes = 0x7f;
+    static constexpr int kAllTypes = kAllMessageTypes;
     // Flags are kept for addresses 0..126; messages of types 1..6 need 1..126.
-    static constexpr int kAddressCount = 127;
+    static constexpr int kAddressCount = velora_protocol::kLastDevice + 1;
 
     explicit EventFilter(QObject* parent = nullptr);
 

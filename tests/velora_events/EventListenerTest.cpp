@@ -1,5 +1,5 @@
 #include <velora_decoding/AnswerDecoder.h>
-#include <velora_decoding/EventListener.h>
+#include <velora_events/EventListener.h>
 
 #include <config_velora_tq4/Command.h>
 #include <velora_listener/ProtocolParser.h>

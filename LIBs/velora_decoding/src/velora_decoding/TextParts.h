@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-namespace config_velora_tq4 {
+namespace velora_decoding {
 
 // A decoded line: a header, then parts joined by "; ", "- " when no part was written,
 // and a final full stop.
@@ -30,4 +30,4 @@ private:
     bool partWritten = false;
 };
 
-} // namespace config_velora_tq4
+} // namespace velora_decoding

@@ -1,5 +1,5 @@
-#include <velora_decoding/EventListener.h>
 #include <velora_decoding/FrameText.h>
+#include <velora_events/EventListener.h>
 
 #include <QMetaMethod>
 

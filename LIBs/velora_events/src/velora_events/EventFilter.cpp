@@ -1,4 +1,4 @@
-#include <velora_decoding/EventFilter.h>
+#include <velora_events/EventFilter.h>
 
 #include <velora_protocol/MessageType.h>
 
@@ -18,7 +18,7 @@ bool EventFilter::passes(int type, int address) const {
     if (type < mtQuery || type > mtTrash || (typeMask() & messageTypeBit(type)) == 0) {
         return false;
     }
-    return type == mtTrash || (address >= 1 && addressEnabled(address));
+    return type == mtTrash || (address >= velora_protocol::kFirstDevice && addressEnabled(address));
 }
 
 void EventFilter::setTypes(int types, bool enable) {
@@ -31,7 +31,7 @@ void EventFilter::setTypes(int types, bool enable) {
 }
 
 void EventFilter::setAddress(int address, bool state) {
-    if (address >= 1 && address < kAddressCount) {
+    if (address >= velora_protocol::kFirstDevice && address < kAddressCount) {
         enabled[static_cast<std::size_t>(address)].store(state, std::memory_order_relaxed);
     }
 }

@@ -1,4 +1,4 @@
-#include <velora_decoding/EventFilter.h>
+#include <velora_events/EventFilter.h>
 
 #include <gtest/gtest.h>
 

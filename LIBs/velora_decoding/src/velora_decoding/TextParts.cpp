@@ -1,6 +1,6 @@
-#include <config_velora_tq4/TextParts.h>
+#include <velora_decoding/TextParts.h>
 
-namespace config_velora_tq4 {
+namespace velora_decoding {
 
 void TextParts::part(const std::wstring& text) {
     if (partWritten) {
@@ -50,4 +50,4 @@ std::wstring TextParts::bitNumbers(std::uint8_t bits, int first) {
     return list.str();
 }
 
-} // namespace config_velora_tq4
+} // namespace velora_decoding
