@@ -124,24 +124,24 @@ velora_cli::Option::Handler rate(double& target, const char* option) {
     };
 }
 
-// ADDRESS:VALUE of an option that concerns one device, VALUE in low..high.
-template <typename Parse>
-auto deviceValue(const std::string& text, const char* option, Parse parse)
-    -> std::pair<int, decltype(*parse(""))> {
+// ADDRESS and VALUE of an option that concerns one device.
+std::pair<int, std::string> deviceAndValue(const std::string& text, const char* option) {
     const auto colon = text.find(':');
     const auto address = velora_cli::parseNumber(
         text.substr(0, colon), velora_protocol::kFirstDevice, velora_protocol::kSpecialAddress);
     if (colon == std::string::npos || !address) {
         kProgram.usageError(std::string("неверное значение ") + option + ": " + text);
     }
-    return {static_cast<int>(*address), required(parse(text.substr(colon + 1)), option, text)};
+    return {static_cast<int>(address.value_or(0)), text.substr(colon + 1)};
 }
 
+// ADDRESS:VALUE into a map by address; `parse` reads VALUE.
 template <typename Map, typename Parse>
 velora_cli::Option::Handler perDevice(Map& target, const char* option, Parse parse) {
     return [&target, option, parse](const std::string& text) {
-        const auto [address, value] = deviceValue(text, option, parse);
-        target[address] = static_cast<typename Map::mapped_type>(value);
+        const auto [address, value] = deviceAndValue(text, option);
+        target[address] =
+            static_cast<typename Map::mapped_type>(required(parse(value), option, text));
     };
 }
 
