@@ -16,7 +16,8 @@ enum class ReadEnd { Stopped, ConverterLost, OutputFailed };
 
 // The reading loop of a live line, the same for the desktop program and the command-line
 // tools: reads an open port byte by byte on the calling thread and feeds every byte, timed
-// on arrival, to the parser. Bytes that arrived before run() are dropped.
+// on arrival, to the parser. Bytes that arrived before run() are dropped. Once a second
+// the converter's error counts go to the parser's listener.
 class LineReader {
 public:
     // One read of the line: up to length bytes into buffer, 0 after a silent read time-out;
@@ -40,11 +41,16 @@ public:
     ReadEnd run(const std::function<bool()>& stopRequested);
 
 private:
+    // Once a second asks the converter for its error counts and hands them to the
+    // parser's listener.
+    void askErrorCounts();
+
     rs485::RS485Connection& connection;
     ProtocolParser& parser;
     ReadCall readCall;
     ByteTap byteTap;
     Flush flushOutput;
+    std::int64_t lastCountsNs = 0;
 };
 
 } // namespace velora_listener

@@ -45,6 +45,7 @@ public:
     // Hands over the collected trash. Pending bytes of an unfinished frame stay.
     void flush();
 
+    ParserEventListener* eventListener() const { return listener; }
     State currentState() const { return static_cast<State>(state); }
     std::size_t pendingCount() const { return pending.size(); }
 
