@@ -246,6 +246,18 @@ TEST_F(CaptureTest, RingKeepsTheNewestFiles) {
     }
     EXPECT_GT(pattern.match(names.front()).captured(1).toInt(), 1);
     EXPECT_TRUE(readFile(path("raw")).endsWith(joined));
+
+    // Live, the ring is flushed before its first file exists: that is no failure.
+    QProcess line;
+    line.start(QStringLiteral(VELORA_SIM), {"--pty", "--seed", "2", "--duration", "30"});
+    ASSERT_TRUE(line.waitForReadyRead(10000));
+    const QString pty = QString::fromUtf8(line.readLine().trimmed());
+    const Result live = sniff(
+        {"--duration", "2", "--write", path("live.pcap"), "--ring", "3:1", "--stats-only", pty});
+    line.kill();
+    line.waitForFinished();
+    EXPECT_EQ(live.exitCode, 0) << live.err.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList({"live_*.pcap"}, QDir::Files).size(), 1);
 }
 
 // velora-sim plays a capture into a pseudo-terminal with its recorded gaps: listened to,

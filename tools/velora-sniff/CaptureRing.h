@@ -17,11 +17,13 @@ public:
 
     bool open();
     bool write(const velora_protocol::Frame& frame);
-    bool flush() { return writer.flush(); }
-    bool close() { return writer.close(); }
+    // A ring has no file before its first frame: nothing to flush or close yet.
+    bool flush() { return waitsForFirstFrame() || writer.flush(); }
+    bool close() { return waitsForFirstFrame() || writer.close(); }
     const std::string& errorText() const { return writer.errorText(); }
 
 private:
+    bool waitsForFirstFrame() const { return files > 0 && !writer.isOpen(); }
     bool startFile(std::int64_t wallNs);
 
     velora_capture::CaptureWriter writer;
