@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <pcap/pcap.h>
 
@@ -174,6 +175,32 @@ TEST_F(CaptureTest, RawRecordingConvertsToACapture) {
     const Result noTimes = sniff({"--timestamps", "-r", path("raw")});
     EXPECT_EQ(noTimes.exitCode, 2);
     EXPECT_TRUE(noTimes.err.contains("нет времени")) << noTimes.err.toStdString();
+}
+
+// A line that ends inside a frame (trash, a poll answered, then a run of polls cut short),
+// at the end of a recording and of a live port that goes away: the capture keeps the bytes
+// still pending, so its records joined are the line's bytes and it replays as they do.
+TEST_F(CaptureTest, CaptureEndsWithTheLinesLastBytes) {
+    const Bytes line{0x00, 0x81, 0x05, 0x40, 0x05, 0x06, 0x07};
+    writeFile(path("raw"), line);
+    const QByteArray rawReplay = sniff({"--tsv", "-r", path("raw")}).out;
+    EXPECT_EQ(sniff({"-r", path("raw"), "--write", path("replayed.pcap")}).exitCode, 0);
+
+    pseudo_terminal::PseudoTerminal port;
+    QProcess live;
+    live.start(QStringLiteral(VELORA_SNIFF),
+               {"--write", path("live.pcap"), QString::fromStdString(port.slavePath())});
+    ASSERT_TRUE(live.waitForStarted(10000));
+    QThread::msleep(1000);
+    port.write(line);
+    QThread::msleep(500);
+    port.closeMaster();
+    ASSERT_TRUE(live.waitForFinished(10000));
+
+    for (const char* capture : {"replayed.pcap", "live.pcap"}) {
+        EXPECT_EQ(lineBytes(records(path(capture))), readFile(path("raw"))) << capture;
+        EXPECT_EQ(sniff({"--tsv", "-r", path(capture)}).out, rawReplay) << capture;
+    }
 }
 
 // A capture cut anywhere in its last records decodes up to the cut and ends with exit

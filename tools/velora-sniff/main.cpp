@@ -69,13 +69,14 @@ public:
     void onFrame(const velora_protocol::Frame& frame) override {
         tracker.feed(frame);
         check.add(frame);
-        if (capture && captureOk && !capture->write(frame)) {
-            captureOk = false;
-        }
+        keep(frame);
         if (printer && filter.passes(frame.type, frame.address)) {
             printer->print(velora_decoding::decode(frame));
         }
     }
+
+    // Only the capture keeps them: a replay of it ends in the same bytes.
+    void onUnfinished(const velora_protocol::Frame& bytes) override { keep(bytes); }
 
     bool captureFailed() const { return !captureOk; }
     // A flush that fails (a full disk, a closed pipe) ends the capture for good.
@@ -90,6 +91,12 @@ public:
     std::string timing;
 
 private:
+    void keep(const velora_protocol::Frame& frame) {
+        if (capture && captureOk && !capture->write(frame)) {
+            captureOk = false;
+        }
+    }
+
     const EventFilter& filter;
     LogPrinter* printer;
     CaptureRing* capture;
@@ -122,7 +129,7 @@ int replay(const Options& options, Sniffer& sniffer) {
         velora_capture::feedParser(parser, piece);
     }
     // The end of the recording ends the line: trash still collected is reported.
-    parser.flush();
+    parser.endOfStream();
     if (reader.failed()) {
         std::cerr << reader.errorText() << '\n';
         return kExitFailure;
@@ -182,6 +189,8 @@ int listen(const Options& options, Sniffer& sniffer) {
         std::cerr << "Нет связи с преобразователем USB-RS485.\n";
         exitCode = kExitConverterLost;
     }
+    // The end of listening ends the line as the end of a replay does.
+    parser.endOfStream();
     sniffer.timing = connection.lowLatency()
                          ? "Время байтов: порт в режиме низкой задержки, точность около 1 мс."
                          : "Время байтов: драйвер не принял режим низкой задержки "
