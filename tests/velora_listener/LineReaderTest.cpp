@@ -35,8 +35,7 @@ namespace {
 // the others hand over at most `perRead` bytes.
 class VanishingConverter {
 public:
-    explicit VanishingConverter(Bytes bytes, std::vector<int> silent = {},
-                                std::size_t perRead = 1)
+    explicit VanishingConverter(Bytes bytes, std::vector<int> silent = {}, std::size_t perRead = 1)
         : bytes(std::move(bytes))
         , silent(std::move(silent))
         , perRead(perRead) {}
@@ -57,8 +56,8 @@ private:
             ++failedReads;
             throw rs485::DisconnectException();
         }
-        const auto n = static_cast<std::uint32_t>(
-            std::min<std::size_t>({length, perRead, bytes.size() - at}));
+        const auto n =
+            static_cast<std::uint32_t>(std::min<std::size_t>({length, perRead, bytes.size() - at}));
         std::memcpy(buffer, bytes.data() + at, n);
         at += n;
         return n;

@@ -29,8 +29,8 @@ velora_protocol::Timestamp LineReader::arrivalTime(const velora_protocol::Timest
                                                    const velora_protocol::Timestamp& previousRead,
                                                    std::uint32_t later) {
     // Both clocks stay at or after the previous read's, each read of them a little apart.
-    const std::int64_t since = std::min(read.steadyNs - previousRead.steadyNs,
-                                        read.wallNs - previousRead.wallNs);
+    const std::int64_t since =
+        std::min(read.steadyNs - previousRead.steadyNs, read.wallNs - previousRead.wallNs);
     const std::int64_t back =
         std::min(static_cast<std::int64_t>(later) * kCharacterNs, std::max<std::int64_t>(since, 0));
     return {read.wallNs - back, read.steadyNs - back};
