@@ -175,6 +175,8 @@ int listen(const Options& options, Sniffer& sniffer) {
         if (options.durationSeconds > 0 && std::chrono::steady_clock::now() >= end) {
             velora_capture::requestStop();
         }
+        // Live lines leave with the reader's flushes, not a write each.
+        std::fflush(stdout);
         sniffer.flushCapture();
         return !sniffer.captureFailed();
     };
@@ -189,8 +191,6 @@ int listen(const Options& options, Sniffer& sniffer) {
         std::cerr << "Нет связи с преобразователем USB-RS485.\n";
         exitCode = kExitConverterLost;
     }
-    // The end of listening ends the line as the end of a replay does.
-    parser.endOfStream();
     sniffer.timing = connection.lowLatency()
                          ? "Время байтов: порт в режиме низкой задержки, точность около 1 мс."
                          : "Время байтов: драйвер не принял режим низкой задержки "
@@ -213,6 +213,8 @@ void quietQt(QtMsgType type, const QMessageLogContext&, const QString& message) 
 
 // Prints a change of a device as it is found, with the time of the frame that showed it.
 void printAlert(const velora_decoding::DeviceChange& change) {
+    // After the lines of the frames that led to it.
+    std::fflush(stdout);
     std::cerr << velora_report::timeText(change.time, true).toStdString() << ' '
               << velora_report::changeText(change).toStdString() << std::endl;
 }
@@ -248,10 +250,6 @@ int main(int argc, char** argv) {
     EventFilter filter;
     applyFilter(options, filter);
     const bool live = options.replayPath.empty();
-    // Live lines are printed as they come; a replay is printed in blocks.
-    if (live) {
-        std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    }
     // A capture on standard output leaves no room for the lines.
     const bool printLines = options.writePath != "-";
     LogPrinter printer(options.tsv ? LogPrinter::Format::Tsv : LogPrinter::Format::Text,
