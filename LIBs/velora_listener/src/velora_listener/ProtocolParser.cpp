@@ -25,8 +25,7 @@ void ProtocolParser::flush() {
 void ProtocolParser::endOfStream() {
     flushTrash();
     while (!pending.empty()) {
-        listener->onUnfinished(
-            take(mtTrash, 0, std::min(pending.size(), velora_protocol::Frame::kMaxSize)));
+        listener->onUnfinished(take(mtTrash, 0, std::min(pending.size(), kTrashPiece)));
     }
     state = Idle;
     inQueryRun = false;

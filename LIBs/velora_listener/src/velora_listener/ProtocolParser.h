@@ -45,7 +45,8 @@ public:
     // Hands over the collected trash. Pending bytes of an unfinished frame stay.
     void flush();
     // The end of the stream: flush(), then the bytes of the unfinished frame, which no byte
-    // will complete, go to the listener's onUnfinished() as trash; the parser starts afresh.
+    // will complete, go to the listener's onUnfinished() as pieces of trash; the parser
+    // starts afresh.
     void endOfStream();
 
     State currentState() const { return static_cast<State>(state); }
