@@ -104,7 +104,7 @@ TEST(LostConverterTest, ReportedOnceAfterTheFramesReadAndEndsTheReader) {
     // The loop ended at the failed read: no read after it.
     EXPECT_EQ(converter.failedReads, 1);
     EXPECT_EQ(converter.reads, static_cast<int>(stream.bytes.size()) + 1);
-    // Every frame before the loss arrived intact; the half-collected one is dropped.
+    // Every frame before the loss arrived intact; the half-collected one is no frame.
     EXPECT_EQ(listener.snapshot(), stream.traffic.events());
 
     // The ended reader counts as running until the user interface disconnects.

@@ -3,9 +3,8 @@
 
 #include <rs485/DisconnectException.h>
 #include <rs485/RS485Connection.h>
-#include <velora_protocol/Timestamp.h>
-
 #include <velora_protocol/LineSpeed.h>
+#include <velora_protocol/Timestamp.h>
 
 #include <algorithm>
 #include <array>
