@@ -5,6 +5,7 @@
 #include <velora_protocol/Addresses.h>
 #include <velora_protocol/AnswerFields.h>
 #include <velora_protocol/Command.h>
+#include <velora_protocol/CommandFields.h>
 #include <velora_protocol/MessageType.h>
 
 #include <QDateTime>
@@ -17,7 +18,12 @@ QString dateTime(std::int64_t wallNs) {
         .toString(QStringLiteral("dd.MM.yyyy hh:mm:ss.zzz"));
 }
 
-// "1, 3" for the numbers first..last that `on` holds for; "нет" for none.
+// "1, 3"; "нет" for none.
+QString numberList(const QStringList& list) {
+    return list.isEmpty() ? FrameDetail::tr("нет") : list.join(QStringLiteral(", "));
+}
+
+// The numbers first..last that `on` holds for, as numberList writes them.
 template <typename Predicate>
 QString numbers(int first, int last, Predicate on) {
     QStringList list;
@@ -26,11 +32,44 @@ QString numbers(int first, int last, Predicate on) {
             list << QString::number(n);
         }
     }
-    return list.isEmpty() ? FrameDetail::tr("нет") : list.join(QStringLiteral(", "));
+    return numberList(list);
 }
 
 QString yesNo(bool on) {
     return on ? FrameDetail::tr("да") : FrameDetail::tr("нет");
+}
+
+// The lines of a command's fields: each part with its heading; reset and cancel alarm read
+// yes or no, the others list the numbers they set.
+struct PartLine {
+    velora_protocol::CommandPart part;
+    const char* heading;
+    bool numbered;
+};
+using Part = velora_protocol::CommandPart;
+// clang-format off
+const PartLine kPartLines[] = {
+    {Part::Reset, QT_TRANSLATE_NOOP("FrameDetail", "  сброс: %1"), false},
+    {Part::CancelAlarm, QT_TRANSLATE_NOOP("FrameDetail", "  отмена тревоги: %1"), false},
+    {Part::LoopOn, QT_TRANSLATE_NOOP("FrameDetail", "  включить шлейфы: %1"), true},
+    {Part::LoopOff, QT_TRANSLATE_NOOP("FrameDetail", "  отключить шлейфы: %1"), true},
+    {Part::OutputOn, QT_TRANSLATE_NOOP("FrameDetail", "  включить выходы: %1"), true},
+    {Part::OutputOff, QT_TRANSLATE_NOOP("FrameDetail", "  отключить выходы: %1"), true},
+    {Part::Group, QT_TRANSLATE_NOOP("FrameDetail", "  групповые команды: %1"), true},
+};
+// clang-format on
+
+// The value of a part in the command's fields: да/нет, or the numbers it sets.
+QString partValue(const PartLine& line,
+                  const std::array<velora_decoding::CommandFieldValue,
+                                   velora_decoding::kCommandFieldCount>& values) {
+    QStringList set;
+    for (const velora_decoding::CommandFieldValue& value : values) {
+        if (value.field->part == line.part && value.set) {
+            set << QString::number(value.field->number);
+        }
+    }
+    return line.numbered ? numberList(set) : yesNo(!set.isEmpty());
 }
 
 } // namespace
@@ -98,19 +137,10 @@ QString FrameDetail::commandFields(const FrameRecord& record) {
     QStringList lines{tr("Поля команды:")};
     lines << tr("  адрес: %1")
                  .arg(address == velora_protocol::kAllDevices ? tr("все приборы")
-                                                              : QString::number(address))
-          << tr("  сброс: %1").arg(yesNo(command.deviceReset()))
-          << tr("  отмена тревоги: %1").arg(yesNo(command.cancelAlarm()))
-          << tr("  включить шлейфы: %1")
-                 .arg(numbers(1, 2, [&command](int loop) { return command.loopOn(loop); }))
-          << tr("  отключить шлейфы: %1")
-                 .arg(numbers(1, 2, [&command](int loop) { return command.loopOff(loop); }))
-          << tr("  включить выходы: %1")
-                 .arg(numbers(1, 8, [&command](int output) { return command.outputOn(output); }))
-          << tr("  отключить выходы: %1")
-                 .arg(numbers(1, 8, [&command](int output) { return command.outputOff(output); }))
-          << tr("  групповые команды: %1").arg(numbers(0, 7, [&command](int group) {
-                 return command.groupCommand(group);
-             }));
+                                                              : QString::number(address));
+    const auto values = velora_decoding::commandFields(command);
+    for (const PartLine& line : kPartLines) {
+        lines << tr(line.heading).arg(partValue(line, values));
+    }
     return lines.join('\n');
 }

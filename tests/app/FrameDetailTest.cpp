@@ -20,10 +20,10 @@ TEST(FrameDetail, FollowsTheCurrentRowWithTimesBytesFlagsAndCommandFields) {
     FrameDetail detail(*view.session());
     QObject::connect(&view, &LogViewWidget::currentRecordChanged, &detail,
                      &FrameDetail::showRecord);
-    // Loop 1 normal, loop 2 fire, tamper, groups 0 and 2; then a command to device 5: reset,
-    // loop 1 on, cancel alarm, outputs 1 and 3 on.
+    // Loop 1 normal, loop 2 fire, tamper, groups 0 and 2; then a command to device 5: groups
+    // 1 and 2, reset, loop 1 on, cancel alarm, outputs 1 and 3 on, output 8 off.
     view.session()->append({frame(mtLongAnswer, 3, {0x43, 3, 0x01, 0x09, 0x01, 0x05, 0, 0, 0, 0}),
-                            frame(mtCommand, 5, {0x85, 0, 0x11, 0x85, 0x05, 0, 0, 0})});
+                            frame(mtCommand, 5, {0x85, 0x06, 0x11, 0x85, 0x05, 0x80, 0, 0})});
     struct Case {
         int row;
         std::vector<const char*> shown;
@@ -37,7 +37,8 @@ TEST(FrameDetail, FollowsTheCurrentRowWithTimesBytesFlagsAndCommandFields) {
          {"сброс от прибора", "шлейф 1: пожар", "Поля команды"}},
         {1,
          {"адрес: 5", "сброс: да", "отмена тревоги: да", "включить шлейфы: 1",
-          "отключить шлейфы: нет", "включить выходы: 1, 3", "групповые команды: нет"},
+          "отключить шлейфы: нет", "включить выходы: 1, 3", "отключить выходы: 8",
+          "групповые команды: 1, 2"},
          {"Биты ответа"}},
     };
     for (const Case& c : cases) {

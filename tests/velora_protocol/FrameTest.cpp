@@ -1,10 +1,13 @@
 #include <velora_protocol/AnswerFields.h>
+#include <velora_protocol/CommandFields.h>
 #include <velora_protocol/Crc16.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 using velora_protocol::crc16;
@@ -83,5 +86,21 @@ TEST(AnswerFields, TableNamesEachBitOnceAndRanksEachPointsStates) {
         for (std::size_t r = 0; r < ranks[point].size(); ++r) {
             EXPECT_EQ(ranks[point][r], static_cast<int>(r)) << point;
         }
+    }
+}
+
+// The plugin registers each id as a field of its own; each command field reads a part and
+// number of its own.
+TEST(FieldTables, IdsAndCommandPartsAreUnique) {
+    using namespace velora_protocol;
+    std::set<std::string> answerIds;
+    for (const AnswerField& field : kAnswerFields) {
+        EXPECT_TRUE(answerIds.insert(field.id).second) << field.id;
+    }
+    std::set<std::string> commandIds;
+    std::set<std::pair<CommandPart, int>> parts;
+    for (const CommandField& field : kCommandFields) {
+        EXPECT_TRUE(commandIds.insert(field.id).second) << field.id;
+        EXPECT_TRUE(parts.insert({field.part, field.number}).second) << field.id;
     }
 }

@@ -3,6 +3,7 @@
 #include "FlagFields.h"
 
 #include <velora_capture/CaptureFormat.h>
+#include <velora_decoding/FrameFields.h>
 #include <velora_decoding/FrameText.h>
 #include <velora_protocol/Command.h>
 #include <velora_protocol/Crc16.h>
@@ -81,10 +82,9 @@ void addCommandFlags(proto_tree* tree, tvbuff_t* tvb, const velora_protocol::Fra
     const velora_protocol::Command decoded(frame.bytes(), false);
     proto_tree_add_uint(command, hf_command_address, tvb, kHeader, 1,
                         static_cast<guint32>(decoded.deviceAddress()));
-    const auto& flags = velora_wireshark::commandFlags();
-    for (std::size_t i = 0; i < flags.size(); ++i) {
-        proto_tree_add_boolean(command, hf_command[i], tvb, kHeader, frame.size,
-                               flags[i].read(decoded, flags[i].number));
+    const auto values = velora_decoding::commandFields(decoded);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        proto_tree_add_boolean(command, hf_command[i], tvb, kHeader, frame.size, values[i].set);
     }
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <velora_protocol/AnswerFields.h>
-#include <velora_protocol/Command.h>
 
 #include <string>
 #include <vector>
@@ -15,12 +14,10 @@ struct AnswerFlag {
     velora_protocol::BitPosition position;
 };
 
-// A flag of a command as velora_protocol::Command reads it.
+// A named field of a command, one per row of velora_protocol::kCommandFields.
 struct CommandFlag {
     std::string abbrev; // after "velora.command."
     std::string label;
-    bool (*read)(const velora_protocol::Command& command, int number);
-    int number;
 };
 
 // Every named bit position of a long answer.

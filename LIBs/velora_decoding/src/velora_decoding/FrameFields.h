@@ -1,6 +1,8 @@
 #pragma once
 
 #include <velora_protocol/AnswerFields.h>
+#include <velora_protocol/Command.h>
+#include <velora_protocol/CommandFields.h>
 #include <velora_protocol/Frame.h>
 
 #include <array>
@@ -21,6 +23,19 @@ struct FieldValue {
 // The named fields of an answer with data, in the order of the table, with their values
 // in the frame (bytes beyond the frame read as 0). Allocates nothing.
 std::array<FieldValue, kAnswerFieldCount> fields(const velora_protocol::Frame& frame);
+
+constexpr std::size_t kCommandFieldCount = std::size(velora_protocol::kCommandFields);
+
+// A named field of a command and whether the command sets it.
+struct CommandFieldValue {
+    const velora_protocol::CommandField* field;
+    bool set;
+};
+
+// The named fields of a command, in the order of the table, with their values in the
+// command. Allocates nothing.
+std::array<CommandFieldValue, kCommandFieldCount>
+commandFields(const velora_protocol::Command& command);
 
 // The field's label, lower case: "шлейф 1: пожар", "тампер".
 std::wstring fieldLabel(const velora_protocol::AnswerField& field);
