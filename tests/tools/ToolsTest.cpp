@@ -384,6 +384,16 @@ TEST_F(ToolsTest, ExitCodes) {
     EXPECT_EQ(sim({"-d", "30", "-l", "20"}).exitCode, 2);
     EXPECT_EQ(sim({"ttyS0", "ttyS1"}).exitCode, 2);
     EXPECT_EQ(sim({"--pty", "ttyS0"}).exitCode, 2);
+    for (const QStringList& fault : {QStringList{"--slow", "3"},
+                                     {"--slow", "3:-1"},
+                                     {"--flaky", "4:1.5"},
+                                     {"--line-speed", "100"},
+                                     {"--duplicate", "4", "-d", "1-3"},
+                                     {"--swap-ab", "-e", "x"},
+                                     {"--flaky", "4:0.5", "-r", "x"}}) {
+        EXPECT_EQ(sim(fault + QStringList{"--bytes", "10"}).exitCode, 2)
+            << fault.join(' ').toStdString();
+    }
     const Result missingSimPort = sim({path("no-such-port"), "--bytes", "10"});
     EXPECT_EQ(missingSimPort.exitCode, 1);
     EXPECT_TRUE(missingSimPort.err.contains("Ошибка при открытии порта "));

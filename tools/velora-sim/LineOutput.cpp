@@ -18,11 +18,12 @@ bool StreamOutput::finish() {
 void LinePace::start() {
     begin = std::chrono::steady_clock::now();
     bytes = 0;
+    silence = 0;
 }
 
 void LinePace::wait(std::size_t count) {
     bytes += count;
-    const std::chrono::duration<double> due(static_cast<double>(bytes) / kBytesPerSecond);
+    const std::chrono::duration<double> due(static_cast<double>(bytes) / kBytesPerSecond + silence);
     std::this_thread::sleep_until(begin +
                                   std::chrono::duration_cast<std::chrono::nanoseconds>(due));
 }

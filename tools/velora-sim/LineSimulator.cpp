@@ -27,6 +27,9 @@ LineSimulator::LineSimulator(const Scenario& scenario, std::uint32_t seed)
     for (const int address : scenario.devices) {
         devices.emplace(address, Device(address, rng));
     }
+    if (scenario.duplicate != 0) {
+        twin.emplace(scenario.duplicate, rng);
+    }
 }
 
 bool LineSimulator::chance(double rate) {
@@ -34,6 +37,7 @@ bool LineSimulator::chance(double rate) {
 }
 
 void LineSimulator::step() {
+    lastAnswers.clear();
     if (chance(scenario.noiseRate)) {
         noise();
     }
@@ -91,7 +95,9 @@ void LineSimulator::poll(int address) {
     const auto it = devices.find(address);
     const auto stop = scenario.stopAfter.find(address);
     const bool stopped = stop != scenario.stopAfter.end() && pollsOf[address]++ >= stop->second;
-    if (it == devices.end() || stopped) {
+    const auto miss = scenario.missRate.find(address);
+    const bool missed = miss != scenario.missRate.end() && chance(miss->second);
+    if (it == devices.end() || stopped || missed) {
         require(generator.poll(address));
         return;
     }
@@ -99,13 +105,41 @@ void LineSimulator::poll(int address) {
     if (chance(scenario.changeRate)) {
         device.randomChange(rng);
     }
+    Answer answer;
+    answer.offset = generator.bytes().size() + 1; // after the poll
+    answer.address = address;
     if (device.hasNews()) {
-        require(generator.longAnswer(address, device.header(), device.data(), true));
+        const auto data = device.data();
+        require(generator.longAnswer(address, device.header(), data, true));
         device.reported();
+        answer.length = data.size() + 4; // header, address, data, CRC
     } else {
         require(generator.shortAnswer(address, device.status()));
+        answer.length = 1;
     }
     device.afterPoll();
+    if (address == scenario.duplicate) {
+        answer.twin = twinAnswer();
+    }
+    lastAnswers.push_back(std::move(answer));
+}
+
+// The second device at the duplicated address lives a life of its own: its state, its
+// answers with data, its status byte.
+std::vector<std::uint8_t> LineSimulator::twinAnswer() {
+    if (chance(scenario.changeRate)) {
+        twin->randomChange(rng);
+    }
+    std::vector<std::uint8_t> bytes{twin->status()};
+    if (twin->hasNews()) {
+        bytes = {twin->header(), static_cast<std::uint8_t>(twin->address())};
+        const auto data = twin->data();
+        bytes.insert(bytes.end(), data.begin(), data.end());
+        velora_traffic::appendCrc(bytes);
+        twin->reported();
+    }
+    twin->afterPoll();
+    return bytes;
 }
 
 } // namespace velora_sim

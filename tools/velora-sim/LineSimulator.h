@@ -6,8 +6,10 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <random>
 #include <set>
+#include <vector>
 
 namespace velora_sim {
 
@@ -24,6 +26,19 @@ struct Scenario {
     double noiseRate = 0.0;
     // Devices that answer only their first polls, by address: the number of polls.
     std::map<int, std::uint64_t> stopAfter;
+    // Devices that miss a poll now and then, by address: the chance per poll.
+    std::map<int, double> missRate;
+    // An address that a second device answers too, or 0.
+    int duplicate = 0;
+};
+
+// A device's answer in the bytes of the current step: where it stands and, where a second
+// device has the same address, what that one sends at the same time.
+struct Answer {
+    std::size_t offset = 0;
+    std::size_t length = 0;
+    int address = 0;
+    std::vector<std::uint8_t> twin;
 };
 
 // A control panel and its devices: every step polls the next address, answered by the
@@ -38,17 +53,22 @@ public:
 
     velora_traffic::TrafficGenerator& traffic() { return generator; }
     std::uint64_t polls() const { return pollCount; }
+    // The answers of the last step, by their offset in traffic().bytes().
+    const std::vector<Answer>& answers() const { return lastAnswers; }
 
 private:
     bool chance(double rate);
     void noise();
     void command();
     void poll(int address);
+    std::vector<std::uint8_t> twinAnswer();
 
     Scenario scenario;
     std::mt19937 rng;
     velora_traffic::TrafficGenerator generator;
     std::map<int, Device> devices;
+    std::optional<Device> twin;
+    std::vector<Answer> lastAnswers;
     std::map<int, std::uint64_t> pollsOf;
     int nextAddress = 1;
     std::uint64_t pollCount = 0;

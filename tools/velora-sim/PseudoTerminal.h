@@ -23,6 +23,7 @@ public:
     bool waitForReader(const std::atomic<bool>& stop);
 
     bool send(const std::vector<std::uint8_t>& bytes) override;
+    void pause(double seconds) override { pace.pause(seconds); }
     bool finish() override;
 
 private:

@@ -1,4 +1,5 @@
 // velora-sim: the byte stream of a Velora line, a panel polling its devices.
+#include "FaultyLine.h"
 #include "LineSimulator.h"
 #include "PseudoTerminal.h"
 #include "SerialOutput.h"
@@ -60,6 +61,20 @@ const char* const kUsage = R"(Использование: velora-sim [ПАРАМ
 Без --duration и --bytes поток идёт до Ctrl+C (или SIGTERM). Если на линии есть
 приборы, поток кончается там, где ни один кадр не остался недочитанным.
 
+Неисправности линии (поток таков, каким его читает преобразователь на 19200 бод;
+не для --replay):
+      --duplicate АДРЕС      второй прибор с тем же адресом отвечает на те же
+                             опросы; где оба передают сразу, приёмник читает
+                             наложение их битов
+      --line-speed БОД       пульт и приборы передают на скорости БОД (1200..115200)
+      --swap-ab              провода A и B перепутаны: уровни линии обратные
+      --slow АДРЕС:МС        прибор АДРЕС отвечает на МС миллисекунд позже
+                             (0..1000; паузу линии несёт только --pty; можно
+                             повторять)
+      --flaky АДРЕС:P        прибор АДРЕС пропускает опрос с вероятностью P
+                             (можно повторять)
+Файл --events не сочетается с --duplicate, --line-speed и --swap-ab.
+
 Вывод (по умолчанию стандартный вывод, так быстро, как его принимают; на терминал
 поток идёт только с -o -):
   -o, --output ФАЙЛ          записать поток в файл («-» — стандартный вывод)
@@ -90,6 +105,7 @@ T required(const std::optional<T>& value, const char* option, const std::string&
 
 struct Options {
     velora_sim::Scenario scenario;
+    velora_sim::LineFaults faults;
     std::optional<int> lastAddress;
     std::optional<std::uint32_t> seed;
     std::uint64_t byteBudget = 0; // 0: until interrupted
@@ -108,15 +124,25 @@ velora_cli::Option::Handler rate(double& target, const char* option) {
     };
 }
 
-void parseStopAfter(const std::string& text, velora_sim::Scenario& scenario) {
-    unsigned address = 0;
-    unsigned long long polls = 0;
-    char end = 0;
-    if (std::sscanf(text.c_str(), "%u:%llu%c", &address, &polls, &end) != 2 ||
-        !velora_protocol::isPolledAddress(static_cast<int>(address))) {
-        kProgram.usageError("неверное значение --stop-after: " + text);
+// ADDRESS and VALUE of an option that concerns one device.
+std::pair<int, std::string> deviceAndValue(const std::string& text, const char* option) {
+    const auto colon = text.find(':');
+    const auto address = velora_cli::parseNumber(
+        text.substr(0, colon), velora_protocol::kFirstDevice, velora_protocol::kSpecialAddress);
+    if (colon == std::string::npos || !address) {
+        kProgram.usageError(std::string("неверное значение ") + option + ": " + text);
     }
-    scenario.stopAfter[static_cast<int>(address)] = polls;
+    return {static_cast<int>(address.value_or(0)), text.substr(colon + 1)};
+}
+
+// ADDRESS:VALUE into a map by address; `parse` reads VALUE.
+template <typename Map, typename Parse>
+velora_cli::Option::Handler perDevice(Map& target, const char* option, Parse parse) {
+    return [&target, option, parse](const std::string& text) {
+        const auto [address, value] = deviceAndValue(text, option);
+        target[address] =
+            static_cast<typename Map::mapped_type>(required(parse(value), option, text));
+    };
 }
 
 std::uint64_t durationBytes(const std::string& text) {
@@ -150,7 +176,27 @@ std::vector<velora_cli::Option> optionTable(Options& o, int& outputs) {
         {"command-rate", 'k', Value::Required, rate(scenario.commandRate, "--command-rate")},
         {"noise-rate", 'n', Value::Required, rate(scenario.noiseRate, "--noise-rate")},
         {"stop-after", 'q', Value::Required,
-         [&scenario](const std::string& text) { parseStopAfter(text, scenario); }},
+         perDevice(scenario.stopAfter, "--stop-after",
+                   [](const std::string& t) { return velora_cli::parseNumber(t, 0, 1LL << 62); })},
+        {"duplicate", 0, Value::Required,
+         [&scenario](const std::string& text) {
+             scenario.duplicate = static_cast<int>(
+                 required(velora_cli::parseNumber(text, velora_protocol::kFirstDevice,
+                                                  velora_protocol::kSpecialAddress),
+                          "--duplicate", text));
+         }},
+        {"line-speed", 0, Value::Required,
+         [&o](const std::string& text) {
+             o.faults.baud = static_cast<std::uint32_t>(
+                 required(velora_cli::parseNumber(text, 1200, 115200), "--line-speed", text));
+         }},
+        {"swap-ab", 0, Value::None, [&o](const std::string&) { o.faults.swapped = true; }},
+        {"slow", 0, Value::Required,
+         perDevice(o.faults.lateMs, "--slow",
+                   [](const std::string& t) { return velora_cli::parseNumber(t, 0, 1000); })},
+        {"flaky", 0, Value::Required,
+         perDevice(scenario.missRate, "--flaky",
+                   [](const std::string& t) { return velora_cli::parseFraction(t, 0, 1); })},
         {"seed", 's', Value::Required,
          [&o](const std::string& text) {
              o.seed = static_cast<std::uint32_t>(
@@ -179,6 +225,30 @@ std::vector<velora_cli::Option> optionTable(Options& o, int& outputs) {
     };
 }
 
+bool bitLevelFaults(const Options& o) {
+    return o.scenario.duplicate != 0 || o.faults.swapped ||
+           o.faults.baud != velora_protocol::kBaudRate;
+}
+
+bool lineFaults(const Options& o) {
+    return bitLevelFaults(o) || !o.faults.lateMs.empty();
+}
+
+// Faults change the scenario's stream: what a correct receiver reports of bits read
+// together is known to no one but a receiver.
+void checkFaults(const Options& o) {
+    if (!o.replayPath.empty() && (lineFaults(o) || !o.scenario.missRate.empty())) {
+        kProgram.usageError("неисправности линии только для сценария, не для --replay");
+    }
+    if (!o.eventsPath.empty() && bitLevelFaults(o)) {
+        kProgram.usageError("--events не сочетается с --duplicate, --line-speed и --swap-ab");
+    }
+    if (o.scenario.duplicate != 0 && !o.scenario.devices.count(o.scenario.duplicate)) {
+        kProgram.usageError("--duplicate: прибора с адресом " +
+                            std::to_string(o.scenario.duplicate) + " нет в --devices");
+    }
+}
+
 // The rules between options and operands.
 void check(Options& options, int outputs, int operands, char** operand) {
     if (operands > 0) {
@@ -194,6 +264,7 @@ void check(Options& options, int outputs, int operands, char** operand) {
     if (!options.replayPath.empty() && !options.eventsPath.empty()) {
         kProgram.usageError("--events только для сценария, не для --replay");
     }
+    checkFaults(options);
     if (outputs == 0 && velora_cli::os::isTerminal(stdout)) {
         kProgram.usageError("двоичный поток не выводится на терминал: укажите -o ФАЙЛ (или -o -)");
     }
@@ -293,6 +364,58 @@ int replay(const std::string& path, velora_sim::LineOutput& output, bool live) {
     return open && finished ? 0 : kExitFailure;
 }
 
+// Runs the scenario into the output; with line faults, the stream is what the converter
+// reads of the drivers' bits, with the line's pauses.
+int simulate(const Options& options, velora_sim::LineOutput& output, std::FILE* events) {
+    const std::uint32_t seed = options.seed.value_or(std::random_device{}());
+    velora_sim::LineSimulator simulator(options.scenario, seed);
+    std::optional<velora_sim::FaultyLine> faulty;
+    if (lineFaults(options)) {
+        faulty.emplace(options.faults, seed);
+    }
+    auto& traffic = simulator.traffic();
+    std::uint64_t sent = 0;
+    auto sendPieces = [&](const std::vector<velora_sim::LinePiece>& pieces) {
+        bool open = true;
+        for (const auto& piece : pieces) {
+            sent += piece.bytes.size();
+            output.pause(piece.pauseSeconds);
+            open = open && output.send(piece.bytes);
+        }
+        return open;
+    };
+    auto sendStep = [&] {
+        const auto bytes = traffic.takeBytes();
+        writeEvents(events, traffic.takeEvents());
+        if (faulty) {
+            return sendPieces(faulty->carry(bytes, simulator.answers()));
+        }
+        sent += bytes.size();
+        return output.send(bytes);
+    };
+    bool open = true;
+    while (open && !stopRequested && (options.byteBudget == 0 || sent < options.byteBudget)) {
+        simulator.step();
+        open = sendStep();
+    }
+    // Ends where a parser has reported everything: a line without answering devices
+    // never gets there, and its last polls stay unreported on a live port.
+    for (int i = 0; open && i < 2 * options.scenario.lastAddress && !traffic.settled(); ++i) {
+        simulator.step();
+        open = sendStep();
+    }
+    if (open && faulty) {
+        open = sendPieces(faulty->finish());
+    }
+    writeEvents(events, traffic.eventsAfterFlush());
+    const bool finished = output.finish();
+    if (events && std::fflush(events) != 0) {
+        std::perror("velora-sim: --events");
+        return kExitFailure;
+    }
+    return open && finished ? 0 : kExitFailure;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -316,32 +439,5 @@ int main(int argc, char** argv) {
         return replay(options.replayPath, *output, options.pty || !options.serialPort.empty());
     }
 
-    velora_sim::LineSimulator simulator(options.scenario,
-                                        options.seed.value_or(std::random_device{}()));
-    auto& traffic = simulator.traffic();
-    std::uint64_t sent = 0;
-    auto sendStep = [&] {
-        const auto bytes = traffic.takeBytes();
-        sent += bytes.size();
-        writeEvents(events, traffic.takeEvents());
-        return output->send(bytes);
-    };
-    bool open = true;
-    while (open && !stopRequested && (options.byteBudget == 0 || sent < options.byteBudget)) {
-        simulator.step();
-        open = sendStep();
-    }
-    // Ends where a parser has reported everything: a line without answering devices
-    // never gets there, and its last polls stay unreported on a live port.
-    for (int i = 0; open && i < 2 * options.scenario.lastAddress && !traffic.settled(); ++i) {
-        simulator.step();
-        open = sendStep();
-    }
-    writeEvents(events, traffic.eventsAfterFlush());
-    const bool finished = output->finish();
-    if (events && std::fflush(events) != 0) {
-        std::perror("velora-sim: --events");
-        return kExitFailure;
-    }
-    return open && finished ? 0 : kExitFailure;
+    return simulate(options, *output, events);
 }
