@@ -286,6 +286,14 @@ TEST_F(CaptureTest, RingKeepsTheNewestFiles) {
     EXPECT_GT(pattern.match(names.front()).captured(1).toInt(), 1);
     EXPECT_TRUE(readFile(path("raw")).endsWith(joined));
 
+    // A second run of the same ring goes on from the first: still three files, numbered on.
+    ASSERT_EQ(sniff({"-r", path("raw"), "--write", path("ring.pcap"), "--ring", "3:1"}).exitCode,
+              0);
+    const QStringList again = QDir(dir.path()).entryList({"ring_*.pcap"}, QDir::Files, QDir::Name);
+    ASSERT_EQ(again.size(), 3) << again.join(' ').toStdString();
+    EXPECT_GT(pattern.match(again.front()).captured(1).toInt(),
+              pattern.match(names.back()).captured(1).toInt());
+
     // Live, the ring is flushed before its first file exists: that is no failure.
     QProcess line;
     line.start(QStringLiteral(VELORA_SIM), {"--pty", "--seed", "2", "--duration", "30"});

@@ -9,7 +9,7 @@
 // Where velora-sniff writes its capture: one file, or a ring of at most `files` files of
 // at most `fileBytes` bytes each, named PATH-BASE_NNNNN_YYYYMMDDHHMMSS.EXT after their
 // index and the local time of their first frame; the oldest is deleted when the ring is
-// full.
+// full, the files of an earlier run of the same ring included.
 class CaptureRing {
 public:
     // files == 0: a single file at `path` ("-": standard output).
@@ -24,6 +24,7 @@ public:
 
 private:
     bool waitsForFirstFrame() const { return files > 0 && !writer.isOpen(); }
+    void adoptEarlierFiles();
     bool startFile(std::int64_t wallNs);
 
     velora_capture::CaptureWriter writer;
