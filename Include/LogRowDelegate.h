@@ -6,10 +6,10 @@
 
 #include <vector>
 
-// Paints the log's cells: the row's background (or the selection's), the text laid out
-// once and kept, elided to the cell, and the focus frame. A table of a busy line repaints every
-// visible cell several times a second, and the style's own item painting lays every text out three
-// times on each paint.
+// Paints the log's cells: the grid lines, the row's background (or the selection's), the
+// text laid out once and kept, elided to the cell, and the focus frame. A table of a busy line
+// repaints every visible cell several times a second, and the style's own item painting lays every
+// text out three times on each paint.
 class LogRowDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:

@@ -8,6 +8,16 @@ namespace {
 // Texts kept per column; beyond this the column starts afresh (times are new every row).
 constexpr int kCachedTexts = 4096;
 
+// The grid's lines along the cell's bottom and right edge, where the table would stroke
+// them: filled as two rectangles, which the raster engine does many times faster.
+void paintGridEdges(QPainter* painter, const QStyleOptionViewItem& option, const QStyle* style) {
+    const QColor grid = QColor::fromRgba(static_cast<QRgb>(
+        style->styleHint(QStyle::SH_Table_GridLineColor, &option, option.widget)));
+    const QRect& cell = option.rect;
+    painter->fillRect(QRect(cell.left(), cell.bottom(), cell.width(), 1), grid);
+    painter->fillRect(QRect(cell.right(), cell.top(), 1, cell.height() - 1), grid);
+}
+
 } // namespace
 
 LogRowDelegate::LogRowDelegate(QObject* parent)
@@ -36,12 +46,15 @@ const QStaticText& LogRowDelegate::laidOut(int column, const QString& text,
 void LogRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& styleOption,
                            const QModelIndex& index) const {
     QStyleOptionViewItem option = styleOption;
+    const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+    paintGridEdges(painter, option, style);
+    // The cell within its grid lines.
+    option.rect.adjust(0, 0, -1, -1);
     const QVariant font = index.data(Qt::FontRole);
     if (font.isValid()) {
         option.font = qvariant_cast<QFont>(font).resolve(option.font);
         option.fontMetrics = QFontMetrics(option.font);
     }
-    const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
     const bool selected = option.state & QStyle::State_Selected;
     const QPalette::ColorGroup group =
         option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;

@@ -60,6 +60,8 @@ LogViewWidget::LogViewWidget(QWidget* parent)
     , selection(*sessionModel, *this) {
     setModel(sessionModel);
     setItemDelegate(new LogRowDelegate(this));
+    // The delegate paints the grid.
+    setShowGrid(false);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

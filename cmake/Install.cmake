@@ -29,6 +29,10 @@ install(FILES ${velora_link} DESTINATION ${CMAKE_INSTALL_BINDIR})
 set(velora_tools velora-sniff velora-sim velora-config)
 install(TARGETS ${velora_tools} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# The service that watches a line for days; systemd reads /usr/lib/systemd/system too.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/systemd/velora-sniff@.service
+        DESTINATION lib/systemd/system)
+
 include(DesktopEntry)
 include(ManPages)
 foreach(tool ${velora_tools})

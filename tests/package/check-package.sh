@@ -54,6 +54,7 @@ expected=(
     ./usr/share/applications/velora-debugger.desktop
     ./usr/share/icons/hicolor/scalable/apps/velora-debugger.svg
     ./usr/share/doc/velora-debugger/copyright ./usr/share/doc/velora-debugger/changelog.Debian.gz
+    ./usr/lib/systemd/system/velora-sniff@.service
 )
 for size in 16 22 24 32 48 64 128 256; do
     expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/velora-debugger.png")
@@ -124,6 +125,17 @@ if "$bin/velora-config" check "$panel" >"$work/check" 2>&1; then
 else
     fail "velora-config check exited with $?: $(cat "$work/check")"
 fi
+
+# The service unit verifies as an instance, its program and manual page from the unpacked tree
+units=$work/units
+mkdir -p "$units"
+sed "s|/usr/bin/|$bin/|g" "$root/usr/lib/systemd/system/velora-sniff@.service" \
+    >"$units/velora-sniff@.service"
+ln -s velora-sniff@.service "$units/velora-sniff@ttyUSB0.service"
+verified=$(MANPATH=$root/usr/share/man systemd-analyze verify "$units/velora-sniff@ttyUSB0.service" 2>&1)
+[ $? -eq 0 ] && [ -z "$verified" ] || fail "systemd-analyze verify velora-sniff@.service: $verified"
+grep -q -- "--alerts .*--ring .* %I$" "$units/velora-sniff@.service" ||
+    fail "velora-sniff@.service does not record a ring with alerts"
 
 # Manual pages: the NAME line that whatis reads, and the tool's own options
 for tool in velora-sniff velora-sim velora-config; do

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <pcap/pcap.h>
 
@@ -176,6 +177,44 @@ TEST_F(CaptureTest, RawRecordingConvertsToACapture) {
     EXPECT_TRUE(noTimes.err.contains("нет времени")) << noTimes.err.toStdString();
 }
 
+// A line that ends inside a frame (a run of polls cut short, half a long answer), at the end
+// of a recording and of a live port that goes away: the capture keeps the bytes still
+// pending, so its records joined are the line's bytes and it replays as they do.
+TEST_F(CaptureTest, CaptureEndsWithTheLinesLastBytes) {
+    velora_traffic::TrafficGenerator longAnswer;
+    ASSERT_TRUE(longAnswer.longAnswer(0x23,
+                                      velora_traffic::TrafficGenerator::longAnswerHeaders().front(),
+                                      {1, 2, 3, 4, 5, 6}, true));
+    const Bytes start{0x00, 0x81, 0x05, 0x40};
+    for (const Bytes& end : {Bytes{0x05, 0x06, 0x07},
+                             Bytes(longAnswer.bytes().begin(), longAnswer.bytes().begin() + 10)}) {
+        Bytes line = start;
+        line.insert(line.end(), end.begin(), end.end());
+        writeFile(path("raw"), line);
+        const QByteArray rawReplay = sniff({"--tsv", "-r", path("raw")}).out;
+        EXPECT_EQ(sniff({"-r", path("raw"), "--write", path("replayed.pcap")}).exitCode, 0);
+
+        pseudo_terminal::PseudoTerminal port;
+        QProcess live;
+        live.start(QStringLiteral(VELORA_SNIFF),
+                   {"--write", path("live.pcap"), QString::fromStdString(port.slavePath())});
+        ASSERT_TRUE(live.waitForStarted(10000));
+        QThread::msleep(1000);
+        port.write(line);
+        QThread::msleep(500);
+        port.closeMaster();
+        ASSERT_TRUE(live.waitForFinished(10000));
+
+        for (const char* capture : {"replayed.pcap", "live.pcap"}) {
+            SCOPED_TRACE(capture);
+            const Result replayed = sniff({"--tsv", "-r", path(capture)});
+            EXPECT_EQ(replayed.exitCode, 0) << replayed.err.toStdString();
+            EXPECT_EQ(replayed.out, rawReplay);
+            EXPECT_EQ(lineBytes(records(path(capture))), readFile(path("raw")));
+        }
+    }
+}
+
 // A capture cut anywhere in its last records decodes up to the cut and ends with exit
 // code 4 and the problem named; a cut between records is a whole capture.
 TEST_F(CaptureTest, TruncatedCapturesDecodeWhatIsLeft) {
@@ -246,6 +285,26 @@ TEST_F(CaptureTest, RingKeepsTheNewestFiles) {
     }
     EXPECT_GT(pattern.match(names.front()).captured(1).toInt(), 1);
     EXPECT_TRUE(readFile(path("raw")).endsWith(joined));
+
+    // A second run of the same ring goes on from the first: still three files, numbered on.
+    ASSERT_EQ(sniff({"-r", path("raw"), "--write", path("ring.pcap"), "--ring", "3:1"}).exitCode,
+              0);
+    const QStringList again = QDir(dir.path()).entryList({"ring_*.pcap"}, QDir::Files, QDir::Name);
+    ASSERT_EQ(again.size(), 3) << again.join(' ').toStdString();
+    EXPECT_GT(pattern.match(again.front()).captured(1).toInt(),
+              pattern.match(names.back()).captured(1).toInt());
+
+    // Live, the ring is flushed before its first file exists: that is no failure.
+    QProcess line;
+    line.start(QStringLiteral(VELORA_SIM), {"--pty", "--seed", "2", "--duration", "30"});
+    ASSERT_TRUE(line.waitForReadyRead(10000));
+    const QString pty = QString::fromUtf8(line.readLine().trimmed());
+    const Result live = sniff(
+        {"--duration", "2", "--write", path("live.pcap"), "--ring", "3:1", "--stats-only", pty});
+    line.kill();
+    line.waitForFinished();
+    EXPECT_EQ(live.exitCode, 0) << live.err.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList({"live_*.pcap"}, QDir::Files).size(), 1);
 }
 
 // velora-sim plays a capture into a pseudo-terminal with its recorded gaps: listened to,

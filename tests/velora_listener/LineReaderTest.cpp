@@ -7,6 +7,7 @@
 
 #include <rs485/DisconnectException.h>
 #include <rs485/RS485Connection.h>
+#include <velora_protocol/LineSpeed.h>
 
 #include <gtest/gtest.h>
 
@@ -30,12 +31,14 @@ namespace {
 
 // A converter that delivers a byte stream and then fails its read, as an unplugged one does: the
 // one way to reach the reader's lost-converter path on a system whose serial driver never fails a
-// read of a vanished terminal. The reads listed in `silent` (counted from 0) time out instead.
+// read of a vanished terminal. The reads listed in `silent` (counted from 0) time out instead;
+// the others hand over at most `perRead` bytes.
 class VanishingConverter {
 public:
-    explicit VanishingConverter(Bytes bytes, std::vector<int> silent = {})
+    explicit VanishingConverter(Bytes bytes, std::vector<int> silent = {}, std::size_t perRead = 1)
         : bytes(std::move(bytes))
-        , silent(std::move(silent)) {}
+        , silent(std::move(silent))
+        , perRead(perRead) {}
 
     ListenerThread::ReadCall readCall() {
         return [this](void* buffer, std::uint32_t length) { return read(buffer, length); };
@@ -53,7 +56,8 @@ private:
             ++failedReads;
             throw rs485::DisconnectException();
         }
-        const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(length, bytes.size() - at));
+        const auto n =
+            static_cast<std::uint32_t>(std::min<std::size_t>({length, perRead, bytes.size() - at}));
         std::memcpy(buffer, bytes.data() + at, n);
         at += n;
         return n;
@@ -61,6 +65,7 @@ private:
 
     Bytes bytes;
     std::vector<int> silent;
+    std::size_t perRead;
     std::size_t at = 0;
 };
 
@@ -99,7 +104,7 @@ TEST(LostConverterTest, ReportedOnceAfterTheFramesReadAndEndsTheReader) {
     // The loop ended at the failed read: no read after it.
     EXPECT_EQ(converter.failedReads, 1);
     EXPECT_EQ(converter.reads, static_cast<int>(stream.bytes.size()) + 1);
-    // Every frame before the loss arrived intact; the half-collected one is dropped.
+    // Every frame before the loss arrived intact; the half-collected one is no frame.
     EXPECT_EQ(listener.snapshot(), stream.traffic.events());
 
     // The ended reader counts as running until the user interface disconnects.
@@ -163,6 +168,52 @@ TEST(LineReaderTest, EndsAsToldAndFlushesAtSilence) {
         // The parser saw every byte tapped: each poll and answer pair read came out.
         EXPECT_EQ(listener.snapshot().size(), tapped / 2 * 2) << c.name;
     }
+}
+
+// A read that takes several bytes times them back from its own time, one character apart,
+// never before the read before it.
+TEST(LineReaderTest, BytesOfOneReadAreTimedBackFromIt) {
+    constexpr std::int64_t c = velora_protocol::characterTimeNs();
+    const velora_protocol::Timestamp read{5'000'000'000, 9'000'000'000};
+    struct Case {
+        std::uint32_t later;
+        std::int64_t previousSteadyNs;
+        std::int64_t backNs;
+    };
+    for (const Case& k : std::vector<Case>{{0, 0, 0},
+                                           {1, 0, c},
+                                           {3, 0, 3 * c},
+                                           {3, read.steadyNs - c, c},
+                                           {2, read.steadyNs, 0}}) {
+        const velora_protocol::Timestamp previous{read.wallNs - read.steadyNs + k.previousSteadyNs,
+                                                  k.previousSteadyNs};
+        const auto time = LineReader::arrivalTime(read, previous, k.later);
+        EXPECT_EQ(read.steadyNs - time.steadyNs, k.backNs) << k.later;
+        EXPECT_EQ(read.wallNs - time.wallNs, k.backNs) << k.later;
+    }
+
+    // Through the loop: a long answer read whole spans nine character times.
+    TrafficGenerator traffic;
+    ASSERT_TRUE(traffic.longAnswer(0x23, TrafficGenerator::longAnswerHeaders().front(),
+                                   {1, 2, 3, 4, 5, 6}, true));
+    VanishingConverter converter(traffic.bytes(), {}, LineReader::kReadSize);
+    struct : velora_listener::ParserEventListener {
+        void onFrame(const velora_protocol::Frame& frame) override { frames.push_back(frame); }
+        std::vector<velora_protocol::Frame> frames;
+    } listener;
+    velora_listener::ProtocolParser parser(&listener);
+    rs485::RS485Connection unopened;
+    // Time passes before the read, as on a line, so the answer's bytes are not held at the
+    // start of the loop.
+    LineReader reader(unopened, parser, [&converter](void* buffer, std::uint32_t length) {
+        std::this_thread::sleep_for(20ms);
+        return converter.readCall()(buffer, length);
+    });
+    EXPECT_EQ(reader.run([] { return false; }), ReadEnd::ConverterLost);
+    EXPECT_EQ(converter.reads, 2);
+    ASSERT_GE(listener.frames.size(), 2u);
+    const auto& answer = listener.frames[1];
+    EXPECT_EQ(answer.times.last.steadyNs - answer.times.first.steadyNs, 9 * c);
 }
 
 } // namespace

@@ -9,7 +9,7 @@
 // Where velora-sniff writes its capture: one file, or a ring of at most `files` files of
 // at most `fileBytes` bytes each, named PATH-BASE_NNNNN_YYYYMMDDHHMMSS.EXT after their
 // index and the local time of their first frame; the oldest is deleted when the ring is
-// full.
+// full, the files of an earlier run of the same ring included.
 class CaptureRing {
 public:
     // files == 0: a single file at `path` ("-": standard output).
@@ -17,11 +17,14 @@ public:
 
     bool open();
     bool write(const velora_protocol::Frame& frame);
-    bool flush() { return writer.flush(); }
-    bool close() { return writer.close(); }
+    // A ring has no file before its first frame: nothing to flush or close yet.
+    bool flush() { return waitsForFirstFrame() || writer.flush(); }
+    bool close() { return waitsForFirstFrame() || writer.close(); }
     const std::string& errorText() const { return writer.errorText(); }
 
 private:
+    bool waitsForFirstFrame() const { return files > 0 && !writer.isOpen(); }
+    void adoptEarlierFiles();
     bool startFile(std::int64_t wallNs);
 
     velora_capture::CaptureWriter writer;

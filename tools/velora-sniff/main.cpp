@@ -70,15 +70,15 @@ public:
     void onFrame(const velora_protocol::Frame& frame) override {
         tracker.feed(frame);
         check.add(frame);
-        if (capture && captureOk && !capture->write(frame)) {
-            captureOk = false;
-        }
+        keep(frame);
         if (printer && filter.passes(frame.type, frame.address)) {
             printer->print(velora_decoding::decode(frame));
         }
     }
 
     void onErrorCounts(const rs485::ErrorCounts& counts) override { converter = counts; }
+    // Only the capture keeps them: a replay of it ends in the same bytes.
+    void onUnfinished(const velora_protocol::Frame& bytes) override { keep(bytes); }
 
     bool captureFailed() const { return !captureOk; }
     // A flush that fails (a full disk, a closed pipe) ends the capture for good.
@@ -95,6 +95,12 @@ public:
     std::optional<rs485::ErrorCounts> converter;
 
 private:
+    void keep(const velora_protocol::Frame& frame) {
+        if (capture && captureOk && !capture->write(frame)) {
+            captureOk = false;
+        }
+    }
+
     const EventFilter& filter;
     LogPrinter* printer;
     CaptureRing* capture;
@@ -127,7 +133,7 @@ int replay(const Options& options, Sniffer& sniffer) {
         velora_capture::feedParser(parser, piece);
     }
     // The end of the recording ends the line: trash still collected is reported.
-    parser.flush();
+    parser.endOfStream();
     if (reader.failed()) {
         std::cerr << reader.errorText() << '\n';
         return kExitFailure;
@@ -173,6 +179,8 @@ int listen(const Options& options, Sniffer& sniffer) {
         if (options.durationSeconds > 0 && std::chrono::steady_clock::now() >= end) {
             velora_capture::requestStop();
         }
+        // Live lines leave with the reader's flushes, not a write each.
+        std::fflush(stdout);
         sniffer.flushCapture();
         return !sniffer.captureFailed();
     };
@@ -227,6 +235,8 @@ void quietQt(QtMsgType type, const QMessageLogContext&, const QString& message) 
 
 // Prints a change of a device as it is found, with the time of the frame that showed it.
 void printAlert(const velora_decoding::DeviceChange& change) {
+    // After the lines of the frames that led to it.
+    std::fflush(stdout);
     std::cerr << velora_report::timeText(change.time, true).toStdString() << ' '
               << velora_report::changeText(change).toStdString() << std::endl;
 }
@@ -263,10 +273,6 @@ int main(int argc, char** argv) {
     EventFilter filter;
     applyFilter(options, filter);
     const bool live = options.replayPath.empty();
-    // Live lines are printed as they come; a replay is printed in blocks.
-    if (live) {
-        std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    }
     // A capture on standard output leaves no room for the lines.
     const bool printLines = options.writePath != "-";
     LogPrinter printer(options.tsv ? LogPrinter::Format::Tsv : LogPrinter::Format::Text,

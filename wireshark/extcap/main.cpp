@@ -152,6 +152,8 @@ public:
         : writer(writer) {}
 
     void onFrame(const velora_protocol::Frame& frame) override { ok = ok && writer.write(frame); }
+    // The bytes the line ended in, so that the capture holds every byte.
+    void onUnfinished(const velora_protocol::Frame& bytes) override { onFrame(bytes); }
 
     // Hands the capture on; false once Wireshark no longer reads it.
     bool flush() { return ok && writer.flush(); }

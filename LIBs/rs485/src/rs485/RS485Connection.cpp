@@ -16,20 +16,10 @@ float characterMs(std::uint32_t baudRate) {
     return static_cast<float>(1000.0 * kBitsPerCharacter / baudRate);
 }
 
-// 0: reads return at once with what is buffered.
+// A read returns as soon as a byte is there, with every byte waiting, or with 0 bytes after
+// readTimeout of silence; 0: at once with what is buffered.
 ReadTimeouts timeoutsFor(std::uint32_t readTimeout) {
-    return {0, readTimeout, readTimeout == 0};
-}
-
-// A one-byte read returns as soon as a byte is there, with 0 bytes after readTimeout of
-// silence; longer reads also end 10 ms after a character without the next one. A time-out
-// of 0 keeps its meaning here: without a total time-out the first read would wait for a
-// byte for ever.
-ReadTimeouts openTimeouts(std::uint32_t readTimeout) {
-    if (readTimeout == 0) {
-        return timeoutsFor(0);
-    }
-    return {RS485Connection::kIntervalTimeout, readTimeout, false};
+    return {readTimeout, readTimeout == 0};
 }
 
 // What a counter added since `before`; one that went down was reset and counts from 0.
@@ -52,7 +42,7 @@ RS485Connection::~RS485Connection() {
 
 bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) {
     d->lastError.clear();
-    d->timeouts = openTimeouts(d->readTimeout);
+    d->timeouts = timeoutsFor(d->readTimeout);
     if (!d->openPort(portName, baudRate)) {
         return false;
     }
@@ -98,6 +88,13 @@ std::uint32_t RS485Connection::read(void* buffer, std::uint32_t length) {
         total += got;
     }
     return total;
+}
+
+std::uint32_t RS485Connection::readArrived(void* buffer, std::uint32_t length) {
+    if (!isOpen() || length == 0) {
+        return 0;
+    }
+    return d->readSome(static_cast<std::uint8_t*>(buffer), length);
 }
 
 std::uint32_t RS485Connection::write(const void* buffer, std::uint32_t length) {

@@ -12,15 +12,14 @@ class RS485ConnectionPrivate;
 
 // The serial port of a USB-RS485 converter, opened exclusively and set up for the Velora
 // line: 8 data bits, space parity sent, parity not checked, one stop bit, no flow control,
-// DTR and RTS off. Reads wait at most the read time-out for the first character and 10 ms
-// between characters. A failed read or write throws DisconnectException.
+// DTR and RTS off. A read waits at most the read time-out for the first character, then
+// takes every character that has arrived. A failed read or write throws DisconnectException.
 //
 // The reader thread calls purge(), read() and errorCounts(); open() and close() are called only
 // while no reader runs. There is no lock.
 class RS485Connection {
 public:
     static constexpr std::uint32_t kDefaultReadTimeout = 200; // ms
-    static constexpr std::uint32_t kIntervalTimeout = 10;     // ms between characters
 
     RS485Connection();
     ~RS485Connection();
@@ -38,6 +37,9 @@ public:
     void purge();
     // Returns the bytes read, fewer than length (0 on a silent line) after a time-out.
     std::uint32_t read(void* buffer, std::uint32_t length);
+    // One read: every byte that has arrived, up to length, as soon as there is one; 0 after
+    // the read time-out on a silent line.
+    std::uint32_t readArrived(void* buffer, std::uint32_t length);
     std::uint32_t write(const void* buffer, std::uint32_t length);
 
     void setReadTimeout(std::uint32_t milliseconds);

@@ -7,10 +7,10 @@
 
 namespace rs485 {
 
-// What bounds one read, as the Windows port time-outs do: the total wait, the wait between
-// characters once one has arrived (0: none), or no wait at all.
+// What bounds one read, as the Windows port time-outs do: it waits at most `total` ms for
+// the first character (not at all with returnAtOnce), then returns at once with every
+// character that has arrived.
 struct ReadTimeouts {
-    std::uint32_t interval = 0;
     std::uint32_t total = 0;
     bool returnAtOnce = false;
 };

@@ -122,31 +122,22 @@ int remainingMs(Clock::time_point deadline) {
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
-// One read bounded as a Windows ReadFile with the given time-outs: it ends when length
-// bytes are in, when the total time-out has elapsed, or when the interval time-out passed
-// after a character without the next one.
+// One read bounded as a Windows ReadFile with the given time-outs: it waits for the first
+// byte at most the total time-out, then takes every byte that has arrived.
 std::uint32_t readOnce(int fd, std::uint8_t* buffer, std::uint32_t length,
                        const ReadTimeouts& timeouts) {
-    if (timeouts.returnAtOnce) {
-        return waitReadable(fd, 0) ? readAvailable(fd, buffer, length) : 0;
+    const auto deadline = Clock::now() + Milliseconds(timeouts.returnAtOnce ? 0 : timeouts.total);
+    for (;;) {
+        const int wait = remainingMs(deadline);
+        if (!waitReadable(fd, wait)) {
+            return 0;
+        }
+        const std::uint32_t n = readAvailable(fd, buffer, length);
+        if (n > 0 || wait == 0) {
+            return n;
+        }
+        // readable, yet nothing there (EAGAIN): wait again
     }
-    const auto deadline = Clock::now() + Milliseconds(timeouts.total);
-    std::uint32_t got = 0;
-    while (got < length) {
-        int wait = remainingMs(deadline);
-        if (got > 0 && timeouts.interval != 0 && static_cast<int>(timeouts.interval) < wait) {
-            wait = static_cast<int>(timeouts.interval);
-        }
-        if (wait == 0 || !waitReadable(fd, wait)) {
-            break;
-        }
-        const std::uint32_t n = readAvailable(fd, buffer + got, length - got);
-        if (n == 0) {
-            continue; // readable, yet nothing there (EAGAIN): wait again
-        }
-        got += n;
-    }
-    return got;
 }
 
 void waitWritable(int fd) {

@@ -53,14 +53,15 @@ DCB lineSettings(DWORD baudRate) {
     return dcb;
 }
 
-// The port's time-outs for a read bounded by `timeouts`; MAXDWORD between characters with
-// no total returns at once with what is buffered.
+// The port's time-outs for a read bounded by `timeouts`. MAXDWORD between characters with
+// no total returns at once with what is buffered; with MAXDWORD as the multiplier too, a
+// read returns at once with what is buffered, else with the first byte to arrive within the
+// total constant.
 COMMTIMEOUTS commTimeouts(const ReadTimeouts& timeouts) {
     COMMTIMEOUTS t{};
-    if (timeouts.returnAtOnce) {
-        t.ReadIntervalTimeout = MAXDWORD;
-    } else {
-        t.ReadIntervalTimeout = timeouts.interval;
+    t.ReadIntervalTimeout = MAXDWORD;
+    if (!timeouts.returnAtOnce) {
+        t.ReadTotalTimeoutMultiplier = MAXDWORD;
         t.ReadTotalTimeoutConstant = timeouts.total;
     }
     return t;

@@ -2,6 +2,7 @@
 #include <velora_capture/Os.h>
 
 #include <velora_listener/LineReader.h>
+#include <velora_listener/ProtocolParser.h>
 
 namespace velora_capture {
 
@@ -30,7 +31,9 @@ LiveEnd readLiveLine(rs485::RS485Connection& connection, velora_listener::Protoc
     velora_listener::LineReader reader(connection, parser);
     reader.setFlush(flush);
     reader.setByteTap(onByte);
-    return reader.run([&stop] { return stop != 0; });
+    const LiveEnd end = reader.run([&stop] { return stop != 0; });
+    parser.endOfStream();
+    return end;
 }
 
 } // namespace velora_capture

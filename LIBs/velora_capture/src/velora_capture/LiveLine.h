@@ -21,7 +21,8 @@ const volatile std::sig_atomic_t& catchStopSignals();
 void requestStop();
 
 // Runs the line's reading loop (velora_listener::LineReader) until `stop` is set by a signal
-// handler, the converter is lost or `flush` returns false. `onByte`, when set, sees every
+// handler, the converter is lost or `flush` returns false, then ends the parser's stream as
+// the end of a replay does (ProtocolParser::endOfStream). `onByte`, when set, sees every
 // byte first.
 LiveEnd readLiveLine(rs485::RS485Connection& connection, velora_listener::ProtocolParser& parser,
                      const volatile std::sig_atomic_t& stop, const std::function<bool()>& flush,

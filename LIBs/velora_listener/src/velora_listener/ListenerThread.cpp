@@ -34,7 +34,10 @@ void ListenerThread::run() {
     ProtocolParser parser(listener);
     LineReader lineReader(*connection, parser, readCall);
     lineReader.setByteTap(byteTap);
-    if (lineReader.run([this] { return stopRequested.load(); }) == ReadEnd::ConverterLost) {
+    const ReadEnd end = lineReader.run([this] { return stopRequested.load(); });
+    // The next start begins a new stream: this one's last bytes are handed over now.
+    parser.endOfStream();
+    if (end == ReadEnd::ConverterLost) {
         listener->onConnectionLost();
     }
 }

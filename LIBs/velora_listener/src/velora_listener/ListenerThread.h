@@ -14,8 +14,9 @@ class RS485Connection;
 
 namespace velora_listener {
 
-// The reader thread: runs a LineReader into a fresh ProtocolParser and reports a lost
-// converter once through onConnectionLost(). Neither pointer is owned.
+// The reader thread: runs a LineReader into a fresh ProtocolParser, ends the parser's stream
+// when reading ends (ProtocolParser::endOfStream) and reports a lost converter once through
+// onConnectionLost(). Neither pointer is owned.
 class ListenerThread {
 public:
     using ReadCall = LineReader::ReadCall;

@@ -28,6 +28,9 @@ public:
     virtual void onCommand(int /*address*/, const std::vector<std::uint8_t>& /*bytes*/) {}
     virtual void onCommandAck(int /*address*/, int /*ackByte*/) {}
     virtual void onTrash(const std::vector<std::uint8_t>& /*bytes*/) {}
+    // The bytes of a frame that the stream ended in, as trash: not a frame of the line, yet
+    // part of its bytes (a capture keeps them).
+    virtual void onUnfinished(const velora_protocol::Frame& /*bytes*/) {}
     // Called by the reader thread, not by the parser, when the converter is lost.
     virtual void onConnectionLost() {}
     // Called by the reader thread once a second with the converter's error counts since

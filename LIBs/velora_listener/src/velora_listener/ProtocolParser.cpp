@@ -4,6 +4,8 @@
 #include <velora_protocol/Crc16.h>
 #include <velora_protocol/FrameBytes.h>
 
+#include <algorithm>
+
 namespace velora_listener {
 
 ProtocolParser::ProtocolParser(ParserEventListener* listener)
@@ -18,6 +20,15 @@ ProtocolParser& ProtocolParser::feed(std::uint8_t byte, velora_protocol::Timesta
 
 void ProtocolParser::flush() {
     flushTrash();
+}
+
+void ProtocolParser::endOfStream() {
+    flushTrash();
+    while (!pending.empty()) {
+        listener->onUnfinished(take(mtTrash, 0, std::min(pending.size(), kTrashPiece)));
+    }
+    state = Idle;
+    inQueryRun = false;
 }
 
 ProtocolParser::Step ProtocolParser::runState() {
@@ -49,6 +60,10 @@ void ProtocolParser::flushTrash() {
 }
 
 void ProtocolParser::report(MessageType type, int frameAddress, std::size_t count) {
+    listener->onFrame(take(type, frameAddress, count));
+}
+
+velora_protocol::Frame ProtocolParser::take(MessageType type, int frameAddress, std::size_t count) {
     velora_protocol::Frame frame;
     frame.type = type;
     frame.address = static_cast<std::uint8_t>(frameAddress);
@@ -58,7 +73,7 @@ void ProtocolParser::report(MessageType type, int frameAddress, std::size_t coun
     }
     frame.times = {pending.front().time, pending[count - 1].time};
     pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(count));
-    listener->onFrame(frame);
+    return frame;
 }
 
 bool ProtocolParser::crcOk(std::size_t first, std::size_t count) const {

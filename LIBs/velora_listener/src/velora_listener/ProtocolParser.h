@@ -44,6 +44,10 @@ public:
     ProtocolParser& feed(std::uint8_t byte, velora_protocol::Timestamp time = {});
     // Hands over the collected trash. Pending bytes of an unfinished frame stay.
     void flush();
+    // The end of the stream: flush(), then the bytes of the unfinished frame, which no byte
+    // will complete, go to the listener's onUnfinished() as pieces of trash; the parser
+    // starts afresh.
+    void endOfStream();
 
     ParserEventListener* eventListener() const { return listener; }
     State currentState() const { return static_cast<State>(state); }
@@ -68,6 +72,7 @@ private:
     void flushTrash();
     // Reports the first `count` pending bytes as one frame and removes them.
     void report(MessageType type, int frameAddress, std::size_t count);
+    velora_protocol::Frame take(MessageType type, int frameAddress, std::size_t count);
     bool crcOk(std::size_t first, std::size_t count) const;
     void pop() { pending.pop_front(); }
     std::uint8_t p(std::size_t i) const { return pending[i].byte; }

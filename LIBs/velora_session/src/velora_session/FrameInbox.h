@@ -12,6 +12,8 @@ class FrameInbox : public velora_listener::ParserEventListener {
 public:
     // Reader thread.
     void onFrame(const velora_protocol::Frame& frame) override;
+    // The session keeps every byte of the line: these become a piece of trash.
+    void onUnfinished(const velora_protocol::Frame& bytes) override { onFrame(bytes); }
 
     // Swaps what has come in so far into `frames` (emptied first).
     void take(std::vector<velora_protocol::Frame>& frames);
