@@ -1,11 +1,13 @@
 #pragma once
 
+#include <rs485/ErrorCounts.h>
 #include <velora_decoding/DeviceTracker.h>
 #include <velora_report/ConfigComparison.h>
 
 #include <QDockWidget>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 class ChangeModel;
@@ -38,6 +40,8 @@ public:
 
     // Without dialogs, for the actions and for tests; errors go to the returned text.
     QString loadConfiguration(const QString& path);
+    // The converter's newest error counts, for the report; forgotten by clear().
+    void setErrorCounts(const rs485::ErrorCounts& counts) { converter = counts; }
     // With every state change in an appendix when `allChanges`.
     QString writeReport(const QString& path, bool allChanges = false);
     // The dock's height that shows `rows` devices in the table.
@@ -64,6 +68,7 @@ private:
 
     velora_decoding::DeviceTracker deviceTracker;
     velora_report::ConfigComparison comparison;
+    std::optional<rs485::ErrorCounts> converter;
     DeviceModel* deviceModel;
     ChangeModel* changeModel;
     QSortFilterProxyModel* sorted;

@@ -2,15 +2,20 @@
 
 #include <velora_session/FrameInbox.h>
 
+#include <rs485/ErrorCounts.h>
+
 #include <QObject>
 #include <QTimer>
 
+#include <mutex>
+#include <optional>
 #include <vector>
 
 Q_DECLARE_METATYPE(std::vector<velora_protocol::Frame>)
 
 // The inbox of the parser's frames, emptied on the user-interface thread: a timer takes it
-// whole and emits it once. A lost converter is signalled from the reader thread.
+// whole and emits it once, with the converter's newest error counts. A lost converter is
+// signalled from the reader thread.
 class FrameFeed : public QObject, public FrameInbox {
     Q_OBJECT
 public:
@@ -22,6 +27,7 @@ public:
 
     // Reader thread.
     void onConnectionLost() override;
+    void onErrorCounts(const rs485::ErrorCounts& counts) override;
 
     // Emits what has come in so far, now.
     void deliver();
@@ -29,8 +35,11 @@ public:
 signals:
     void framesReceived(const std::vector<velora_protocol::Frame>& frames);
     void connectionLost();
+    void errorCountsRead(const rs485::ErrorCounts& counts);
 
 private:
     std::vector<velora_protocol::Frame> batch;
     QTimer timer;
+    std::mutex countsLock;
+    std::optional<rs485::ErrorCounts> newCounts;
 };

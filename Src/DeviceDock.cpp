@@ -158,6 +158,7 @@ void DeviceDock::addFrames(const std::vector<velora_protocol::Frame>& frames) {
 
 void DeviceDock::clear() {
     deviceTracker.clear();
+    converter.reset();
     deviceModel->reset();
     changeModel->clear();
     changeMessages.clear();
@@ -215,8 +216,9 @@ QString DeviceDock::writeReport(const QString& path, bool allChanges) {
     // The text is taken here, where the tracker is fed; the pages, up to a few seconds of
     // work with every change in the appendix, are laid out on a thread of their own while
     // the window repaints and the line goes on into it.
-    const QString html = velora_report::lineReportHtml(
-        deviceTracker, comparison.loaded() ? &comparison : nullptr, allChanges);
+    const QString html =
+        velora_report::lineReportHtml(deviceTracker, comparison.loaded() ? &comparison : nullptr,
+                                      allChanges, converter ? &*converter : nullptr);
     QString error;
     const std::unique_ptr<QThread> printer(
         QThread::create([&error, path, html] { error = velora_report::printReport(path, html); }));

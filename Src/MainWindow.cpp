@@ -80,6 +80,9 @@ MainWindow::MainWindow(QWidget* parent)
     connect(ui->logView, &LogViewWidget::showOnlyType, filters, &FilterWidget::showOnlyType);
 
     connect(&feed, &FrameFeed::framesReceived, this, &MainWindow::framesReceived);
+    connect(&feed, &FrameFeed::errorCountsRead, health, &LineHealth::setErrorCounts);
+    connect(&feed, &FrameFeed::errorCountsRead, deviceDock, &DeviceDock::setErrorCounts);
+    health->setLine(&deviceDock->tracker().line());
     firstLayout();
 }
 

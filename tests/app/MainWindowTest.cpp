@@ -97,6 +97,11 @@ TEST_F(MainWindowTest, ConnectPauseResumeAndDisconnect) {
     EXPECT_EQ(port->text(), linePath());
     EXPECT_EQ(view->rowCount(), 0) << "a connection starts with an empty table";
     ASSERT_TRUE(app_driver::writeWhenListening(window, line, somePolls()));
+    // The line health's second: a pseudo-terminal keeps no error counts, and says so.
+    const auto* health = window.statusBar()->findChild<QLabel*>(QStringLiteral("lineHealth"));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        health->text().endsWith(QString::fromUtf8("; счётчики ошибок преобразователь не ведёт")),
+        3000);
 
     action(window, "pauseRx")->trigger();
     EXPECT_EQ(state(window), paused);

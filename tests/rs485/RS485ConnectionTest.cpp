@@ -46,6 +46,12 @@ TEST_F(ConnectionTest, PortKeepsTheLineSettings) {
     EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG));
 }
 
+TEST_F(ConnectionTest, PseudoTerminalKeepsNoErrorCounts) {
+    const rs485::ErrorCounts counts = connection.errorCounts();
+    EXPECT_FALSE(counts.kept);
+    EXPECT_EQ(counts.framing + counts.parity + counts.overrun + counts.breaks, 0u);
+}
+
 TEST_F(ConnectionTest, LostConverterWhileReadingThrows) {
     auto reading = std::async(std::launch::async, [this] {
         std::uint8_t byte = 0;

@@ -1,6 +1,7 @@
 #include <velora_decoding/DeviceTracker.h>
 
 #include <velora_listener/ProtocolParser.h>
+#include <velora_protocol/LineSpeed.h>
 #include <velora_traffic/TrafficGenerator.h>
 
 #include <gtest/gtest.h>
@@ -247,4 +248,51 @@ TEST(DeviceTrackerTest, CountsGeneratedTrafficWithoutAllocating) {
     EXPECT_EQ(tracker.device(17).polls, polls);
     EXPECT_EQ(tracker.device(17).longAnswers, longAnswers);
     EXPECT_EQ(tracker.device(17).commands, commands);
+}
+
+// The load of the whole line and of whole minutes: frames of `size` bytes every `stepNs`
+// from `fromNs` to `toNs`; a minute counts once the next has begun, a silent one as 0.
+TEST(DeviceTrackerTest, LineLoadOfTheWholeLineAndOfWholeMinutes) {
+    struct Run {
+        std::int64_t fromNs, toNs, stepNs;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Run> runs;
+        double load;
+        std::uint64_t minutes;
+        double low, high;
+    };
+    constexpr std::int64_t ch = velora_protocol::characterTimeNs();
+    constexpr std::int64_t s = 1000 * kMs;
+    constexpr std::int64_t kStart = 1000 * s; // a time of 0 is unknown
+    const Case cases[] = {
+        {"idle: a poll a second",
+         {{0, 61 * s, s}},
+         62.0 * ch / (61 * s + ch),
+         1,
+         60.0 * ch / (60 * s),
+         60.0 * ch / (60 * s)},
+        {"saturated", {{0, 61 * s, ch}}, 1.0, 1, 1.0, 1.0},
+        {"saturated, not a whole minute", {{0, 59 * s, ch}}, 1.0, 0, 0.0, 0.0},
+        {"saturated minute, silent minute, one more poll",
+         {{0, 60 * s - ch, ch}, {150 * s, 150 * s, ch}},
+         (60.0 * s / ch + 1) * ch / (150 * s + ch),
+         2,
+         0.0,
+         1.0},
+    };
+    for (const Case& c : cases) {
+        DeviceTracker tracker;
+        for (const Run& run : c.runs) {
+            for (std::int64_t ns = run.fromNs; ns <= run.toNs; ns += run.stepNs) {
+                tracker.feed(frame(mtTrash, 0, {0x00}, at(kStart + ns)));
+            }
+        }
+        const auto& line = tracker.line();
+        EXPECT_NEAR(line.load(), c.load, 1e-4) << c.name;
+        EXPECT_EQ(line.minuteLoad.wholeMinutes(), c.minutes) << c.name;
+        EXPECT_NEAR(line.minuteLoad.minuteLow(), c.low, 1e-4) << c.name;
+        EXPECT_NEAR(line.minuteLoad.minuteHigh(), c.high, 1e-4) << c.name;
+    }
 }

@@ -22,6 +22,7 @@
 #include <velora_protocol/MessageType.h>
 #include <velora_report/DeviceTexts.h>
 #include <velora_report/LineReport.h>
+#include <velora_report/LineTexts.h>
 
 #include <QGuiApplication>
 
@@ -75,6 +76,7 @@ public:
         }
     }
 
+    void onErrorCounts(const rs485::ErrorCounts& counts) override { converter = counts; }
     // Only the capture keeps them: a replay of it ends in the same bytes.
     void onUnfinished(const velora_protocol::Frame& bytes) override { keep(bytes); }
 
@@ -89,6 +91,8 @@ public:
     velora_decoding::RecordingCheck check;
     // Where the frames' times come from and how fine they are, for the table.
     std::string timing;
+    // The converter's last error counts; none for a recording.
+    std::optional<rs485::ErrorCounts> converter;
 
 private:
     void keep(const velora_protocol::Frame& frame) {
@@ -191,6 +195,10 @@ int listen(const Options& options, Sniffer& sniffer) {
         std::cerr << "Нет связи с преобразователем USB-RS485.\n";
         exitCode = kExitConverterLost;
     }
+    // The counts at the end, not a second old; a lost converter tells none.
+    if (const rs485::ErrorCounts counts = connection.errorCounts(); counts.kept) {
+        sniffer.converter = counts;
+    }
     sniffer.timing = connection.lowLatency()
                          ? "Время байтов: порт в режиме низкой задержки, точность около 1 мс."
                          : "Время байтов: драйвер не принял режим низкой задержки "
@@ -201,6 +209,20 @@ int listen(const Options& options, Sniffer& sniffer) {
         exitCode = exitCode ? exitCode : kExitFailure;
     }
     return exitCode;
+}
+
+// The lines under the device table: the load where the frames have times, the converter's
+// counts of a live line, the timing.
+void printLineFigures(std::ostream& out, const Sniffer& sniffer) {
+    const velora_decoding::LineTotals& line = sniffer.tracker.line();
+    if (line.last.known()) {
+        out << "Загрузка линии: " << velora_report::lineLoadText(line).toStdString() << '\n';
+    }
+    if (sniffer.converter) {
+        const QString counts = velora_report::errorCountsText(*sniffer.converter);
+        out << counts.left(1).toUpper().toStdString() << counts.mid(1).toStdString() << ".\n";
+    }
+    out << sniffer.timing << '\n';
 }
 
 // Standard error carries the alerts: the configuration library's trace and Qt's notes
@@ -221,7 +243,7 @@ void printAlert(const velora_decoding::DeviceChange& change) {
 
 // The PDF writer lays the text out with the fonts of a GUI application, which needs no
 // display here.
-bool writeReport(const std::string& path, const velora_decoding::DeviceTracker& tracker,
+bool writeReport(const std::string& path, const Sniffer& sniffer,
                  const velora_report::ConfigComparison* comparison, bool allChanges) {
     static char name[] = "velora-sniff";
     static char platform[] = "-platform";
@@ -230,8 +252,9 @@ bool writeReport(const std::string& path, const velora_decoding::DeviceTracker& 
     static int count = 3;
     QGuiApplication application(count, arguments);
     QString error;
-    if (!velora_report::writeLineReport(QString::fromStdString(path), tracker, comparison, &error,
-                                        allChanges)) {
+    if (!velora_report::writeLineReport(QString::fromStdString(path), sniffer.tracker, comparison,
+                                        &error, allChanges,
+                                        sniffer.converter ? &*sniffer.converter : nullptr)) {
         std::cerr << "velora-sniff: " << error.toStdString() << '\n';
         return false;
     }
@@ -293,11 +316,11 @@ int main(int argc, char** argv) {
         std::ostream& out = options.tsv && !options.statsOnly ? std::cerr : std::cout;
         printDeviceTable(out, sniffer.tracker, configured, options.tsv);
         if (!options.tsv) {
-            out << sniffer.timing << '\n';
+            printLineFigures(out, sniffer);
         }
     }
     if (!options.reportPath.empty() && finished &&
-        !writeReport(options.reportPath, sniffer.tracker, configured, options.reportChanges)) {
+        !writeReport(options.reportPath, sniffer, configured, options.reportChanges)) {
         exitCode = exitCode ? exitCode : kExitFailure;
     }
     std::fflush(stdout);

@@ -22,6 +22,11 @@ ReadTimeouts timeoutsFor(std::uint32_t readTimeout) {
     return {readTimeout, readTimeout == 0};
 }
 
+// What a counter added since `before`; one that went down was reset and counts from 0.
+std::uint64_t added(std::uint64_t now, std::uint64_t before) {
+    return now >= before ? now - before : now;
+}
+
 } // namespace
 
 RS485Connection::RS485Connection()
@@ -42,6 +47,9 @@ bool RS485Connection::open(const std::string& portName, std::uint32_t baudRate) 
         return false;
     }
     d->msPerChar = characterMs(baudRate);
+    d->driverCounts = ErrorCounts{};
+    d->sinceOpen = ErrorCounts{};
+    d->driverErrorCounts(d->driverCounts);
     return true;
 }
 
@@ -139,6 +147,22 @@ bool RS485Connection::markParity() const {
 
 bool RS485Connection::lowLatency() const {
     return isOpen() && d->lowLatency;
+}
+
+ErrorCounts RS485Connection::errorCounts() {
+    ErrorCounts now;
+    if (!isOpen() || !d->driverErrorCounts(now)) {
+        return ErrorCounts{};
+    }
+    ErrorCounts& total = d->sinceOpen;
+    const ErrorCounts& before = d->driverCounts;
+    total.kept = true;
+    total.framing += added(now.framing, before.framing);
+    total.parity += added(now.parity, before.parity);
+    total.overrun += added(now.overrun, before.overrun);
+    total.breaks += added(now.breaks, before.breaks);
+    d->driverCounts = now;
+    return total;
 }
 
 std::string RS485Connection::lastErrorText() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <rs485/ErrorCounts.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,8 +15,8 @@ class RS485ConnectionPrivate;
 // DTR and RTS off. A read waits at most the read time-out for the first character, then
 // takes every character that has arrived. A failed read or write throws DisconnectException.
 //
-// The reader thread calls purge() and read(); open() and close() are called only while no
-// reader runs. There is no lock.
+// The reader thread calls purge(), read() and errorCounts(); open() and close() are called only
+// while no reader runs. There is no lock.
 class RS485Connection {
 public:
     static constexpr std::uint32_t kDefaultReadTimeout = 200; // ms
@@ -57,6 +59,10 @@ public:
     // where it refused (pseudo-terminals, other chips) or where the latency is a driver
     // setting (Windows); the port works either way, with coarser byte times.
     bool lowLatency() const;
+
+    // The driver's receive error counts since open(). A converter that resets its counters
+    // is counted on from its new base, so the counts never go down. Not kept when closed.
+    ErrorCounts errorCounts();
 
     // The system's reason for the last failed open, with a hint where the cause is common;
     // empty after a successful open.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <rs485/ErrorCounts.h>
+
 #include <cstdint>
 #include <string>
 
@@ -43,6 +45,9 @@ public:
     std::uint32_t speed() const;
     // Sends mark or space parity, if the port sends the other one now.
     void switchParity(bool mark);
+    // The driver's error counts as it keeps them (since it started, or on Windows since
+    // open); false where it keeps none.
+    bool driverErrorCounts(ErrorCounts& counts);
 
     Handle handle = kNoHandle;
     std::uint32_t readTimeout = 0;
@@ -51,6 +56,9 @@ public:
     bool markParity = false;
     bool lowLatency = false;
     std::string lastError;
+    // The driver's last counts and the counts since open.
+    ErrorCounts driverCounts;
+    ErrorCounts sinceOpen;
 };
 
 } // namespace rs485

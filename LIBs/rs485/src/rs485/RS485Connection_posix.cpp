@@ -299,4 +299,18 @@ void RS485ConnectionPrivate::switchParity(bool mark) {
     }
 }
 
+bool RS485ConnectionPrivate::driverErrorCounts(ErrorCounts& counts) {
+    // Serial drivers count since they started; a pseudo-terminal refuses the call.
+    serial_icounter_struct icount{};
+    if (::ioctl(fdOf(handle), TIOCGICOUNT, &icount) != 0) {
+        return false;
+    }
+    counts.kept = true;
+    counts.framing = static_cast<std::uint32_t>(icount.frame);
+    counts.parity = static_cast<std::uint32_t>(icount.parity);
+    counts.overrun = static_cast<std::uint32_t>(icount.overrun);
+    counts.breaks = static_cast<std::uint32_t>(icount.brk);
+    return true;
+}
+
 } // namespace rs485

@@ -193,4 +193,21 @@ void RS485ConnectionPrivate::switchParity(bool mark) {
     }
 }
 
+bool RS485ConnectionPrivate::driverErrorCounts(ErrorCounts& counts) {
+    // The port reports which errors occurred since the last call, not how many: each
+    // call adds one for every kind set, on top of the counts so far.
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(port(handle), &errors, &status)) {
+        return false;
+    }
+    counts = driverCounts;
+    counts.kept = true;
+    counts.framing += (errors & CE_FRAME) != 0;
+    counts.parity += (errors & CE_RXPARITY) != 0;
+    counts.overrun += (errors & (CE_OVERRUN | CE_RXOVER)) != 0;
+    counts.breaks += (errors & CE_BREAK) != 0;
+    return true;
+}
+
 } // namespace rs485

@@ -56,6 +56,9 @@ void DeviceTracker::feed(const Frame& frame) {
     totals.last = frame.times.last;
     totals.frames += 1;
     totals.bytes += frame.size;
+    if (frame.times.first.known()) {
+        totals.minuteLoad.add(frame.size, frame.times.first.steadyNs);
+    }
     if (frame.type == mtTrash) {
         totals.trashBytes += frame.size;
     }

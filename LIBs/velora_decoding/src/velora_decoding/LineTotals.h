@@ -1,5 +1,7 @@
 #pragma once
 
+#include <velora_decoding/LineLoad.h>
+
 #include <velora_protocol/Timestamp.h>
 
 #include <cstdint>
@@ -17,12 +19,17 @@ struct LineTotals {
     // The first byte of the first frame and the last byte of the last one.
     velora_protocol::Timestamp first;
     velora_protocol::Timestamp last;
+    // The load of every whole minute.
+    LineLoad minuteLoad;
 
     double seconds() const;
     // 0 over a span of no time.
     double framesPerSecond() const;
     // Answered polls in percent of the decided ones; 0 when none.
     double answeredPercent() const;
+    // The share of line time in use from the first byte's start to the last byte; 0 when
+    // the frames' times are unknown.
+    double load() const;
 };
 
 } // namespace velora_decoding

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <utility>
 
 namespace velora_listener {
@@ -17,6 +18,20 @@ namespace {
 constexpr std::int64_t kCharacterNs = velora_protocol::characterTimeNs();
 
 } // namespace
+
+void LineReader::askErrorCounts() {
+    constexpr std::int64_t kCountsEveryNs = 1'000'000'000;
+    const std::int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                 std::chrono::steady_clock::now().time_since_epoch())
+                                 .count();
+    if (now - lastCountsNs < kCountsEveryNs) {
+        return;
+    }
+    lastCountsNs = now;
+    if (ParserEventListener* listener = parser.eventListener()) {
+        listener->onErrorCounts(connection.errorCounts());
+    }
+}
 
 LineReader::LineReader(rs485::RS485Connection& connection, ProtocolParser& parser,
                        ReadCall readCall)
@@ -54,6 +69,7 @@ ReadEnd LineReader::run(const std::function<bool()>& stopRequested) {
         connection.purge();
         auto previousRead = velora_protocol::Timestamp::now();
         while (!stopRequested()) {
+            askErrorCounts();
             const std::uint32_t got = readCall ? readCall(buffer.data(), kReadSize)
                                                : connection.readArrived(buffer.data(), kReadSize);
             const auto now = velora_protocol::Timestamp::now();

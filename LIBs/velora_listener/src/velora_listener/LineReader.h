@@ -19,7 +19,7 @@ enum class ReadEnd { Stopped, ConverterLost, OutputFailed };
 // The reading loop of a live line, the same for the desktop program and the command-line
 // tools: reads an open port on the calling thread, every byte that has arrived at once, and
 // feeds each byte, timed on arrival, to the parser. Bytes that arrived before run() are
-// dropped.
+// dropped. Once a second the converter's error counts go to the parser's listener.
 class LineReader {
 public:
     // One read of the line: up to length bytes into buffer, 0 after a silent read time-out;
@@ -53,6 +53,9 @@ public:
                                                   std::uint32_t later);
 
 private:
+    // Once a second asks the converter for its error counts and hands them to the
+    // parser's listener.
+    void askErrorCounts();
     void hand(const std::uint8_t* bytes, std::uint32_t count,
               const velora_protocol::Timestamp& read, const velora_protocol::Timestamp& previous);
 
@@ -61,6 +64,7 @@ private:
     ReadCall readCall;
     ByteTap byteTap;
     Flush flushOutput;
+    std::int64_t lastCountsNs = 0;
 };
 
 } // namespace velora_listener

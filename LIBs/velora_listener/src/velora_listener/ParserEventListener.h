@@ -1,5 +1,6 @@
 #pragma once
 
+#include <rs485/ErrorCounts.h>
 #include <velora_protocol/Frame.h>
 
 #include <cstdint>
@@ -32,6 +33,9 @@ public:
     virtual void onUnfinished(const velora_protocol::Frame& /*bytes*/) {}
     // Called by the reader thread, not by the parser, when the converter is lost.
     virtual void onConnectionLost() {}
+    // Called by the reader thread once a second with the converter's error counts since
+    // the port was opened.
+    virtual void onErrorCounts(const rs485::ErrorCounts& /*counts*/) {}
 };
 
 } // namespace velora_listener

@@ -49,6 +49,7 @@ public:
     // starts afresh.
     void endOfStream();
 
+    ParserEventListener* eventListener() const { return listener; }
     State currentState() const { return static_cast<State>(state); }
     std::size_t pendingCount() const { return pending.size(); }
 

@@ -1,6 +1,7 @@
 #include <velora_report/DeviceTable.h>
 #include <velora_report/DeviceTexts.h>
 #include <velora_report/LineReport.h>
+#include <velora_report/LineTexts.h>
 #include <velora_report/ReportHtml.h>
 
 #include <QCoreApplication>
@@ -81,7 +82,8 @@ struct Census {
     }
 };
 
-QString summary(const DeviceTracker& tracker, const ConfigComparison* comparison) {
+QString summary(const DeviceTracker& tracker, const ConfigComparison* comparison,
+                const rs485::ErrorCounts* converter) {
     const auto& line = tracker.line();
     const Census census(tracker, comparison);
     const auto pair = [](const QString& name, const QString& value) {
@@ -102,8 +104,12 @@ QString summary(const DeviceTracker& tracker, const ConfigComparison* comparison
     }
     rows += pair(tr("Кадры"), QString::number(line.frames)) +
             pair(tr("Байты помех"), QString::number(line.trashBytes)) +
+            pair(tr("Загрузка линии"), lineLoadText(line)) +
             pair(tr("Отвеченные опросы, %"), QString::number(line.answeredPercent(), 'f', 1)) +
             pair(tr("Изменения состояния"), QString::number(tracker.changes().size()));
+    if (converter != nullptr) {
+        rows += pair(tr("Преобразователь"), errorCountsText(*converter));
+    }
     return html::pairs(rows);
 }
 
@@ -202,9 +208,9 @@ QString changes(const DeviceTracker& tracker, const ConfigComparison* comparison
 } // namespace
 
 QString lineReportHtml(const DeviceTracker& tracker, const ConfigComparison* comparison,
-                       bool allChanges) {
+                       bool allChanges, const rs485::ErrorCounts* converter) {
     QString html = QStringLiteral("<html><body><h1>%1</h1>").arg(tr("Отчёт о линии «Velora»"));
-    html += summary(tracker, comparison);
+    html += summary(tracker, comparison, converter);
     html += html::heading(tr("Приборы"), true) + devices(tracker, comparison);
     html += html::heading(tr("Последние ответы с данными")) + lastAnswers(tracker, comparison);
     html += html::heading(tr("Изменения состояния по приборам")) +
@@ -235,8 +241,9 @@ QString printReport(const QString& path, const QString& html) {
 }
 
 bool writeLineReport(const QString& path, const DeviceTracker& tracker,
-                     const ConfigComparison* comparison, QString* error, bool allChanges) {
-    *error = printReport(path, lineReportHtml(tracker, comparison, allChanges));
+                     const ConfigComparison* comparison, QString* error, bool allChanges,
+                     const rs485::ErrorCounts* converter) {
+    *error = printReport(path, lineReportHtml(tracker, comparison, allChanges, converter));
     return error->isEmpty();
 }
 

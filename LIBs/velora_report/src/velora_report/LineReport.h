@@ -1,5 +1,6 @@
 #pragma once
 
+#include <rs485/ErrorCounts.h>
 #include <velora_decoding/DeviceTracker.h>
 #include <velora_report/ConfigComparison.h>
 
@@ -9,11 +10,13 @@ namespace velora_report {
 
 // The line report an engineer hands over, in Russian. Its first page is the summary: the
 // time span, how many devices answer, are silent, lost, in alarm or in fault, and with a
-// configuration the configured devices missing and the unconfigured ones answering. Then
-// the device table (its header on every page), the state changes grouped per device and,
+// configuration the configured devices missing and the unconfigured ones answering, the
+// line's load and, for a live line, the converter's error counts (`converter`). Then the
+// device table (its header on every page), the state changes grouped per device and,
 // when `allChanges`, every change with its time as an appendix.
 QString lineReportHtml(const velora_decoding::DeviceTracker& tracker,
-                       const ConfigComparison* comparison, bool allChanges = false);
+                       const ConfigComparison* comparison, bool allChanges = false,
+                       const rs485::ErrorCounts* converter = nullptr);
 
 // Prints the report's HTML into a PDF file; needs a QGuiApplication, and may run on another
 // thread than its. Returns the reason of a failure, or an empty text.
@@ -21,6 +24,7 @@ QString printReport(const QString& path, const QString& html);
 
 // lineReportHtml() and printReport(). On failure returns false with the reason in *error.
 bool writeLineReport(const QString& path, const velora_decoding::DeviceTracker& tracker,
-                     const ConfigComparison* comparison, QString* error, bool allChanges = false);
+                     const ConfigComparison* comparison, QString* error, bool allChanges = false,
+                     const rs485::ErrorCounts* converter = nullptr);
 
 } // namespace velora_report
