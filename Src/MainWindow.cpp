@@ -65,6 +65,8 @@ MainWindow::MainWindow(QWidget* parent)
     connect(ui->clearLog, &QAction::triggered, ui->logView, &LogViewWidget::clearLog);
     connect(ui->quit, &QAction::triggered, this, &MainWindow::close);
     connect(ui->about, &QAction::triggered, this, &MainWindow::onAbout);
+    connect(ui->logView, &LogViewWidget::eggActivated, &eventListener,
+            &EventListener::enableSendRawData);
 
     // The filter's rules change first, then the log shows the session through them.
     eventListener.connectFilterWidget(ui->filterWidget);
