@@ -40,6 +40,7 @@ void DeviceTracker::clear() {
     changeList.clear();
     dropped = 0;
     pendingPoll = 0;
+    diagnoser.clear();
 }
 
 const DeviceStatus& DeviceTracker::device(int address) const {
@@ -50,6 +51,8 @@ const DeviceStatus& DeviceTracker::device(int address) const {
 }
 
 void DeviceTracker::feed(const Frame& frame) {
+    const std::uint64_t record = totals.frames;
+    diagnoser.frame(frame, record);
     if (totals.frames == 0) {
         totals.first = frame.times.first;
     }
@@ -63,7 +66,7 @@ void DeviceTracker::feed(const Frame& frame) {
         totals.trashBytes += frame.size;
     }
     if (pendingPoll != 0) {
-        pollDecided(isAnswer(frame) && frame.address == pendingPoll, frame);
+        pollDecided(frame);
         pendingPoll = 0;
     }
     if (!velora_protocol::isDeviceAddress(frame.address)) {
@@ -75,6 +78,7 @@ void DeviceTracker::feed(const Frame& frame) {
         device.polls += 1;
         pendingPoll = frame.address;
         pollTime = frame.times;
+        pollRecord = record;
         break;
     case mtShortAnswer:
         device.shortAnswers += 1;
@@ -99,15 +103,20 @@ void DeviceTracker::feed(const Frame& frame) {
     }
 }
 
-void DeviceTracker::pollDecided(bool wasAnswered, const Frame& answer) {
+// The frame after a poll answers it or not.
+void DeviceTracker::pollDecided(const Frame& next) {
     DeviceStatus& device = devices[static_cast<std::size_t>(pendingPoll)];
-    if (wasAnswered) {
+    if (isAnswer(next) && next.address == pendingPoll) {
         totals.answeredPolls += 1;
-        if (pollTime.last.known() && answer.times.first.known()) {
-            device.answerTimes.add(answer.times.first.steadyNs - pollTime.last.steadyNs);
+        std::int64_t answerNs = -1;
+        if (pollTime.last.known() && next.times.first.known()) {
+            answerNs = next.times.first.steadyNs - pollTime.last.steadyNs;
+            device.answerTimes.add(answerNs);
         }
+        diagnoser.answered(pendingPoll, totals.frames - 1, next.times.first, answerNs);
         return;
     }
+    diagnoser.missed(pendingPoll, pollRecord, next.type == mtTrash);
     totals.missedPolls += 1;
     device.missed += 1;
     device.missRun += 1;

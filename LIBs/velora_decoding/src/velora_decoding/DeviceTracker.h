@@ -2,6 +2,7 @@
 
 #include <velora_decoding/DeviceChange.h>
 #include <velora_decoding/DeviceStatus.h>
+#include <velora_decoding/LineDiagnoser.h>
 #include <velora_decoding/LineTotals.h>
 
 #include <velora_protocol/Addresses.h>
@@ -15,7 +16,7 @@ namespace velora_decoding {
 
 // Follows every device of the line from every frame the parser reports, whatever a view
 // shows: counts, missed answers, presence, the states of the last answer with data and
-// answer times, and the line's totals. Feeding a frame allocates nothing (a change
+// answer times, the line's totals and what is wrong with it. Feeding a frame allocates nothing (a change
 // appends to the list of changes, which is reserved ahead).
 class DeviceTracker {
 public:
@@ -29,11 +30,18 @@ public:
     using ChangeHandler = std::function<void(const DeviceChange&)>;
 
     DeviceTracker();
+    // The diagnoser reads this tracker's devices.
+    DeviceTracker(const DeviceTracker&) = delete;
+    DeviceTracker& operator=(const DeviceTracker&) = delete;
 
     // Called for every change as it is found, on the thread that feeds.
     void setChangeHandler(ChangeHandler handler) { onChange = std::move(handler); }
 
     void feed(const velora_protocol::Frame& frame);
+    // The clock while listening, about once a second, and the end of the line: see
+    // LineDiagnoser.
+    void tick(velora_protocol::Timestamp now) { diagnoser.tick(now); }
+    void finish() { diagnoser.finish(); }
     // Forgets everything, as before the first frame.
     void clear();
 
@@ -42,9 +50,14 @@ public:
     const LineTotals& line() const { return totals; }
     const std::vector<DeviceChange>& changes() const { return changeList; }
     std::size_t droppedChanges() const { return dropped; }
+    // Frames are numbered from 0 in the order fed; the evidence names them so.
+    const LineDiagnoser& diagnosis() const { return diagnoser; }
+    void setDiagnosisHandler(LineDiagnoser::Handler handler) {
+        diagnoser.setHandler(std::move(handler));
+    }
 
 private:
-    void pollDecided(bool answered, const velora_protocol::Frame& answer);
+    void pollDecided(const velora_protocol::Frame& next);
     void answered(DeviceStatus& device, const velora_protocol::Frame& frame);
     void longAnswer(DeviceStatus& device, const velora_protocol::Frame& frame);
     void updatePresence(DeviceStatus& device, int address, velora_protocol::Timestamp time);
@@ -58,6 +71,8 @@ private:
     // The last frame was a poll of this address (0: it was not).
     int pendingPoll = 0;
     velora_protocol::FrameTimes pollTime;
+    std::uint64_t pollRecord = 0;
+    LineDiagnoser diagnoser{devices};
 };
 
 } // namespace velora_decoding
