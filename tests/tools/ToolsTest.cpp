@@ -349,8 +349,9 @@ TEST_F(ToolsTest, ReportOfALivelyLineLeadsWithItsSummary) {
     EXPECT_LE(pages.captured(1).toInt(), 4);
     const QString first =
         run(QStringLiteral("pdftotext"), {"-f", "1", "-l", "1", path("line.pdf"), "-"});
-    for (const char* text : {"Длительность", "0 ч 6 мин 0 с", "Отвечают", "Молчат", "Пропали",
-                             "1: 9", "В тревоге", "В неисправности"}) {
+    for (const char* text :
+         {"Длительность", "0 ч 6 мин 0 с", "Отвечают", "Молчат", "Пропали", "1: 9", "В тревоге",
+          "В неисправности", "Диагностика", "Неполадок линии не найдено."}) {
         EXPECT_TRUE(first.contains(QString::fromUtf8(text))) << text;
     }
     EXPECT_FALSE(first.contains(QString::fromUtf8("Последний ответ"))) << "the table comes next";

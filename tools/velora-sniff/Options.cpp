@@ -47,7 +47,13 @@ const char* const kUsage = R"(Использование: velora-sniff [ПАРА
                              стандартный вывод), без строк журнала
       --alerts               строка со временем в стандартный поток ошибок, когда
                              прибор замолкает, пропадает, снова отвечает, входит в
-                             тревогу или неисправность или выходит из них
+                             тревогу или неисправность или выходит из них, и когда
+                             найдена неполадка линии
+      --diagnose             в конце вывести неполадки линии с тем, что их
+                             показало: два прибора на одном адресе, неверная
+                             скорость или перепутанные A и B, помехи, пропуски и
+                             поздние ответы прибора, нет опросов пульта (в --tsv —
+                             таблицей для программ, как --stats)
       --config ФАЙЛ          сравнить приборы линии с конфигурацией пульта
       --report ФАЙЛ.pdf      в конце записать отчёт о линии в PDF
       --report-changes       добавить в отчёт приложение: все изменения состояния
@@ -143,6 +149,7 @@ std::vector<velora_cli::Option> optionTable(Options& o, Given& given) {
         {"stats-only", 'S', Value::None,
          [&o](const std::string&) { o.stats = o.statsOnly = true; }},
         {"alerts", 0, Value::None, raise(o.alerts)},
+        {"diagnose", 0, Value::None, raise(o.diagnose)},
         {"config", 0, Value::Required, store(o.configPath)},
         {"report", 0, Value::Required, store(o.reportPath)},
         {"report-changes", 0, Value::None, raise(o.reportChanges)},

@@ -2,6 +2,7 @@
 // or a recorded line. Reading, parsing, capturing and printing run on one thread.
 #include "CaptureRing.h"
 #include "DeviceTable.h"
+#include "DiagnosisTable.h"
 #include "LogPrinter.h"
 #include "Options.h"
 
@@ -120,8 +121,9 @@ int replay(const Options& options, Sniffer& sniffer) {
                          "записей pcap\n";
             return kExitUsage;
         }
-        // Alerts and the report need times: the bytes get them at the line's pace.
-        if (!options.writePath.empty() || options.alerts || !options.reportPath.empty()) {
+        // Alerts, diagnoses and the report need times: the bytes get them at the line's pace.
+        if (!options.writePath.empty() || options.alerts || options.diagnose ||
+            !options.reportPath.empty()) {
             reader.setRawTimesFromFile();
         }
     }
@@ -175,9 +177,16 @@ int listen(const Options& options, Sniffer& sniffer) {
     // and so does the end of --duration.
     const auto end =
         std::chrono::steady_clock::now() + std::chrono::seconds(options.durationSeconds);
-    const auto flush = [&sniffer, &options, end] {
-        if (options.durationSeconds > 0 && std::chrono::steady_clock::now() >= end) {
+    // Silence shows only on the clock: the tracker hears it once a second.
+    auto nextTick = std::chrono::steady_clock::now();
+    const auto flush = [&sniffer, &options, end, &nextTick] {
+        const auto now = std::chrono::steady_clock::now();
+        if (options.durationSeconds > 0 && now >= end) {
             velora_capture::requestStop();
+        }
+        if (now >= nextTick) {
+            sniffer.tracker.tick(velora_protocol::Timestamp::now());
+            nextTick = now + std::chrono::seconds(1);
         }
         // Live lines leave with the reader's flushes, not a write each.
         std::fflush(stdout);
@@ -239,6 +248,16 @@ void printAlert(const velora_decoding::DeviceChange& change) {
     std::fflush(stdout);
     std::cerr << velora_report::timeText(change.time, true).toStdString() << ' '
               << velora_report::changeText(change).toStdString() << std::endl;
+}
+
+// Prints a diagnosis when it is first found, with the time of its newest evidence.
+void printDiagnosisAlert(const velora_decoding::Diagnosis& diagnosis) {
+    std::fflush(stdout);
+    const velora_protocol::Timestamp time =
+        diagnosis.last.known() ? diagnosis.last : velora_protocol::Timestamp::now();
+    std::cerr << velora_report::timeText(time, true).toStdString() << ' '
+              << velora_decoding::diagnosisTitle(diagnosis.kind) << ": "
+              << velora_decoding::diagnosisText(diagnosis) << std::endl;
 }
 
 // The PDF writer lays the text out with the fonts of a GUI application, which needs no
@@ -303,6 +322,7 @@ int main(int argc, char** argv) {
                     capture ? &*capture : nullptr);
     if (options.alerts) {
         sniffer.tracker.setChangeHandler(printAlert);
+        sniffer.tracker.setDiagnosisHandler(printDiagnosisAlert);
     }
 
     int exitCode = live ? listen(options, sniffer) : replay(options, sniffer);
@@ -311,13 +331,22 @@ int main(int argc, char** argv) {
         exitCode = exitCode ? exitCode : kExitFailure;
     }
     const bool finished = exitCode != kExitFailure && exitCode != kExitUsage;
+    if (finished) {
+        sniffer.tracker.finish();
+    }
+    std::ostream& tables = options.tsv && !options.statsOnly ? std::cerr : std::cout;
+    std::fflush(stdout);
     if (options.stats && finished) {
-        std::fflush(stdout);
-        std::ostream& out = options.tsv && !options.statsOnly ? std::cerr : std::cout;
-        printDeviceTable(out, sniffer.tracker, configured, options.tsv);
+        printDeviceTable(tables, sniffer.tracker, configured, options.tsv);
         if (!options.tsv) {
-            printLineFigures(out, sniffer);
+            printLineFigures(tables, sniffer);
         }
+    }
+    if (options.diagnose && finished) {
+        if (options.stats) {
+            tables << '\n';
+        }
+        printDiagnosisTable(tables, sniffer.tracker, options.tsv);
     }
     if (!options.reportPath.empty() && finished &&
         !writeReport(options.reportPath, sniffer, configured, options.reportChanges)) {

@@ -16,8 +16,8 @@ namespace velora_decoding {
 
 // Follows every device of the line from every frame the parser reports, whatever a view
 // shows: counts, missed answers, presence, the states of the last answer with data and
-// answer times, the line's totals and what is wrong with it. Feeding a frame allocates nothing (a change
-// appends to the list of changes, which is reserved ahead).
+// answer times, the line's totals and what is wrong with it. Feeding a frame allocates nothing (a
+// change appends to the list of changes, which is reserved ahead).
 class DeviceTracker {
 public:
     static constexpr int kFirstAddress = velora_protocol::kFirstDevice;

@@ -16,7 +16,9 @@ std::size_t slot(DiagnosisKind kind, int address) {
     return static_cast<std::size_t>(kind) * kSlots + static_cast<std::size_t>(address);
 }
 
-std::int64_t since(Timestamp from, Timestamp to) { return to.steadyNs - from.steadyNs; }
+std::int64_t since(Timestamp from, Timestamp to) {
+    return to.steadyNs - from.steadyNs;
+}
 
 } // namespace
 
@@ -40,7 +42,7 @@ void LineDiagnoser::clear() {
     burstIsNoise = signalBlockLast = false;
     framesSinceTrash = kBurstJoinFrames + 1;
     seenFrame = false;
-    blockBytes = blockTrash = blockBit0 = blockRecord = signalBit0 = 0;
+    blockBytes = blockTrash = blockBit0 = blockRecord = signalBit0 = blocks = 0;
     blockHasTrash = false;
     lineTimes = AnswerTimes{};
     lateNs = 0;
@@ -112,7 +114,9 @@ void LineDiagnoser::frame(const Frame& frame, std::uint64_t record) {
     blockBytes += frame.size;
     if (blockBytes >= kBlockBytes) {
         signalBlock();
-        weigh();
+        if (++blocks % kWeighBlocks == 0) {
+            weigh();
+        }
     }
 }
 
@@ -147,6 +151,7 @@ void LineDiagnoser::burst(const Frame& frame, std::uint64_t record) {
     const int owner = velora_protocol::isDeviceAddress(first) ? first : previousAddress;
     if (answeredOnce(owner)) {
         addresses[static_cast<std::size_t>(owner)].garbled += 1;
+        addresses[static_cast<std::size_t>(owner)].swallowedPolls += owner == first ? 1 : 0;
         Finding& found = finding(DiagnosisKind::DuplicateAddress, owner);
         if (owner == previousAddress && record > 0) {
             keep(found, record - 1);
@@ -162,8 +167,7 @@ void LineDiagnoser::noPanel(const Frame& frame, std::uint64_t record) {
     if (!time.known()) {
         return;
     }
-    if (!lastFrame.known() || since(lastFrame, time) >= kNoPanelNs ||
-        frame.type == mtQuery) {
+    if (!lastFrame.known() || since(lastFrame, time) >= kNoPanelNs || frame.type == mtQuery) {
         pollsMissingSince = time;
         noPollRun = false;
     }
@@ -379,7 +383,9 @@ std::vector<Diagnosis> LineDiagnoser::diagnoses() const {
             d.reference = static_cast<std::int64_t>(devices[static_cast<std::size_t>(a)].polls);
         }
         if (d.kind == DiagnosisKind::DuplicateAddress) {
-            d.figure = static_cast<std::int64_t>(addresses[static_cast<std::size_t>(a)].garbled);
+            const AddressState& state = addresses[static_cast<std::size_t>(a)];
+            d.figure = static_cast<std::int64_t>(state.garbled);
+            d.reference += static_cast<std::int64_t>(state.swallowedPolls);
         }
         raised.push_back(d);
     }

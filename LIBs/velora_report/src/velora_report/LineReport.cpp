@@ -205,12 +205,36 @@ QString changes(const DeviceTracker& tracker, const ConfigComparison* comparison
     return part;
 }
 
+// What is wrong with the line, most severe first, each a paragraph with what to check.
+QString diagnoses(const DeviceTracker& tracker) {
+    const std::vector<velora_decoding::Diagnosis> found = tracker.diagnosis().diagnoses();
+    if (found.empty()) {
+        return html::paragraph(tr("Неполадок линии не найдено."));
+    }
+    QString part;
+    for (const velora_decoding::Diagnosis& d : found) {
+        QString head = QString::fromUtf8(velora_decoding::diagnosisTitle(d.kind));
+        if (d.address != 0) {
+            head += tr(", адрес %1").arg(d.address);
+        }
+        if (d.first.known()) {
+            head += tr(" (%1 — %2, раз: %3)")
+                        .arg(timeText(d.first, true), timeText(d.last, true))
+                        .arg(d.count);
+        }
+        part += html::paragraph(head + QStringLiteral(". ") +
+                                QString::fromStdString(velora_decoding::diagnosisText(d)));
+    }
+    return part;
+}
+
 } // namespace
 
 QString lineReportHtml(const DeviceTracker& tracker, const ConfigComparison* comparison,
                        bool allChanges, const rs485::ErrorCounts* converter) {
     QString html = QStringLiteral("<html><body><h1>%1</h1>").arg(tr("Отчёт о линии «Velora»"));
     html += summary(tracker, comparison, converter);
+    html += html::heading(tr("Диагностика")) + diagnoses(tracker);
     html += html::heading(tr("Приборы"), true) + devices(tracker, comparison);
     html += html::heading(tr("Последние ответы с данными")) + lastAnswers(tracker, comparison);
     html += html::heading(tr("Изменения состояния по приборам")) +
