@@ -31,6 +31,7 @@ struct Options {
     bool alerts = false;
     bool diagnose = false;
     std::string configPath;
+    bool walkTest = false;
     std::string reportPath;
     bool reportChanges = false;
 

@@ -5,6 +5,7 @@
 #include "DiagnosisTable.h"
 #include "LogPrinter.h"
 #include "Options.h"
+#include "WalkTable.h"
 
 #include <rs485/RS485Connection.h>
 #include <rs485/SystemReason.h>
@@ -121,8 +122,9 @@ int replay(const Options& options, Sniffer& sniffer) {
                          "записей pcap\n";
             return kExitUsage;
         }
-        // Alerts, diagnoses and the report need times: the bytes get them at the line's pace.
-        if (!options.writePath.empty() || options.alerts || options.diagnose ||
+        // Alerts, diagnoses, the walk test and the report need times: the bytes get them at
+        // the line's pace.
+        if (!options.writePath.empty() || options.alerts || options.diagnose || options.walkTest ||
             !options.reportPath.empty()) {
             reader.setRawTimesFromFile();
         }
@@ -263,7 +265,8 @@ void printDiagnosisAlert(const velora_decoding::Diagnosis& diagnosis) {
 // The PDF writer lays the text out with the fonts of a GUI application, which needs no
 // display here.
 bool writeReport(const std::string& path, const Sniffer& sniffer,
-                 const velora_report::ConfigComparison* comparison, bool allChanges) {
+                 const velora_report::ConfigComparison* comparison, bool allChanges,
+                 const velora_report::HandOver* handOver) {
     static char name[] = "velora-sniff";
     static char platform[] = "-platform";
     static char* arguments[] = {name, platform,
@@ -271,9 +274,9 @@ bool writeReport(const std::string& path, const Sniffer& sniffer,
     static int count = 3;
     QGuiApplication application(count, arguments);
     QString error;
-    if (!velora_report::writeLineReport(QString::fromStdString(path), sniffer.tracker, comparison,
-                                        &error, allChanges,
-                                        sniffer.converter ? &*sniffer.converter : nullptr)) {
+    if (!velora_report::writeLineReport(
+            QString::fromStdString(path), sniffer.tracker, comparison, &error, allChanges,
+            sniffer.converter ? &*sniffer.converter : nullptr, handOver)) {
         std::cerr << "velora-sniff: " << error.toStdString() << '\n';
         return false;
     }
@@ -324,6 +327,15 @@ int main(int argc, char** argv) {
         sniffer.tracker.setChangeHandler(printAlert);
         sniffer.tracker.setDiagnosisHandler(printDiagnosisAlert);
     }
+    velora_decoding::WalkTest walk(comparison.addresses());
+    std::optional<velora_report::HandOver> handOver;
+    if (options.walkTest) {
+        sniffer.tracker.setPointHandler(
+            [&walk](const velora_decoding::PointChange& change) { walk.seen(change); });
+        handOver.emplace();
+        handOver->walk = &walk;
+        handOver->limits.emplace();
+    }
 
     int exitCode = live ? listen(options, sniffer) : replay(options, sniffer);
     if (capture && (!capture->close() || sniffer.captureFailed())) {
@@ -348,8 +360,15 @@ int main(int argc, char** argv) {
         }
         printDiagnosisTable(tables, sniffer.tracker, options.tsv);
     }
+    if (options.walkTest && finished) {
+        if (options.stats || options.diagnose) {
+            tables << '\n';
+        }
+        printWalkTable(tables, walk, comparison, options.tsv);
+    }
     if (!options.reportPath.empty() && finished &&
-        !writeReport(options.reportPath, sniffer, configured, options.reportChanges)) {
+        !writeReport(options.reportPath, sniffer, configured, options.reportChanges,
+                     handOver ? &*handOver : nullptr)) {
         exitCode = exitCode ? exitCode : kExitFailure;
     }
     std::fflush(stdout);

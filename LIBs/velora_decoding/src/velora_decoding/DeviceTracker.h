@@ -4,6 +4,7 @@
 #include <velora_decoding/DeviceStatus.h>
 #include <velora_decoding/LineDiagnoser.h>
 #include <velora_decoding/LineTotals.h>
+#include <velora_decoding/PointChange.h>
 
 #include <velora_protocol/Addresses.h>
 #include <velora_protocol/Frame.h>
@@ -28,6 +29,7 @@ public:
     static constexpr std::size_t kMaxChanges = 4096;
 
     using ChangeHandler = std::function<void(const DeviceChange&)>;
+    using PointHandler = std::function<void(const PointChange&)>;
 
     DeviceTracker();
     // The diagnoser reads this tracker's devices.
@@ -36,6 +38,8 @@ public:
 
     // Called for every change as it is found, on the thread that feeds.
     void setChangeHandler(ChangeHandler handler) { onChange = std::move(handler); }
+    // Called for every new state of a loop, line or tamper contact (a walk test's input).
+    void setPointHandler(PointHandler handler) { onPoint = std::move(handler); }
 
     void feed(const velora_protocol::Frame& frame);
     // The clock while listening, about once a second, and the end of the line: see
@@ -62,12 +66,14 @@ private:
     void longAnswer(DeviceStatus& device, const velora_protocol::Frame& frame);
     void updatePresence(DeviceStatus& device, int address, velora_protocol::Timestamp time);
     void report(DeviceChange change);
+    void pointChanged(const PointChange& change);
 
     std::vector<DeviceStatus> devices; // by address, 0 unused
     LineTotals totals;
     std::vector<DeviceChange> changeList;
     std::size_t dropped = 0;
     ChangeHandler onChange;
+    PointHandler onPoint;
     // The last frame was a poll of this address (0: it was not).
     int pendingPoll = 0;
     velora_protocol::FrameTimes pollTime;

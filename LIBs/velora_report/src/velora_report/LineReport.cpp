@@ -230,15 +230,43 @@ QString diagnoses(const DeviceTracker& tracker) {
 
 } // namespace
 
+// The walk test and the acceptance of a hand-over with a configuration.
+QString commissioning(const DeviceTracker& tracker, const ConfigComparison* comparison,
+                      const HandOver& handOver) {
+    if (comparison == nullptr || !comparison->loaded()) {
+        return QString();
+    }
+    QString part;
+    if (handOver.walk != nullptr) {
+        part +=
+            html::heading(tr("Проверка шлейфов")) + html::walkSection(*handOver.walk, *comparison);
+    }
+    if (handOver.limits) {
+        part += html::heading(tr("Приёмка линии")) +
+                html::acceptanceSection(tracker, *comparison, *handOver.limits);
+    }
+    return part;
+}
+
 QString lineReportHtml(const DeviceTracker& tracker, const ConfigComparison* comparison,
-                       bool allChanges, const rs485::ErrorCounts* converter) {
+                       bool allChanges, const rs485::ErrorCounts* converter,
+                       const HandOver* handOver) {
     QString html = QStringLiteral("<html><body><h1>%1</h1>").arg(tr("Отчёт о линии «Velora»"));
+    if (handOver != nullptr) {
+        html += html::handOverHead(*handOver, comparison);
+    }
     html += summary(tracker, comparison, converter);
     html += html::heading(tr("Диагностика")) + diagnoses(tracker);
+    if (handOver != nullptr) {
+        html += commissioning(tracker, comparison, *handOver);
+    }
     html += html::heading(tr("Приборы"), true) + devices(tracker, comparison);
     html += html::heading(tr("Последние ответы с данными")) + lastAnswers(tracker, comparison);
     html += html::heading(tr("Изменения состояния по приборам")) +
             changes(tracker, comparison, allChanges);
+    if (handOver != nullptr) {
+        html += html::signatures();
+    }
     return html + QStringLiteral("</body></html>");
 }
 
@@ -266,8 +294,9 @@ QString printReport(const QString& path, const QString& html) {
 
 bool writeLineReport(const QString& path, const DeviceTracker& tracker,
                      const ConfigComparison* comparison, QString* error, bool allChanges,
-                     const rs485::ErrorCounts* converter) {
-    *error = printReport(path, lineReportHtml(tracker, comparison, allChanges, converter));
+                     const rs485::ErrorCounts* converter, const HandOver* handOver) {
+    *error =
+        printReport(path, lineReportHtml(tracker, comparison, allChanges, converter, handOver));
     return error->isEmpty();
 }
 
