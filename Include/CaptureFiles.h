@@ -34,6 +34,8 @@ public:
 
 signals:
     void statusMessage(const QString& text, int timeoutMs);
+    // The session's capture was saved at `path`.
+    void captureSaved(const QString& path);
     // A recent capture chosen from the menu.
     void openRecent(const QString& path);
 

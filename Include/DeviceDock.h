@@ -3,6 +3,7 @@
 #include <rs485/ErrorCounts.h>
 #include <velora_decoding/DeviceTracker.h>
 #include <velora_report/ConfigComparison.h>
+#include <velora_report/HandOver.h>
 
 #include <QDockWidget>
 #include <QStringList>
@@ -33,6 +34,7 @@ public:
 
     const velora_decoding::DeviceTracker& tracker() const { return deviceTracker; }
     const DeviceModel& model() const { return *deviceModel; }
+    const velora_report::ConfigComparison& configuration() const { return comparison; }
     ChangeModel* changes() const { return changeModel; }
     QAction* compareAction() const { return compare; }
     QAction* reportAction() const { return report; }
@@ -42,8 +44,9 @@ public:
     QString loadConfiguration(const QString& path);
     // The converter's newest error counts, for the report; forgotten by clear().
     void setErrorCounts(const rs485::ErrorCounts& counts) { converter = counts; }
-    // With every state change in an appendix when `allChanges`.
-    QString writeReport(const QString& path, bool allChanges = false);
+    // With every state change in an appendix when `allChanges`; a hand-over when given.
+    QString writeReport(const QString& path, bool allChanges = false,
+                        const velora_report::HandOver* handOver = nullptr);
     // The dock's height that shows `rows` devices in the table.
     int heightForRows(int rows) const;
 
@@ -60,6 +63,11 @@ signals:
     // The user asked to see this address alone in the log.
     void addressActivated(int address);
     void statusMessage(const QString& text);
+    // A new state of a loop, line or tamper contact, as the tracker reports it.
+    void pointChanged(const velora_decoding::PointChange& change);
+    void configurationChanged();
+    // The line was forgotten by clear().
+    void cleared();
 
 private:
     void setupTable();

@@ -17,6 +17,7 @@ class QLabel;
 class QMenu;
 class CaptureFiles;
 class SessionModel;
+class WalkTestDock;
 
 namespace Ui {
 class MainWindow;
@@ -61,6 +62,7 @@ private:
     void createStatusBar();
     void firstLayout();
     void createDeviceDock();
+    void createWalkTestDock(QMenu* menu);
     void createDocks();
     void createMenus();
     void connectListenerSignals();
@@ -86,6 +88,7 @@ private:
     // Takes the frames from the reader thread, in batches for the session and the device dock.
     FrameFeed feed;
     DeviceDock* deviceDock = nullptr;
+    WalkTestDock* walkDock = nullptr;
     FindBar* findBar = nullptr;
     FrameDetail* frameDetail = nullptr;
     LineHealth* health = nullptr;

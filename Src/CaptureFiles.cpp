@@ -81,6 +81,7 @@ bool CaptureFiles::save() {
     }
     recent->add(path);
     showWritten(tr("Запись сохранена: %1"), path);
+    emit captureSaved(path);
     return true;
 }
 

@@ -88,6 +88,8 @@ DeviceDock::DeviceDock(QWidget* parent)
         changeMessages << velora_report::timeText(change.time) + QStringLiteral("  ") +
                               velora_report::changeText(change);
     });
+    deviceTracker.setPointHandler(
+        [this](const velora_decoding::PointChange& change) { emit pointChanged(change); });
     connect(table, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
         emit addressActivated(index.data(DeviceModel::AddressRole).toInt());
     });
@@ -163,6 +165,7 @@ void DeviceDock::clear() {
     changeModel->clear();
     changeMessages.clear();
     refresh();
+    emit cleared();
 }
 
 void DeviceDock::refresh() {
@@ -209,16 +212,18 @@ QString DeviceDock::loadConfiguration(const QString& path) {
     showComparisonColumns(true);
     sizedRows = -1;
     refresh();
+    emit configurationChanged();
     return QString();
 }
 
-QString DeviceDock::writeReport(const QString& path, bool allChanges) {
+QString DeviceDock::writeReport(const QString& path, bool allChanges,
+                                const velora_report::HandOver* handOver) {
     // The text is taken here, where the tracker is fed; the pages, up to a few seconds of
     // work with every change in the appendix, are laid out on a thread of their own while
     // the window repaints and the line goes on into it.
     const QString html =
         velora_report::lineReportHtml(deviceTracker, comparison.loaded() ? &comparison : nullptr,
-                                      allChanges, converter ? &*converter : nullptr);
+                                      allChanges, converter ? &*converter : nullptr, handOver);
     QString error;
     const std::unique_ptr<QThread> printer(
         QThread::create([&error, path, html] { error = velora_report::printReport(path, html); }));

@@ -14,6 +14,7 @@
 #include <FrameDetail.h>
 #include <LineHealth.h>
 #include <SessionModel.h>
+#include <WalkTestDock.h>
 
 #include <velora_protocol/MessageType.h>
 
@@ -160,6 +161,22 @@ void MainWindow::createDeviceDock() {
     connect(deviceDock->changes(), &ChangeModel::unacknowledgedChanged, this, [this](int count) {
         changesLabel->setText(count > 0 ? tr("Не подтверждено: %1").arg(count) : QString());
     });
+    createWalkTestDock(menu);
+}
+
+void MainWindow::createWalkTestDock(QMenu* menu) {
+    // Beside the devices, shown when asked for: the walk test needs the configuration.
+    walkDock = new WalkTestDock(*deviceDock, this);
+    addDockWidget(Qt::BottomDockWidgetArea, walkDock);
+    tabifyDockWidget(deviceDock, walkDock);
+    walkDock->hide();
+    deviceDock->raise();
+    menu->insertAction(deviceDock->reportAction(), walkDock->walkAction());
+    menu->addAction(walkDock->handOverAction());
+    // The marks "не используется" go beside a saved capture.
+    connect(files, &CaptureFiles::captureSaved, walkDock, &WalkTestDock::saveMarks);
+    connect(walkDock, &WalkTestDock::statusMessage, statusBar(),
+            [this](const QString& text) { statusBar()->showMessage(text, 10000); });
 }
 
 void MainWindow::createDocks() {
@@ -372,6 +389,7 @@ bool MainWindow::openCapture(const QString& path) {
         onDisconnect();
     }
     startSession(QFileInfo(path).fileName());
+    walkDock->readMarks(path);
     ui->logView->setFollowing(false);
     const bool loaded = files->load(
         path, [this](const std::vector<velora_protocol::Frame>& frames) { addFrames(frames); });

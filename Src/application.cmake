@@ -10,6 +10,8 @@ set(velora_app_forms
 )
 add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/AboutDialog.h
+    ${VELORA_INCLUDE_DIR}/AcceptanceDialog.h
+    ${VELORA_INCLUDE_DIR}/AcceptanceView.h
     ${VELORA_INCLUDE_DIR}/AboutForm.h
     ${VELORA_INCLUDE_DIR}/CaptureFiles.h
     ${VELORA_INCLUDE_DIR}/ChangeModel.h
@@ -26,6 +28,7 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/FindBar.h
     ${VELORA_INCLUDE_DIR}/FrameDetail.h
     ${VELORA_INCLUDE_DIR}/FrameFeed.h
+    ${VELORA_INCLUDE_DIR}/HandOverDialog.h
     ${VELORA_INCLUDE_DIR}/LineHealth.h
     ${VELORA_INCLUDE_DIR}/LogExport.h
     ${VELORA_INCLUDE_DIR}/LogRowDelegate.h
@@ -35,7 +38,12 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/ProgressSlices.h
     ${VELORA_INCLUDE_DIR}/RecentFiles.h
     ${VELORA_INCLUDE_DIR}/SessionModel.h
+    ${VELORA_INCLUDE_DIR}/WalkMarks.h
+    ${VELORA_INCLUDE_DIR}/WalkTestDock.h
+    ${VELORA_INCLUDE_DIR}/WalkTestModel.h
     ${CMAKE_CURRENT_SOURCE_DIR}/AboutDialog.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/AcceptanceDialog.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/AcceptanceView.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/AboutForm.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/CaptureFiles.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ChangeModel.cpp
@@ -52,6 +60,7 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/FindBar.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FrameDetail.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FrameFeed.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/HandOverDialog.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LineHealth.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogExport.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogRowDelegate.cpp
@@ -61,6 +70,9 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/ProgressSlices.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/RecentFiles.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/SessionModel.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/WalkMarks.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/WalkTestDock.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/WalkTestModel.cpp
     ${velora_app_forms}
 )
 set_target_properties(velora_app PROPERTIES AUTOMOC ON AUTOUIC ON)

@@ -3,12 +3,18 @@
 #include <DeviceMap.h>
 #include <DeviceModel.h>
 #include <FilterWidget.h>
+#include <MainWindow.h>
+#include <WalkTestDock.h>
+#include <WalkTestModel.h>
 #include <test_support/AppDriver.h>
+
+#include <velora_capture/CaptureWriter.h>
 
 #include <velora_report/DeviceTable.h>
 #include <velora_report/DeviceTexts.h>
 #include <velora_traffic/TrafficGenerator.h>
 
+#include <QLabel>
 #include <QListWidget>
 #include <QProcess>
 #include <QSignalSpy>
@@ -29,13 +35,16 @@ constexpr std::int64_t kMs = 1'000'000;
 // Round r polls the addresses 1..4, 10 ms apart. Device 1 always answers; device 2 only
 // in the first 15 rounds; device 3 reports a fire on its loop 1 in round 5 and its end in
 // round 10; device 4 never answers.
+void addFrame(std::vector<Frame>& frames, MessageType type, int address,
+              const std::vector<std::uint8_t>& bytes, std::int64_t ns) {
+    frames.push_back(Frame::of(type, address, bytes,
+                               {Timestamp::recorded(ns), Timestamp::recorded(ns + kMs / 2)}));
+}
+
 std::vector<Frame> scenario() {
     std::vector<Frame> frames;
     auto add = [&frames](MessageType type, int address, std::vector<std::uint8_t> bytes,
-                         std::int64_t ns) {
-        frames.push_back(Frame::of(type, address, bytes,
-                                   {Timestamp::recorded(ns), Timestamp::recorded(ns + kMs / 2)}));
-    };
+                         std::int64_t ns) { addFrame(frames, type, address, bytes, ns); };
     for (int round = 0; round < 30; ++round) {
         for (int address = 1; address <= 4; ++address) {
             const std::int64_t t = (round * 4 + address) * 10 * kMs;
@@ -79,6 +88,55 @@ const char* const kConfiguration = R"(<?xml version="1.0" encoding="UTF-8"?>
 </configuration>
 )";
 
+// Answers with data, 100 ms apart: device 1 sets its loop 1 off and brings it back, device
+// 2 only sets it off, device 3 (not configured) sets it off too.
+std::vector<Frame> walkFrames() {
+    std::vector<Frame> frames;
+    std::int64_t t = 0;
+    const std::pair<int, bool> answers[] = {{1, false}, {1, true}, {1, false},
+                                            {2, false}, {2, true}, {3, true}};
+    for (const auto& [address, alarm] : answers) {
+        t += 100 * kMs;
+        const auto a = static_cast<std::uint8_t>(address);
+        addFrame(frames, mtQuery, address, {a}, t);
+        std::vector<std::uint8_t> answer = {
+            0x43, a, std::uint8_t(alarm ? 0x08 : 0x01), 0x01, 0x0C, 0, 0, 0};
+        velora_traffic::appendCrc(answer);
+        addFrame(frames, mtLongAnswer, address, answer, t + 2 * kMs);
+    }
+    return frames;
+}
+
+int walkRow(const WalkTestDock& walk, int address, velora_decoding::WalkCheck check) {
+    const auto& entries = walk.walk().entries();
+    for (std::size_t row = 0; row < entries.size(); ++row) {
+        if (entries[row].address == address && entries[row].check == check) {
+            return int(row);
+        }
+    }
+    return -1;
+}
+
+QString walkCell(const WalkTestDock& walk, int address, velora_decoding::WalkCheck check,
+                 int column) {
+    return walk.model().index(walkRow(walk, address, check), column).data().toString();
+}
+
+void markNotUsed(WalkTestDock& walk, int address, velora_decoding::WalkCheck check) {
+    auto& model = const_cast<WalkTestModel&>(walk.model());
+    ASSERT_TRUE(
+        model.setData(model.index(walkRow(walk, address, check), WalkTestModel::NotUsedColumn),
+                      Qt::Checked, Qt::CheckStateRole));
+}
+
+QString writeConfiguration(const QTemporaryDir& dir) {
+    const QString path = dir.filePath(QStringLiteral("panel.xml"));
+    QFile config(path);
+    EXPECT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(kConfiguration);
+    return path;
+}
+
 } // namespace
 
 TEST(DeviceDockTest, OverviewComparisonAndReportOfASimulatedLine) {
@@ -116,11 +174,7 @@ TEST(DeviceDockTest, OverviewComparisonAndReportOfASimulatedLine) {
               QStringLiteral("да"));
 
     QTemporaryDir dir;
-    const QString configPath = dir.filePath(QStringLiteral("panel.xml"));
-    QFile config(configPath);
-    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-    config.write(kConfiguration);
-    config.close();
+    const QString configPath = writeConfiguration(dir);
     EXPECT_FALSE(dock.loadConfiguration(dir.filePath(QStringLiteral("none.xml"))).isEmpty());
     ASSERT_EQ(dock.loadConfiguration(configPath), QString());
     EXPECT_EQ(model.rowCount(), 5);
@@ -180,4 +234,75 @@ TEST(DeviceDockTest, FedWithEveryFrameAndFiltersTheLogToAnAddress) {
     ASSERT_NE(answering, velora_report::stateColor(velora_decoding::DeviceStatus{}));
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return map->grab().toImage().pixelColor(inside) == answering; }));
+}
+
+// The checklist of the configured devices 1, 2 and 5: a configuration loaded after the line
+// gives the result of one loaded before; a check marked not used stops counting and stays
+// marked when the session is cleared.
+TEST(WalkTestDockTest, ChecklistMarksAndProgress) {
+    using velora_decoding::WalkCheck;
+    DeviceDock devices;
+    WalkTestDock walk(devices);
+    const auto progress = [&walk] {
+        walk.refresh();
+        return walk.findChild<QLabel*>(QStringLiteral("walkProgress"))->text();
+    };
+    devices.addFrames(walkFrames());
+    QTemporaryDir dir;
+    ASSERT_EQ(devices.loadConfiguration(writeConfiguration(dir)), QString());
+    EXPECT_EQ(walk.model().rowCount(), 15);
+    EXPECT_EQ(progress(), QStringLiteral("Проверено 1 из 15"));
+    EXPECT_EQ(walkCell(walk, 1, WalkCheck::Loop1, WalkTestModel::ResultColumn),
+              QStringLiteral("проверено"));
+    EXPECT_EQ(walkCell(walk, 2, WalkCheck::Loop1, WalkTestModel::ResultColumn),
+              QStringLiteral("только тревога"));
+    EXPECT_EQ(walkCell(walk, 1, WalkCheck::Loop1, WalkTestModel::DeviceColumn),
+              QStringLiteral("1 Gate 1"));
+    EXPECT_FALSE(walkCell(walk, 1, WalkCheck::Loop1, WalkTestModel::NormalColumn).isEmpty());
+    EXPECT_TRUE(walk.findChild<QLabel*>(QStringLiteral("strayAlarms"))
+                    ->text()
+                    .contains(QStringLiteral("3 loop1")));
+
+    markNotUsed(walk, 5, WalkCheck::Tamper);
+    markNotUsed(walk, 2, WalkCheck::Loop1);
+    EXPECT_EQ(progress(), QStringLiteral("Проверено 1 из 13"));
+    EXPECT_EQ(walkCell(walk, 2, WalkCheck::Loop1, WalkTestModel::ResultColumn),
+              QStringLiteral("не используется"));
+    devices.clear();
+    EXPECT_EQ(progress(), QStringLiteral("Проверено 0 из 13"));
+    EXPECT_EQ(walk.marks().size(), 2u);
+}
+
+// The marks go beside a saved capture and come back when it is opened, with the same result.
+TEST(WalkTestDockTest, MarksRoundTripThroughSaveAndOpen) {
+    using velora_decoding::WalkCheck;
+    QTemporaryDir dir;
+    const QString capture = dir.filePath(QStringLiteral("walk.pcap"));
+    velora_capture::CaptureWriter writer;
+    ASSERT_TRUE(writer.open(capture.toStdString()));
+    for (const Frame& frame : walkFrames()) {
+        writer.write(frame);
+    }
+    ASSERT_TRUE(writer.close());
+    app_driver::BoxCloser boxes;
+    MainWindow window;
+    auto* devices = window.findChild<DeviceDock*>(QStringLiteral("deviceDock"));
+    auto* walk = window.findChild<WalkTestDock*>(QStringLiteral("walkTestDock"));
+    ASSERT_EQ(devices->loadConfiguration(writeConfiguration(dir)), QString());
+    ASSERT_TRUE(window.openCapture(capture));
+    markNotUsed(*walk, 5, WalkCheck::Tamper);
+
+    const QString saved = dir.filePath(QStringLiteral("saved.pcap"));
+    app_driver::chooseFile(saved);
+    ASSERT_TRUE(window.onSaveCapture());
+    QFile marks(saved + QStringLiteral(".walk"));
+    ASSERT_TRUE(marks.open(QIODevice::ReadOnly));
+    EXPECT_EQ(marks.readAll(), QByteArray("5\ttamper\n"));
+
+    walk->setMarks({});
+    ASSERT_TRUE(window.openCapture(saved));
+    EXPECT_EQ(walk->marks(), (WalkMarks{{5, WalkCheck::Tamper}}));
+    EXPECT_EQ(walk->walk().passed(), 1u);
+    EXPECT_EQ(walk->walk().counted(), 14u);
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes.front().text.toStdString();
 }

@@ -13,8 +13,6 @@
 #include <velora_traffic/TrafficGenerator.h>
 
 #include <QFile>
-#include <QFileDialog>
-#include <QLineEdit>
 #include <QStatusBar>
 #include <QTemporaryDir>
 
@@ -41,14 +39,6 @@ QString writeCapture(const QString& path, int n) {
     }
     EXPECT_TRUE(writer.close());
     return path;
-}
-
-// Answers the next file dialog with `path`, typed into its name box.
-void chooseFile(const QString& path) {
-    app_driver::whenModal<QFileDialog>([path](QFileDialog* dialog) {
-        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
-        static_cast<QDialog*>(dialog)->accept();
-    });
 }
 
 // Answers the next question box with `button`, noting that it was asked.
@@ -82,7 +72,7 @@ TEST_F(SessionFiles, OpenSaveAndExportRoundTrip) {
     EXPECT_TRUE(app_driver::cellText(*view, 1, Time).endsWith(QStringLiteral(".002")))
         << "recorded times";
 
-    chooseFile(file("saved"));
+    app_driver::chooseFile(file("saved"));
     ASSERT_TRUE(window.onSaveCapture());
     EXPECT_TRUE(window.statusBar()->currentMessage().endsWith(file("saved.pcap")))
         << "a name typed without extension gets .pcap";
@@ -94,7 +84,7 @@ TEST_F(SessionFiles, OpenSaveAndExportRoundTrip) {
     window.findChild<FilterWidget*>()->showOnlyAddress(7);
     ASSERT_EQ(view->rowCount(), 2);
     for (const char* name : {"log.tsv", "log.csv"}) {
-        chooseFile(file(name));
+        app_driver::chooseFile(file(name));
         window.onExportLog();
         QFile exported(file(name));
         ASSERT_TRUE(exported.open(QIODevice::ReadOnly)) << name;

@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -66,6 +68,14 @@ public:
 private:
     QTimer timer;
 };
+
+// Answers the next file dialog with `path`, typed into its name box.
+inline void chooseFile(const QString& path) {
+    whenModal<QFileDialog>([path](QFileDialog* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+}
 
 inline QAction* action(MainWindow& window, const char* name) {
     return window.findChild<QAction*>(QString::fromLatin1(name));

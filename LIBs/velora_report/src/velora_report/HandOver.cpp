@@ -31,7 +31,23 @@ QStringList walkCells(const WalkEntry& entry, const ConfigComparison& comparison
             walkResultText(entry.result())};
 }
 
-QString reasonText(AcceptanceReason reason) {
+} // namespace
+
+QString walkResultText(WalkResult result) {
+    switch (result) {
+    case WalkResult::Passed:
+        return tr("проверено");
+    case WalkResult::AlarmOnly:
+        return tr("только тревога");
+    case WalkResult::NotTested:
+        break;
+    case WalkResult::NotUsed:
+        return tr("не используется");
+    }
+    return tr("не проверено");
+}
+
+QString acceptanceReasonText(AcceptanceReason reason) {
     switch (reason) {
     case AcceptanceReason::None:
         break;
@@ -53,24 +69,8 @@ QString reasonText(AcceptanceReason reason) {
     return tr("принято");
 }
 
-QString verdict(bool passed) {
+QString acceptanceVerdictText(bool passed) {
     return passed ? tr("принято") : tr("не принято");
-}
-
-} // namespace
-
-QString walkResultText(WalkResult result) {
-    switch (result) {
-    case WalkResult::Passed:
-        return tr("проверено");
-    case WalkResult::AlarmOnly:
-        return tr("только тревога");
-    case WalkResult::NotTested:
-        break;
-    case WalkResult::NotUsed:
-        return tr("не используется");
-    }
-    return tr("не проверено");
 }
 
 QString walkCsv(const velora_decoding::WalkTest& walk, const ConfigComparison& comparison) {
@@ -136,18 +136,19 @@ QString acceptanceSection(const velora_decoding::DeviceTracker& tracker,
                           const velora_decoding::AcceptanceLimits& limits) {
     const velora_decoding::LineAcceptance line =
         velora_decoding::accept(tracker, comparison.addresses(), limits);
-    QString part = paragraph(
-        tr("Линия: %1 (%2). Наблюдение %3 мин (предел от %4), мусор %5 % (до %6), молчат "
-           "приборов из конфигурации: %7 (до %8).")
-            .arg(verdict(line.passed), reasonText(line.reason), number(line.minutes),
-                 number(limits.minutes), number(line.trashPercent), number(limits.trashPercent))
-            .arg(line.silentDevices)
-            .arg(limits.silentDevices));
+    QString part =
+        paragraph(tr("Линия: %1 (%2). Наблюдение %3 мин (предел от %4), мусор %5 % (до %6), молчат "
+                     "приборов из конфигурации: %7 (до %8).")
+                      .arg(acceptanceVerdictText(line.passed), acceptanceReasonText(line.reason),
+                           number(line.minutes), number(limits.minutes), number(line.trashPercent),
+                           number(limits.trashPercent))
+                      .arg(line.silentDevices)
+                      .arg(limits.silentDevices));
     QString rows;
     for (const auto& device : line.devices) {
         rows += row({QString::number(device.address), comparison.name(device.address),
                      number(device.answerP99Ms), number(device.missedPercent),
-                     verdict(device.passed), reasonText(device.reason)});
+                     acceptanceVerdictText(device.passed), acceptanceReasonText(device.reason)});
     }
     return part + table({tr("Прибор"), tr("Название"),
                          tr("Ответ 99 %, мс (до %1)").arg(number(limits.answerP99Ms)),

@@ -23,6 +23,10 @@ struct HandOver {
 
 // "проверено", "только тревога", "не проверено", "не используется".
 QString walkResultText(velora_decoding::WalkResult result);
+// "время ответа выше предела" and the like; "принято" for none.
+QString acceptanceReasonText(velora_decoding::AcceptanceReason reason);
+// "принято", "не принято".
+QString acceptanceVerdictText(bool passed);
 
 // The walk test as CSV (UTF-8, comma-separated, a header line): address, check, name,
 // alarm and normal times, result, as the report's table has them.
