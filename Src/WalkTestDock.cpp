@@ -234,6 +234,13 @@ void WalkTestDock::rebuild() {
     }
     checks->setWalk(&walkTest, &configuration);
     table->resizeColumnsToContents();
+    // The times and results come later: their columns are sized for them now.
+    const QFontMetrics metrics = table->fontMetrics();
+    const int time = metrics.horizontalAdvance(QStringLiteral("00:00:00.000")) + 12;
+    table->setColumnWidth(WalkTestModel::AlarmColumn, time);
+    table->setColumnWidth(WalkTestModel::NormalColumn, time);
+    table->setColumnWidth(WalkTestModel::ResultColumn,
+                          metrics.horizontalAdvance(tr("не используется")) + 12);
     pages->setCurrentIndex(configuration.loaded() ? ChecklistPage : NoConfigurationPage);
     refresh();
 }
