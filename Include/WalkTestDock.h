@@ -86,6 +86,7 @@ private:
     QTimer* timer;
     QAction* openWalk;
     QAction* handOver;
+    // Events since the last refresh that happened now, for the sound.
     int events = 0;
     bool dirty = false;
 };

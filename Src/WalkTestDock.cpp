@@ -35,6 +35,7 @@ using velora_protocol::PointState;
 namespace {
 
 const QString kSoundKey = QStringLiteral("walkTest/sound");
+constexpr std::int64_t kLiveNs = 10'000'000'000;
 
 enum Page { NoConfigurationPage, ChecklistPage };
 
@@ -172,7 +173,11 @@ void WalkTestDock::seen(const PointChange& change) {
                                                    ? QColor(0xc0, 0x00, 0x00)
                                                    : QColor(0x00, 0x80, 0x00));
         newest->setPalette(palette);
-        ++events;
+        // The sound is for what happens now, not for the events of an opened capture.
+        const std::int64_t age = velora_protocol::Timestamp::now().wallNs - change.time.wallNs;
+        if (age < kLiveNs) {
+            ++events;
+        }
     }
     dirty = true;
 }
