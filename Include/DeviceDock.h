@@ -11,6 +11,7 @@
 #include <vector>
 
 class ChangeModel;
+class DiagnosisModel;
 class DeviceMap;
 class DeviceModel;
 class QAction;
@@ -22,7 +23,8 @@ class QTimer;
 // The dock "Устройства": the device tracker fed with every frame of the line, shown as a
 // map of the addresses with its legend beside a sortable table, refreshed every second.
 // Changes of presence, alarm and fault go to the status bar and to the list of changes,
-// and stay marked until acknowledged.
+// and stay marked until acknowledged; what is wrong with the line goes to the status bar as
+// it is found and to the list of diagnoses.
 class DeviceDock : public QDockWidget {
     Q_OBJECT
 public:
@@ -34,6 +36,7 @@ public:
     const velora_decoding::DeviceTracker& tracker() const { return deviceTracker; }
     const DeviceModel& model() const { return *deviceModel; }
     ChangeModel* changes() const { return changeModel; }
+    DiagnosisModel* diagnoses() const { return diagnosisModel; }
     QAction* compareAction() const { return compare; }
     QAction* reportAction() const { return report; }
     QAction* reportWithChangesAction() const { return reportWithChanges; }
@@ -53,6 +56,13 @@ public slots:
     void clear();
     void refresh();
     void acknowledge();
+    // While listening to a live line the tracker hears the clock every second, so that it
+    // finds silence. After a pause it waits for the line's next frame: the frames before
+    // the pause are not a silence of the line.
+    void startListening(bool afterPause);
+    void stopListening();
+    // The end of the line: a capture read to its end, or Disconnect.
+    void finish();
     void onCompare();
     void onReport(bool allChanges);
 
@@ -71,6 +81,7 @@ private:
     std::optional<rs485::ErrorCounts> converter;
     DeviceModel* deviceModel;
     ChangeModel* changeModel;
+    DiagnosisModel* diagnosisModel;
     QSortFilterProxyModel* sorted;
     QTableView* table;
     DeviceMap* map;
@@ -82,6 +93,8 @@ private:
     QAction* reportWithChanges;
     QStringList changeMessages;
     bool dirty = false;
+    bool listening = false;
+    bool waitingForFrame = false;
     // The rows the columns were last sized for.
     int sizedRows = -1;
 };

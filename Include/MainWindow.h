@@ -73,6 +73,10 @@ private:
     void saveSettings() const;
     void showError(const QString& text, const QString& details = QString());
     void find(bool forward);
+    // Empties the log; the device tracker goes on numbering the line's frames.
+    void clearLog();
+    // The log shows only these frames of the line, numbered as the tracker numbers them.
+    void showEvidence(const std::vector<std::uint64_t>& frames, const QString& title);
     SessionModel* session() const;
 
     Ui::MainWindow* ui = nullptr;

@@ -2,6 +2,7 @@
 #include <DeviceDock.h>
 #include <DeviceMap.h>
 #include <DeviceModel.h>
+#include <DiagnosisModel.h>
 #include <DockContent.h>
 #include <FileNames.h>
 
@@ -50,6 +51,7 @@ DeviceDock::DeviceDock(QWidget* parent)
     : QDockWidget(tr("Устройства"), parent)
     , deviceModel(new DeviceModel(deviceTracker, this))
     , changeModel(new ChangeModel(this))
+    , diagnosisModel(new DiagnosisModel(deviceTracker, this))
     , sorted(new QSortFilterProxyModel(this))
     , timer(new QTimer(this))
     , compare(new QAction(tr("Сравнить с конфигурацией…"), this))
@@ -88,6 +90,11 @@ DeviceDock::DeviceDock(QWidget* parent)
         changeMessages << velora_report::timeText(change.time) + QStringLiteral("  ") +
                               velora_report::changeText(change);
     });
+    deviceTracker.setDiagnosisHandler([this](const velora_decoding::Diagnosis& diagnosis) {
+        changeMessages << velora_report::timeText(diagnosis.last) + QStringLiteral("  ") +
+                              QString::fromStdString(velora_decoding::diagnosisText(diagnosis));
+        dirty = true;
+    });
     connect(table, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
         emit addressActivated(index.data(DeviceModel::AddressRole).toInt());
     });
@@ -97,6 +104,9 @@ DeviceDock::DeviceDock(QWidget* parent)
     connect(report, &QAction::triggered, this, [this] { onReport(false); });
     connect(reportWithChanges, &QAction::triggered, this, [this] { onReport(true); });
     connect(timer, &QTimer::timeout, this, [this] {
+        if (listening && !waitingForFrame) {
+            deviceTracker.tick(velora_protocol::Timestamp::now());
+        }
         if (dirty) {
             refresh();
         }
@@ -154,6 +164,22 @@ void DeviceDock::addFrames(const std::vector<velora_protocol::Frame>& frames) {
         deviceTracker.feed(frame);
     }
     dirty = dirty || !frames.empty();
+    waitingForFrame = waitingForFrame && frames.empty();
+}
+
+void DeviceDock::startListening(bool afterPause) {
+    listening = true;
+    waitingForFrame = afterPause;
+}
+
+void DeviceDock::stopListening() {
+    listening = false;
+}
+
+void DeviceDock::finish() {
+    stopListening();
+    deviceTracker.finish();
+    refresh();
 }
 
 void DeviceDock::clear() {
@@ -162,6 +188,7 @@ void DeviceDock::clear() {
     deviceModel->reset();
     changeModel->clear();
     changeMessages.clear();
+    waitingForFrame = false;
     refresh();
 }
 
@@ -179,6 +206,7 @@ void DeviceDock::refresh() {
                               std::max(before, table->columnWidth(velora_report::kStateColumn)));
     }
     map->refresh();
+    diagnosisModel->refresh();
     const auto& line = deviceTracker.line();
     summary->setText(tr("Кадров: %1, помехи: %2 байт, %3 кадр/с, отвечено опросов: %4%")
                          .arg(line.frames)

@@ -8,6 +8,7 @@
 #include <ChangesDock.h>
 #include <ConnectDialog.h>
 #include <DeviceDock.h>
+#include <DiagnosisDock.h>
 #include <DockContent.h>
 #include <ErrorBox.h>
 #include <FindBar.h>
@@ -62,7 +63,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(ui->disconnect, &QAction::triggered, this, &MainWindow::onDisconnect);
     connect(ui->pauseRx, &QAction::triggered, this, &MainWindow::onPauseRx);
     connect(ui->resumeRx, &QAction::triggered, this, &MainWindow::onResumeRx);
-    connect(ui->clearLog, &QAction::triggered, ui->logView, &LogViewWidget::clearLog);
+    connect(ui->clearLog, &QAction::triggered, this, &MainWindow::clearLog);
     connect(ui->quit, &QAction::triggered, this, &MainWindow::close);
     connect(ui->about, &QAction::triggered, this, &MainWindow::onAbout);
     connect(ui->logView, &LogViewWidget::eggActivated, &eventListener,
@@ -80,6 +81,12 @@ MainWindow::MainWindow(QWidget* parent)
     connect(ui->logView, &LogViewWidget::hideAddress, filters,
             [filters](int address) { filters->setAddressShown(address, false); });
     connect(ui->logView, &LogViewWidget::showOnlyType, filters, &FilterWidget::showOnlyType);
+    connect(filters, &FilterWidget::onlyRecordsChanged, this, [this](bool only) {
+        if (!only && session()->showsOnlyRecords()) {
+            session()->showOnlyFrames({});
+            ui->logView->refilter();
+        }
+    });
 
     connect(&feed, &FrameFeed::framesReceived, this, &MainWindow::framesReceived);
     connect(&feed, &FrameFeed::errorCountsRead, health, &LineHealth::setErrorCounts);
@@ -160,6 +167,29 @@ void MainWindow::createDeviceDock() {
     connect(deviceDock->changes(), &ChangeModel::unacknowledgedChanged, this, [this](int count) {
         changesLabel->setText(count > 0 ? tr("Не подтверждено: %1").arg(count) : QString());
     });
+
+    auto* diagnosis = new DiagnosisDock(deviceDock->diagnoses(), this);
+    addDockWidget(Qt::RightDockWidgetArea, diagnosis);
+    tabifyDockWidget(changes, diagnosis);
+    filterDock->raise();
+    viewMenu->addAction(diagnosis->toggleViewAction());
+    connect(diagnosis, &DiagnosisDock::evidenceChosen, this, &MainWindow::showEvidence);
+}
+
+void MainWindow::showEvidence(const std::vector<std::uint64_t>& frames, const QString& title) {
+    const std::size_t shown = session()->showOnlyFrames(frames);
+    if (shown == 0) {
+        statusBar()->showMessage(tr("Записей «%1» в журнале уже нет").arg(title), 10000);
+        return;
+    }
+    ui->filterWidget->showOnlyRecords(tr("%1 (%2)").arg(title).arg(shown));
+    ui->logView->refilter();
+}
+
+void MainWindow::clearLog() {
+    ui->filterWidget->leaveOnlyRecords();
+    ui->logView->clearLog();
+    session()->numberFramesFrom(deviceDock->tracker().line().frames);
 }
 
 void MainWindow::createDocks() {
@@ -249,6 +279,7 @@ bool MainWindow::keepSession() {
 }
 
 void MainWindow::startSession(const QString& title) {
+    ui->filterWidget->leaveOnlyRecords();
     ui->logView->clearLog();
     deviceDock->clear();
     unsaved = false;
@@ -280,6 +311,7 @@ bool MainWindow::connectToPort(const QString& port) {
     ui->disconnect->setEnabled(true);
     ui->pauseRx->setEnabled(true);
     startSession(QString());
+    deviceDock->startListening(false);
     ui->logView->setFollowing(true);
     health->setActive(true);
     if (remembersSettings) {
@@ -323,6 +355,7 @@ void MainWindow::onDisconnect() {
     listener.stop();
     // What the reader has handed over already goes into the log before the port closes.
     feed.deliver();
+    deviceDock->finish();
     listener.close();
     health->setActive(false);
 
@@ -337,6 +370,7 @@ void MainWindow::onDisconnect() {
 void MainWindow::onPauseRx() {
     listener.stop();
     feed.deliver();
+    deviceDock->stopListening();
     pauseStartNs = velora_protocol::Timestamp::now().wallNs;
     health->setActive(false);
     ui->pauseRx->setEnabled(false);
@@ -347,6 +381,7 @@ void MainWindow::onPauseRx() {
 void MainWindow::onResumeRx() {
     session()->appendGap(pauseStartNs, velora_protocol::Timestamp::now().wallNs);
     health->setActive(true);
+    deviceDock->startListening(true);
     listener.start();
     ui->pauseRx->setEnabled(true);
     ui->resumeRx->setEnabled(false);
@@ -375,6 +410,7 @@ bool MainWindow::openCapture(const QString& path) {
     ui->logView->setFollowing(false);
     const bool loaded = files->load(
         path, [this](const std::vector<velora_protocol::Frame>& frames) { addFrames(frames); });
+    deviceDock->finish();
     ui->logView->scrollToTop();
     return loaded;
 }
