@@ -21,6 +21,8 @@ class CaptureFiles : public QObject {
     Q_OBJECT
 public:
     using FrameSink = std::function<void(const std::vector<velora_protocol::Frame>&)>;
+    // What follows the session's frames in a saved capture, asked for once the file is chosen.
+    using Ending = std::function<std::vector<velora_protocol::Frame>()>;
 
     CaptureFiles(QWidget* window, SessionModel& session, QMenu* recentMenu);
 
@@ -28,8 +30,9 @@ public:
     QString askCaptureToOpen();
     // Reads the capture at `path` into `sink`; false (after the error box) if it is unreadable.
     bool load(const QString& path, const FrameSink& sink);
-    // Asks for a file and saves the session's capture in it; false if nothing was saved.
-    bool save();
+    // Asks for a file and saves the session's capture in it, then `ending`'s frames; false if
+    // nothing was saved.
+    bool save(const Ending& ending = {});
     void exportLog();
 
 signals:

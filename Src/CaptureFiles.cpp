@@ -62,7 +62,7 @@ void CaptureFiles::warnOfDoubt(const QString& path, const std::string& doubt) {
     box.exec();
 }
 
-bool CaptureFiles::save() {
+bool CaptureFiles::save(const Ending& ending) {
     QString path = QFileDialog::getSaveFileName(window, tr("Сохранить запись как"), QString(),
                                                 tr("Записи pcap (*.pcap)"));
     if (path.isEmpty()) {
@@ -70,9 +70,13 @@ bool CaptureFiles::save() {
     }
     path = withSuffix(path, QStringLiteral("pcap"));
     std::string error;
+    std::vector<velora_protocol::Frame> last;
+    if (ending) {
+        last = ending();
+    }
     SessionStore& store = session.store();
     ProgressSlices progress(window, tr("Сохранение записи…"), store.size());
-    const bool saved = store.save(path.toStdString(), error, progress.stepper());
+    const bool saved = store.save(path.toStdString(), error, progress.stepper(), last);
     progress.finish();
     if (!saved) {
         reportUnwritten(progress, tr("Не удалось сохранить запись %1").arg(path),

@@ -416,7 +416,8 @@ bool MainWindow::openCapture(const QString& path) {
 }
 
 bool MainWindow::onSaveCapture() {
-    if (!files->save()) {
+    // A line still being read: the file ends with the bytes of the frame under way.
+    if (!files->save([this] { return feed.deliverUnfinished(listener); })) {
         return false;
     }
     unsaved = false;

@@ -59,9 +59,11 @@ public:
     void flush();
     // Writes the whole session, gaps left out, as a capture file. `progress`, when given,
     // hears every few thousand records how many are written; false from it stops the
-    // writing and removes the file (false returned, `error` empty).
+    // writing and removes the file (false returned, `error` empty). `ending` follows the
+    // session's frames: what the parser of a line still being read holds.
     bool save(const std::string& path, std::string& error,
-              const std::function<bool(std::uint64_t written)>& progress = {});
+              const std::function<bool(std::uint64_t written)>& progress = {},
+              const std::vector<velora_protocol::Frame>& ending = {});
 
     // The file could not take more frames (a full disk): from then on the session stays in
     // memory. spillError() says why.
