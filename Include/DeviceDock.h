@@ -75,6 +75,7 @@ private:
     void setupTable();
     void showComparisonColumns(bool shown);
     void showError(const QString& text);
+    void tellRaised();
 
     velora_decoding::DeviceTracker deviceTracker;
     velora_report::ConfigComparison comparison;
@@ -92,6 +93,8 @@ private:
     QAction* report;
     QAction* reportWithChanges;
     QStringList changeMessages;
+    // Raised since the last refresh, told then with the figures of that moment.
+    std::vector<velora_decoding::Diagnosis> raised;
     bool dirty = false;
     bool listening = false;
     bool waitingForFrame = false;

@@ -15,8 +15,7 @@ public:
     enum Column {
         AddressColumn,
         CountColumn,
-        FirstColumn,
-        LastColumn,
+        TimeColumn, // the first and the newest evidence, one above the other
         EvidenceColumn,
         TextColumn,
         ColumnCount

@@ -91,8 +91,7 @@ DeviceDock::DeviceDock(QWidget* parent)
                               velora_report::changeText(change);
     });
     deviceTracker.setDiagnosisHandler([this](const velora_decoding::Diagnosis& diagnosis) {
-        changeMessages << velora_report::timeText(diagnosis.last) + QStringLiteral("  ") +
-                              QString::fromStdString(velora_decoding::diagnosisText(diagnosis));
+        raised.push_back(diagnosis);
         dirty = true;
     });
     connect(table, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
@@ -188,6 +187,7 @@ void DeviceDock::clear() {
     deviceModel->reset();
     changeModel->clear();
     changeMessages.clear();
+    raised.clear();
     waitingForFrame = false;
     refresh();
 }
@@ -213,6 +213,7 @@ void DeviceDock::refresh() {
                          .arg(line.trashBytes)
                          .arg(line.framesPerSecond(), 0, 'f', 1)
                          .arg(line.answeredPercent(), 0, 'f', 1));
+    tellRaised();
     if (!changeMessages.isEmpty()) {
         const QString last = changeMessages.back();
         emit statusMessage(
@@ -221,6 +222,20 @@ void DeviceDock::refresh() {
                 : tr("%1 (и ещё изменений: %2)").arg(last).arg(changeMessages.size() - 1));
         changeMessages.clear();
     }
+}
+
+void DeviceDock::tellRaised() {
+    // The most severe last: the status bar shows the last message.
+    const std::vector<velora_decoding::Diagnosis> found = deviceTracker.diagnosis().diagnoses();
+    for (auto now = found.rbegin(); now != found.rend(); ++now) {
+        for (const velora_decoding::Diagnosis& fresh : raised) {
+            if (fresh.kind == now->kind && fresh.address == now->address) {
+                changeMessages << velora_report::timeText(now->last) + QStringLiteral("  ") +
+                                      QString::fromStdString(velora_decoding::diagnosisText(*now));
+            }
+        }
+    }
+    raised.clear();
 }
 
 void DeviceDock::acknowledge() {

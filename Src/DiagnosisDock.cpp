@@ -17,6 +17,8 @@ DiagnosisDock::DiagnosisDock(DiagnosisModel* diagnoses, QWidget* parent)
     table->setWordWrap(true);
     table->setToolTip(tr("Выберите строку, чтобы показать в журнале записи этой находки"));
     table->verticalHeader()->hide();
+    // A finding's text may take more lines than the dock shows.
+    table->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     // The figures take their width; the text, of any length, takes the rest and wraps.
     QHeaderView* header = table->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::ResizeToContents);

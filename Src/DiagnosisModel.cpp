@@ -92,10 +92,9 @@ QVariant DiagnosisModel::data(const QModelIndex& index, int role) const {
         return d.address > 0 ? QString::number(d.address) : tr("линия");
     case CountColumn:
         return quint64(d.count);
-    case FirstColumn:
-        return velora_report::timeText(d.first);
-    case LastColumn:
-        return velora_report::timeText(d.last);
+    case TimeColumn:
+        return velora_report::timeText(d.first) + QLatin1Char('\n') +
+               velora_report::timeText(d.last);
     case EvidenceColumn:
         return quint64(row.evidence.size());
     default:
@@ -104,8 +103,8 @@ QVariant DiagnosisModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant DiagnosisModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    static const char* const titles[ColumnCount] = {"Адрес",     "Раз",    "Первый",
-                                                    "Последний", "Записи", "Диагноз"};
+    static const char* const titles[ColumnCount] = {"Адрес", "Раз", "Первый /\nпоследний", "Записи",
+                                                    "Диагноз"};
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < ColumnCount) {
         return tr(titles[section]);

@@ -237,8 +237,12 @@ TEST(DeviceDockTest, DiagnosisListsADuplicatedAddressAndShowsItsEvidence) {
     ASSERT_FALSE(evidence.empty());
     EXPECT_EQ(model->index(row, DiagnosisModel::EvidenceColumn).data().toULongLong(),
               evidence.size());
-    EXPECT_EQ(model->index(row, DiagnosisModel::FirstColumn).data().toString().size(), 12)
-        << "hh:mm:ss.zzz";
+    EXPECT_EQ(model->index(row, DiagnosisModel::TimeColumn).data().toString().size(), 25)
+        << "hh:mm:ss.zzz, first and newest";
+
+    EXPECT_TRUE(window.statusBar()->currentMessage().contains(
+        model->index(row, DiagnosisModel::TextColumn).data().toString()))
+        << "told as found, with the figures the dock shows";
 
     LogViewWidget* view = app_driver::logView(window);
     const int all = view->rowCount();

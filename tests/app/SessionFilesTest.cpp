@@ -67,7 +67,15 @@ protected:
         view = app_driver::logView(window);
     }
     QString file(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    // Connects to the line and reads a poll of 3 and its answer from it.
+    void receiveAnExchange() {
+        app_driver::connectTo(window, QString::fromStdString(line.slavePath()));
+        velora_traffic::TrafficGenerator traffic;
+        traffic.shortAnswer(3, 0x40);
+        ASSERT_TRUE(app_driver::writeWhenListening(window, line, traffic.bytes()));
+    }
 
+    pseudo_terminal::PseudoTerminal line;
     QTemporaryDir dir;
     MainWindow window;
     LogViewWidget* view = nullptr;
@@ -152,11 +160,7 @@ TEST_F(SessionFiles, ABrokenCaptureIsNamedAndWhatWasReadStays) {
 }
 
 TEST_F(SessionFiles, ALiveSessionIsNotDroppedWithoutAsking) {
-    pseudo_terminal::PseudoTerminal line;
-    app_driver::connectTo(window, QString::fromStdString(line.slavePath()));
-    velora_traffic::TrafficGenerator traffic;
-    traffic.shortAnswer(3, 0x40);
-    ASSERT_TRUE(app_driver::writeWhenListening(window, line, traffic.bytes()));
+    ASSERT_NO_FATAL_FAILURE(receiveAnExchange());
     app_driver::action(window, "disconnect")->trigger();
     const int rows = view->rowCount();
 
@@ -186,11 +190,8 @@ TEST_F(SessionFiles, ALiveSessionIsNotDroppedWithoutAsking) {
 // Saved while the line is read, the file ends with the bytes of the frame under way, as
 // trash; the live parser still completes that frame when its last bytes come.
 TEST_F(SessionFiles, ALiveSaveEndsWithTheBytesOfTheFrameUnderWay) {
-    pseudo_terminal::PseudoTerminal line;
-    app_driver::connectTo(window, QString::fromStdString(line.slavePath()));
+    ASSERT_NO_FATAL_FAILURE(receiveAnExchange());
     velora_traffic::TrafficGenerator traffic;
-    traffic.shortAnswer(3, 0x40);
-    ASSERT_TRUE(app_driver::writeWhenListening(window, line, traffic.takeBytes()));
     traffic.longAnswer(7, 0x43, {0x08, 0x01, 0x0C, 0, 0, 0}, false);
     const std::vector<std::uint8_t> answer = traffic.takeBytes();
     // The poll and the answer's first bytes: the parser waits for the rest to decide.
