@@ -31,7 +31,6 @@ public:
     // Marks that the log shows only some records, named by `what`, until the mark is
     // unchecked or the rules change (as "Выбрать все" after showOnlyAddress).
     void showOnlyRecords(const QString& what);
-    bool showsOnlyRecords() const;
     void leaveOnlyRecords();
     void setTypeMask(int mask);
     // The type bits of the checked groups, and the addresses left unchecked.

@@ -7,20 +7,21 @@ using velora_decoding::DiagnosisKind;
 
 namespace {
 
-const char* kindName(DiagnosisKind kind) {
+// A finding in a few words; %1 is the address.
+const char* titlePattern(DiagnosisKind kind) {
     switch (kind) {
     case DiagnosisKind::LineSignal:
         return "сигнал линии";
     case DiagnosisKind::NoPanel:
         return "нет опросов пульта";
     case DiagnosisKind::DuplicateAddress:
-        return "два прибора на адресе";
+        return "два прибора на адресе %1";
     case DiagnosisKind::Noise:
         return "помехи";
     case DiagnosisKind::Intermittent:
-        return "пропуски ответов";
+        return "прибор %1 пропускает опросы";
     case DiagnosisKind::SlowAnswer:
-        return "поздние ответы";
+        return "прибор %1 отвечает поздно";
     }
     return "";
 }
@@ -63,8 +64,8 @@ const std::vector<std::uint64_t>& DiagnosisModel::evidence(int row) const {
 
 QString DiagnosisModel::title(int row) const {
     const Diagnosis& d = rows.at(std::size_t(row)).diagnosis;
-    const QString kind = tr(kindName(d.kind));
-    return d.address > 0 ? QStringLiteral("%1 %2").arg(kind).arg(d.address) : kind;
+    const QString pattern = tr(titlePattern(d.kind));
+    return d.address > 0 ? pattern.arg(d.address) : pattern;
 }
 
 int DiagnosisModel::rowCount(const QModelIndex& parent) const {

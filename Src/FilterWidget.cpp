@@ -180,14 +180,7 @@ void FilterWidget::showOnlyType(int type) {
 void FilterWidget::showOnlyRecords(const QString& what) {
     onlyRecords->setText(tr("Только записи: %1").arg(what));
     onlyRecords->setToolTip(onlyRecords->text());
-    if (onlyRecords->isChecked()) {
-        emit onlyRecordsChanged(true);
-    }
     onlyRecords->setChecked(true);
-}
-
-bool FilterWidget::showsOnlyRecords() const {
-    return onlyRecords->isChecked();
 }
 
 void FilterWidget::leaveOnlyRecords() {

@@ -221,6 +221,9 @@ std::size_t SessionModel::showOnlyFrames(const std::vector<std::uint64_t>& frame
             onlyRecords.push_back(std::uint64_t(record));
         }
     }
+    // refilter() walks them in order, once each.
+    std::sort(onlyRecords.begin(), onlyRecords.end());
+    onlyRecords.erase(std::unique(onlyRecords.begin(), onlyRecords.end()), onlyRecords.end());
     return onlyRecords.size();
 }
 
