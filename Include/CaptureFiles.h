@@ -30,6 +30,8 @@ public:
     QString askCaptureToOpen();
     // Reads the capture at `path` into `sink`; false (after the error box) if it is unreadable.
     bool load(const QString& path, const FrameSink& sink);
+    // Whether the user stopped the last load before the end of its capture.
+    bool loadCancelled() const { return cancelled; }
     // Asks for a file and saves the session's capture in it, then `ending`'s frames; false if
     // nothing was saved.
     bool save(const Ending& ending = {});
@@ -51,4 +53,5 @@ private:
     QWidget* window;
     SessionModel& session;
     RecentFiles* recent;
+    bool cancelled = false;
 };

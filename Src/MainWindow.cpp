@@ -410,7 +410,9 @@ bool MainWindow::openCapture(const QString& path) {
     ui->logView->setFollowing(false);
     const bool loaded = files->load(
         path, [this](const std::vector<velora_protocol::Frame>& frames) { addFrames(frames); });
-    deviceDock->finish();
+    if (!files->loadCancelled()) {
+        deviceDock->finish();
+    }
     ui->logView->scrollToTop();
     return loaded;
 }
