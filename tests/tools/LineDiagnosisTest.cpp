@@ -185,7 +185,11 @@ TEST(LineDiagnosis, ALineWithoutAPanelIsNamed) {
 
     TimedLine zeros;
     zeros.send(std::vector<std::uint8_t>(2000, 0));
+    zeros.tracker().converterErrors(2000);
     EXPECT_EQ(zeros.finish(), (Found{{"line_signal", 0}}));
+    EXPECT_NE(velora_decoding::diagnosisText(zeros.tracker().diagnosis().diagnoses()[0])
+                  .find("Ошибок стоп-бита у преобразователя: 2000."),
+              std::string::npos);
 
     TimedLine commands;
     velora_traffic::TrafficGenerator traffic;

@@ -46,6 +46,7 @@ public:
     // LineDiagnoser.
     void tick(velora_protocol::Timestamp now) { diagnoser.tick(now); }
     void finish() { diagnoser.finish(); }
+    void converterErrors(std::uint64_t framing) { diagnoser.converterErrors(framing); }
     // Forgets everything, as before the first frame.
     void clear();
 

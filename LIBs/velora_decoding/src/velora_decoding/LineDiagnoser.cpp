@@ -48,6 +48,7 @@ void LineDiagnoser::clear() {
     lateNs = 0;
     pollsMissingSince = lastFrame = watchStart = Timestamp{};
     noPollRun = silentRun = false;
+    framingErrors = -1;
 }
 
 LineDiagnoser::Finding& LineDiagnoser::finding(DiagnosisKind kind, int address) {
@@ -381,6 +382,9 @@ std::vector<Diagnosis> LineDiagnoser::diagnoses() const {
         const int a = d.address;
         if (d.kind == DiagnosisKind::DuplicateAddress || d.kind == DiagnosisKind::Intermittent) {
             d.reference = static_cast<std::int64_t>(devices[static_cast<std::size_t>(a)].polls);
+        }
+        if (d.kind == DiagnosisKind::LineSignal || d.kind == DiagnosisKind::Noise) {
+            d.framingErrors = framingErrors;
         }
         if (d.kind == DiagnosisKind::DuplicateAddress) {
             const AddressState& state = addresses[static_cast<std::size_t>(a)];

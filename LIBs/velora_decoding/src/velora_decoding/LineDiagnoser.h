@@ -84,6 +84,10 @@ public:
     void tick(velora_protocol::Timestamp now);
     // The end of the line: weighs what is left; a line without a single frame is silent.
     void finish();
+    // The converter's count of characters with a bad stop bit since the line was opened.
+    void converterErrors(std::uint64_t framing) {
+        framingErrors = static_cast<std::int64_t>(framing);
+    }
 
     // The raised diagnoses, most severe first, then by address.
     std::vector<Diagnosis> diagnoses() const;
@@ -150,6 +154,7 @@ private:
     velora_protocol::Timestamp watchStart;
     bool noPollRun = false;
     bool silentRun = false;
+    std::int64_t framingErrors = -1;
 };
 
 } // namespace velora_decoding
