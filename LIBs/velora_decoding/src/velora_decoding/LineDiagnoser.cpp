@@ -89,22 +89,7 @@ void LineDiagnoser::frame(const Frame& frame, std::uint64_t record) {
     frames = record + 1;
     const bool trash = frame.type == mtTrash;
     if (trash) {
-        if (framesSinceTrash > kBurstJoinFrames) {
-            burstIsNoise = false;
-            burst(frame, record);
-        }
-        framesSinceTrash = 0;
-        if (burstIsNoise) {
-            finding(DiagnosisKind::Noise, 0).diagnosis.figure += frame.size;
-        }
-        blockTrash += frame.size;
-        for (const std::uint8_t byte : frame) {
-            blockBit0 += byte & 1U;
-        }
-        if (!blockHasTrash) {
-            blockHasTrash = true;
-            blockRecord = record;
-        }
+        trashFrame(frame, record);
     } else {
         framesSinceTrash += 1;
     }
@@ -118,6 +103,25 @@ void LineDiagnoser::frame(const Frame& frame, std::uint64_t record) {
         if (++blocks % kWeighBlocks == 0) {
             weigh();
         }
+    }
+}
+
+void LineDiagnoser::trashFrame(const Frame& frame, std::uint64_t record) {
+    if (framesSinceTrash > kBurstJoinFrames) {
+        burstIsNoise = false;
+        burst(frame, record);
+    }
+    framesSinceTrash = 0;
+    if (burstIsNoise) {
+        finding(DiagnosisKind::Noise, 0).diagnosis.figure += frame.size;
+    }
+    blockTrash += frame.size;
+    for (const std::uint8_t byte : frame) {
+        blockBit0 += byte & 1U;
+    }
+    if (!blockHasTrash) {
+        blockHasTrash = true;
+        blockRecord = record;
     }
 }
 
@@ -180,14 +184,15 @@ void LineDiagnoser::noPanel(const Frame& frame, std::uint64_t record) {
     }
     Finding& found = finding(DiagnosisKind::NoPanel, 0);
     Diagnosis& d = found.diagnosis;
-    const Timestamp first = d.first;
-    note(found, time, record);
-    if (!noPollRun) {
+    if (!noPollRun) { // one run of frames without polls counts once
         noPollRun = true;
-        d.first = first.known() ? first : pollsMissingSince;
-    } else {
-        d.count -= 1; // one run of frames without polls counts once
+        d.count += 1;
+        if (!d.first.known()) {
+            d.first = pollsMissingSince;
+        }
     }
+    d.last = time;
+    keep(found, record);
     d.figure = std::max(d.figure, gap);
     d.silent = false;
     if (!finding(DiagnosisKind::LineSignal, 0).raised) {

@@ -116,6 +116,7 @@ private:
     void signalBlock();
     bool answeredOnce(int address) const;
     bool expectsAnswer(int address) const;
+    void trashFrame(const velora_protocol::Frame& frame, std::uint64_t record);
     void burst(const velora_protocol::Frame& frame, std::uint64_t record);
     void noPanel(const velora_protocol::Frame& frame, std::uint64_t record);
     void silence(velora_protocol::Timestamp now);
