@@ -118,8 +118,7 @@ TEST(LineDiagnosis, EachSimulatedFaultIsNamedAndACleanLineHasNone) {
         {{"duplicate 5", line([](auto& s) { s.duplicate = 5; }), {}}, at("duplicate_address", 5)},
         {{"9600 baud", line(), faults([](auto& f) { f.baud = 9600; })}, at("line_signal")},
         {{"38400 baud", line(), faults([](auto& f) { f.baud = 38400; })}, at("line_signal")},
-        {{"A and B swapped", line(), faults([](auto& f) { f.swapped = true; })},
-         at("line_signal")},
+        {{"A and B swapped", line(), faults([](auto& f) { f.swapped = true; })}, at("line_signal")},
         {{"slow 3", line(), faults([](auto& f) { f.lateMs[3] = 20; })}, at("slow_answer", 3)},
         {{"flaky 4", line([](auto& s) { s.missRate[4] = 0.3; }), {}}, at("intermittent", 4)},
         {{"noise", line([](auto& s) { s.noiseRate = 0.05; }), {}}, at("noise")},
@@ -130,7 +129,13 @@ TEST(LineDiagnosis, EachSimulatedFaultIsNamedAndACleanLineHasNone) {
          at("slow_answer", 8)},
         {{"device 7 stops", line([](auto& s) { s.stopAfter[7] = 20; }), {}}, {}},
         {{"default line", {}, {}}, {}},
-        {{"busy line", line([](auto& s) { s.changeRate = 0.3; s.commandRate = 0.2; }), {}}, {}},
+        {{"busy line",
+          line([](auto& s) {
+              s.changeRate = 0.3;
+              s.commandRate = 0.2;
+          }),
+          {}},
+         {}},
     };
     for (const auto& c : cases) {
         for (const std::uint32_t seed : {1U, 2U, 3U}) {
@@ -180,7 +185,11 @@ TEST(LineDiagnosis, ALineWithoutAPanelIsNamed) {
 
     TimedLine zeros;
     zeros.send(std::vector<std::uint8_t>(2000, 0));
+    zeros.tracker().converterErrors(2000);
     EXPECT_EQ(zeros.finish(), (Found{{"line_signal", 0}}));
+    EXPECT_NE(velora_decoding::diagnosisText(zeros.tracker().diagnosis().diagnoses()[0])
+                  .find("Ошибок стоп-бита у преобразователя: 2000."),
+              std::string::npos);
 
     TimedLine commands;
     velora_traffic::TrafficGenerator traffic;

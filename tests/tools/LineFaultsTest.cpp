@@ -1,5 +1,5 @@
 // Faults on the simulated line: the bit-level receiver on exact patterns, and the trace
-// each fault of velora-sim leaves in what velora-sniff decodes.
+// each fault of velora-sim leaves in what velora-sniff decodes and diagnoses.
 #include "ToolRunner.h"
 
 #include <UartLine.h>
@@ -80,6 +80,8 @@ struct Trace {
     int bytes = 0;
     int trashBytes = 0;
     std::map<int, std::vector<double>> answerMs;
+    // The lines of --diagnose --tsv without their header.
+    std::vector<std::string> diagnoses;
 
     // Answers per round of polls: a garbled answer often takes its poll with it.
     double answered(int address) const {
@@ -103,9 +105,17 @@ private:
     }
 };
 
-// Lines of velora-sniff --tsv, with -T --time-format relative from a live line.
-Trace trace(const QByteArray& tsv) {
+// Lines of velora-sniff --tsv, with -T --time-format relative from a live line, and its
+// diagnoses.
+Trace trace(const Result& sniffed) {
     Trace t;
+    for (const std::string& line : lines(sniffed.err)) {
+        const auto fields = QByteArray::fromStdString(line).split('\t');
+        if (fields.size() == 6 && fields[0] != "kind") {
+            t.diagnoses.push_back((fields[0] + ' ' + fields[1]).toStdString());
+        }
+    }
+    const QByteArray& tsv = sniffed.out;
     std::map<int, double> polled;
     for (const std::string& line : lines(tsv)) {
         const QList<QByteArray> f = QByteArray::fromStdString(line).split('\t');
@@ -126,22 +136,23 @@ Trace trace(const QByteArray& tsv) {
 }
 
 const QStringList kLine{"--seed", "3", "--devices", "1-9", "--last-address", "12"};
-const QStringList kSniff{"--tsv"};
+const QStringList kSniff{"--tsv", "--diagnose"};
 
 // Late answers show only in the line's time: through a pseudo-terminal.
 Trace live(const QStringList& fault) {
     QProcess line;
-    line.start(QStringLiteral(VELORA_SIM), kLine + fault + QStringList{"--pty", "-t", "1"});
+    line.start(QStringLiteral(VELORA_SIM), kLine + fault + QStringList{"--pty", "-t", "2"});
     EXPECT_TRUE(line.waitForReadyRead(10000));
     const QString pty = QString::fromUtf8(line.readLine().trimmed());
     const Result decoded = sniff(kSniff + QStringList{"-T", "--time-format", "relative", pty});
     EXPECT_TRUE(line.waitForFinished(30000));
-    return trace(decoded.out);
+    return trace(decoded);
 }
 
 struct FaultCase {
     QStringList fault;
     bool live;
+    std::vector<std::string> diagnoses;
     std::function<void(const Trace&)> expect;
 };
 
@@ -159,12 +170,14 @@ TEST_F(ToolsTest, EachLineFaultLeavesItsTrace) {
     const FaultCase cases[] = {
         {{},
          false,
+         {},
          [&](const Trace& t) {
              othersAnswer(t, 0);
              EXPECT_LT(t.trashShare(), 0.02);
          }},
         {{"--duplicate", "5"},
          false,
+         {"duplicate_address 5"},
          [&](const Trace& t) {
              // The parser finds its way back after the garbled answer, mostly before the
              // next poll.
@@ -172,17 +185,19 @@ TEST_F(ToolsTest, EachLineFaultLeavesItsTrace) {
              EXPECT_LT(t.answered(5), 0.7);
              EXPECT_GT(t.trashShare(), 0.04);
          }},
-        {{"--line-speed", "9600"}, false, mostlyTrash},
-        {{"--line-speed", "38400"}, false, mostlyTrash},
-        {{"--swap-ab"}, false, mostlyTrash},
+        {{"--line-speed", "9600"}, false, {"line_signal 0"}, mostlyTrash},
+        {{"--line-speed", "38400"}, false, {"line_signal 0"}, mostlyTrash},
+        {{"--swap-ab"}, false, {"line_signal 0"}, mostlyTrash},
         {{"--flaky", "4:0.5"},
          false,
+         {"intermittent 4"},
          [&](const Trace& t) {
              othersAnswer(t, 4);
              EXPECT_NEAR(t.answered(4), 0.5, 0.1);
          }},
         {{"--slow", "3:20"},
          true,
+         {"slow_answer 3"},
          [&](const Trace& t) {
              othersAnswer(t, 0);
              EXPECT_NEAR(t.medianMs(3), 20.6, 5);
@@ -191,11 +206,15 @@ TEST_F(ToolsTest, EachLineFaultLeavesItsTrace) {
     };
     for (const FaultCase& c : cases) {
         SCOPED_TRACE(c.fault.join(' ').toStdString());
+        Trace t;
         if (c.live) {
-            c.expect(live(c.fault));
-            continue;
+            t = live(c.fault);
+        } else {
+            ASSERT_EQ(sim(kLine + c.fault + QStringList{"-t", "10", "-o", path("line")}).exitCode,
+                      0);
+            t = trace(sniff(kSniff + QStringList{"-r", path("line")}));
         }
-        ASSERT_EQ(sim(kLine + c.fault + QStringList{"-t", "10", "-o", path("line")}).exitCode, 0);
-        c.expect(trace(sniff(kSniff + QStringList{"-r", path("line")}).out));
+        c.expect(t);
+        EXPECT_EQ(t.diagnoses, c.diagnoses);
     }
 }

@@ -349,11 +349,61 @@ TEST_F(ToolsTest, ReportOfALivelyLineLeadsWithItsSummary) {
     EXPECT_LE(pages.captured(1).toInt(), 4);
     const QString first =
         run(QStringLiteral("pdftotext"), {"-f", "1", "-l", "1", path("line.pdf"), "-"});
-    for (const char* text : {"Длительность", "0 ч 6 мин 0 с", "Отвечают", "Молчат", "Пропали",
-                             "1: 9", "В тревоге", "В неисправности"}) {
+    for (const char* text :
+         {"Длительность", "0 ч 6 мин 0 с", "Отвечают", "Молчат", "Пропали", "1: 9", "В тревоге",
+          "В неисправности", "Диагностика", "Неполадок линии не найдено."}) {
         EXPECT_TRUE(first.contains(QString::fromUtf8(text))) << text;
     }
     EXPECT_FALSE(first.contains(QString::fromUtf8("Последний ответ"))) << "the table comes next";
+}
+
+// A walk rehearsed on the simulator: the checks set off and brought back pass, the one cut
+// off by the end of the line has its alarm only, the rest are untested; alarms of an
+// address the configuration does not list stay apart. A configuration with errors is
+// refused with the check's diagnostics.
+TEST_F(ToolsTest, WalkTestOfASimulatedWalk) {
+    ASSERT_EQ(sim({"--devices", "1-5", "-c", "0", "-k", "0", "--seed", "1", "--duration", "18",
+                   "--walk", "2:loop1,3:tamper,4:loop2,3:line3", "-o", path("line")})
+                  .exitCode,
+              0);
+    const QByteArray config = R"(<?xml version="1.0" encoding="UTF-8"?>
+<configuration deviceId="Velora-TQ4" version="2"><pultType>0</pultType>
+<section address="0" group="1">
+<device address="2" zone="1"><deviceNames><loop1Name>Коридор</loop1Name></deviceNames></device>
+<device address="3" zone="1"/>
+</section></configuration>)";
+    writeFile(path("panel.xml"), {config.begin(), config.end()});
+    const Result result = sniff({"-r", path("line"), "--tsv", "--stats-only", "--walk-test",
+                                 "--config", path("panel.xml"), "--report", path("walk.pdf")});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    std::map<std::string, std::string> results;
+    for (const std::string& line : lines(result.out.mid(result.out.indexOf("address\tcheck")))) {
+        const QList<QByteArray> f = QByteArray::fromStdString(line).split('\t');
+        ASSERT_EQ(f.size(), 6) << line;
+        EXPECT_EQ(f[3].isEmpty(), f[5] == "not_tested") << line;
+        results[(f[0] + ' ' + f[1] + ' ' + f[2]).toStdString()] = f[5].toStdString();
+    }
+    EXPECT_EQ(results.size(), 11u); // the header and two devices of five checks
+    EXPECT_EQ(results["2 loop1 Коридор"], "passed");
+    EXPECT_EQ(results["3 tamper вскрытие корпуса"], "passed");
+    EXPECT_EQ(results["3 line3 л.с. 3"], "alarm_only");
+    EXPECT_EQ(results["2 loop2 шлейф 2"], "not_tested");
+    QProcess pdf;
+    pdf.start(QStringLiteral("pdftotext"), {path("walk.pdf"), QStringLiteral("-")});
+    ASSERT_TRUE(pdf.waitForFinished(10000));
+    const QString report = QString::fromUtf8(pdf.readAllStandardOutput());
+    for (const char* text : {"Пульт", "Проверено 2 из 10.", "Коридор", "только тревога",
+                             "Тревоги на адресах не из конфигурации", "Приёмка линии", "Сдал:"}) {
+        EXPECT_TRUE(report.contains(QString::fromUtf8(text))) << text;
+    }
+
+    const QByteArray broken = QByteArray(config).replace("address=\"3\"", "address=\"2\"");
+    writeFile(path("broken.xml"), {broken.begin(), broken.end()});
+    const Result refused =
+        sniff({"-r", path("line"), "-S", "--walk-test", "--config", path("broken.xml")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(path("broken.xml").toUtf8() + ":5:"))
+        << refused.err.toStdString();
 }
 
 TEST_F(ToolsTest, ExitCodes) {
@@ -368,6 +418,7 @@ TEST_F(ToolsTest, ExitCodes) {
     EXPECT_EQ(sniff({"--types", "0-3", "ttyS0"}).exitCode, 2);
     EXPECT_EQ(sniff({"--addresses", "1,", "ttyS0"}).exitCode, 2);
     EXPECT_EQ(sniff({"--types"}).exitCode, 2);
+    EXPECT_EQ(sniff({"--walk-test", "ttyS0"}).exitCode, 2);
 
     const Result missingPort = sniff({path("no-such-port")});
     EXPECT_EQ(missingPort.exitCode, 1);

@@ -83,6 +83,17 @@ void Device::randomChange(std::mt19937& rng) {
     news = true;
 }
 
+void Device::setCheck(int check, bool alarm) {
+    if (check < 2) {
+        loops[check] = alarm ? kFire : kNormal;
+    } else if (check < 4) {
+        lines[check - 2] = alarm ? LineState::Triggered : LineState::Normal;
+    } else {
+        tamper = alarm;
+    }
+    news = true;
+}
+
 void Device::apply(const std::vector<std::uint8_t>& command) {
     const std::uint8_t flags = command[Command::kDeviceLayout.flags];
     if (flags & kResetFlag) {

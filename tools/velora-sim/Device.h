@@ -27,6 +27,9 @@ public:
     // One random change: an alarm or fault of a loop or line, its restoration, tamper,
     // a fault of the supervised outputs, bad supply voltage or its end.
     void randomChange(std::mt19937& rng);
+    // A walk test sets off check 0..4 (loop 1, loop 2, line 3, line 4, tamper) or brings it
+    // back to normal.
+    void setCheck(int check, bool alarm);
     // Command bytes 0..5 in the device layout.
     void apply(const std::vector<std::uint8_t>& command);
     // A loop that was switched on reaches its normal state after one report.

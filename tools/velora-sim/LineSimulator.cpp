@@ -1,5 +1,7 @@
 #include "LineSimulator.h"
 
+#include <velora_protocol/LineSpeed.h>
+
 #include <iterator>
 #include <stdexcept>
 
@@ -37,7 +39,9 @@ bool LineSimulator::chance(double rate) {
 }
 
 void LineSimulator::step() {
+    const std::size_t before = generator.bytes().size();
     lastAnswers.clear();
+    walk();
     if (chance(scenario.noiseRate)) {
         noise();
     }
@@ -46,6 +50,30 @@ void LineSimulator::step() {
     }
     poll(nextAddress);
     nextAddress = nextAddress % scenario.lastAddress + 1;
+    lineBytes += generator.bytes().size() - before;
+}
+
+// Each check of the walk has its slot of the line's time: in alarm, then normal.
+void LineSimulator::walk() {
+    const double seconds = static_cast<double>(lineBytes) / velora_protocol::kCharactersPerSecond;
+    const double slot = kWalkAlarm + kWalkPause;
+    for (std::size_t i = 0; i < scenario.walk.size(); ++i) {
+        const double since = seconds - kWalkStart - static_cast<double>(i) * slot;
+        const auto device = devices.find(scenario.walk[i].first);
+        if (since < 0 || since >= slot || device == devices.end()) {
+            continue;
+        }
+        const bool alarm = since < kWalkAlarm;
+        if (walkAlarms.count(i) != (alarm ? 0U : 1U)) {
+            continue;
+        }
+        device->second.setCheck(scenario.walk[i].second, alarm);
+        if (alarm) {
+            walkAlarms.insert(i);
+        } else {
+            walkAlarms.erase(i);
+        }
+    }
 }
 
 // Noise on an idle line reads as 0x00 (a break) or 0x80 (a start bit in the middle of a

@@ -9,6 +9,7 @@
 #include <optional>
 #include <random>
 #include <set>
+#include <utility>
 #include <vector>
 
 namespace velora_sim {
@@ -30,6 +31,9 @@ struct Scenario {
     std::map<int, double> missRate;
     // An address that a second device answers too, or 0.
     int duplicate = 0;
+    // A walk test: these checks (address, check 0..4: loops 1 and 2, lines 3 and 4, tamper)
+    // are set off one after another, each in alarm for a few seconds, then normal.
+    std::vector<std::pair<int, int>> walk;
 };
 
 // A device's answer in the bytes of the current step: where it stands and, where a second
@@ -51,6 +55,12 @@ public:
 
     void step();
 
+    // When the walk test sets off its first check, how long each stays in alarm, and the
+    // pause before the next one, in seconds of the line.
+    static constexpr double kWalkStart = 2.0;
+    static constexpr double kWalkAlarm = 3.0;
+    static constexpr double kWalkPause = 2.0;
+
     velora_traffic::TrafficGenerator& traffic() { return generator; }
     std::uint64_t polls() const { return pollCount; }
     // The answers of the last step, by their offset in traffic().bytes().
@@ -61,6 +71,7 @@ private:
     void noise();
     void command();
     void poll(int address);
+    void walk();
     std::vector<std::uint8_t> twinAnswer();
 
     Scenario scenario;
@@ -72,6 +83,10 @@ private:
     std::map<int, std::uint64_t> pollsOf;
     int nextAddress = 1;
     std::uint64_t pollCount = 0;
+    // The line's bytes so far, its clock for the walk test.
+    std::uint64_t lineBytes = 0;
+    // The walk's checks in alarm now, by their place in the walk.
+    std::set<std::size_t> walkAlarms;
 };
 
 } // namespace velora_sim

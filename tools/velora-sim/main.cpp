@@ -9,9 +9,11 @@
 #include <velora_cli/NumberList.h>
 #include <velora_cli/Os.h>
 #include <velora_cli/Program.h>
+#include <velora_decoding/PointChange.h>
 #include <velora_protocol/Addresses.h>
 #include <velora_traffic/TrafficGenerator.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <csignal>
@@ -51,6 +53,10 @@ const char* const kUsage = R"(Использование: velora-sim [ПАРАМ
   -n, --noise-rate P         вероятность помехи перед опросом (0)
   -q, --stop-after АДРЕС:N   прибор АДРЕС отвечает только на первые N опросов, потом
                              молчит (можно повторять)
+      --walk АДРЕС:ПРОВЕРКА[,…]
+                             проверка шлейфов: по очереди сработать (3 с) и вернуться
+                             в норму (пауза 2 с, начало через 2 с); ПРОВЕРКА — loop1,
+                             loop2, line3, line4 или tamper
   -s, --seed N               начальное число генератора: тот же поток при каждом
                              запуске (по умолчанию случайное)
   -t, --duration СЕКУНДЫ     длительность потока во времени линии
@@ -145,6 +151,29 @@ velora_cli::Option::Handler perDevice(Map& target, const char* option, Parse par
     };
 }
 
+// ADDRESS:CHECK[,ADDRESS:CHECK…] of --walk.
+std::vector<std::pair<int, int>> walkChecks(const std::string& text) {
+    std::vector<std::pair<int, int>> checks;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const auto [address, name] = deviceAndValue(text.substr(start, comma - start), "--walk");
+        int check = 0;
+        while (check < velora_decoding::kWalkChecks &&
+               name !=
+                   velora_decoding::walkCheckId(static_cast<velora_decoding::WalkCheck>(check))) {
+            ++check;
+        }
+        if (check == velora_decoding::kWalkChecks) {
+            kProgram.usageError("неверная проверка в --walk: " + name +
+                                " (loop1, loop2, line3, line4, tamper)");
+        }
+        checks.emplace_back(address, check);
+        start = comma + 1;
+    }
+    return checks;
+}
+
 std::uint64_t durationBytes(const std::string& text) {
     const double seconds = required(velora_cli::parseFraction(text, 0, 1e9), "--duration", text);
     if (seconds <= 0) {
@@ -178,6 +207,8 @@ std::vector<velora_cli::Option> optionTable(Options& o, int& outputs) {
         {"stop-after", 'q', Value::Required,
          perDevice(scenario.stopAfter, "--stop-after",
                    [](const std::string& t) { return velora_cli::parseNumber(t, 0, 1LL << 62); })},
+        {"walk", 0, Value::Required,
+         [&scenario](const std::string& text) { scenario.walk = walkChecks(text); }},
         {"duplicate", 0, Value::Required,
          [&scenario](const std::string& text) {
              scenario.duplicate = static_cast<int>(
@@ -242,6 +273,12 @@ void checkFaults(const Options& o) {
     }
     if (!o.eventsPath.empty() && bitLevelFaults(o)) {
         kProgram.usageError("--events не сочетается с --duplicate, --line-speed и --swap-ab");
+    }
+    for (const auto& [address, check] : o.scenario.walk) {
+        if (!o.scenario.devices.count(address)) {
+            kProgram.usageError("--walk: прибора с адресом " + std::to_string(address) +
+                                " нет в --devices");
+        }
     }
     if (o.scenario.duplicate != 0 && !o.scenario.devices.count(o.scenario.duplicate)) {
         kProgram.usageError("--duplicate: прибора с адресом " +

@@ -2,7 +2,7 @@
 
 #include <velora_decoding/FrameText.h>
 #include <velora_protocol/MessageType.h>
-#include <velora_session/LocalTime.h>
+#include <velora_session/TimeText.h>
 
 #include <cinttypes>
 #include <cstdlib>
@@ -40,21 +40,10 @@ std::string LogPrinter::timeText(const velora_protocol::Timestamp& time) {
     if (timeFormat == TimeFormat::Delta) {
         return seconds(ns - previous);
     }
-    const std::time_t whole = static_cast<std::time_t>(ns / 1'000'000'000);
-    const auto fraction = static_cast<long>(ns % 1'000'000'000);
-    long utcOffset = 0;
-    const std::tm local = velora_session::localTime(whole, utcOffset);
-    char text[64];
     if (timeFormat == TimeFormat::Absolute) {
-        const std::size_t n = std::strftime(text, sizeof text, "%H:%M:%S", &local);
-        std::snprintf(text + n, sizeof text - n, ".%03ld", fraction / 1'000'000);
-        return text;
+        return velora_session::clockText(ns);
     }
-    std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    const long offset = utcOffset / 60;
-    std::snprintf(text + n, sizeof text - n, ".%06ld%c%02ld:%02ld", fraction / 1000,
-                  offset < 0 ? '-' : '+', std::labs(offset) / 60, std::labs(offset) % 60);
-    return text;
+    return velora_session::isoText(ns);
 }
 
 std::string LogPrinter::format(const velora_decoding::LogMessage& message) {

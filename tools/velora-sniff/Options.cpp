@@ -47,8 +47,20 @@ const char* const kUsage = R"(Использование: velora-sniff [ПАРА
                              стандартный вывод), без строк журнала
       --alerts               строка со временем в стандартный поток ошибок, когда
                              прибор замолкает, пропадает, снова отвечает, входит в
-                             тревогу или неисправность или выходит из них
-      --config ФАЙЛ          сравнить приборы линии с конфигурацией пульта
+                             тревогу или неисправность или выходит из них, и когда
+                             найдена неполадка линии
+      --diagnose             в конце вывести неполадки линии с тем, что их
+                             показало: два прибора на одном адресе, неверная
+                             скорость или перепутанные A и B, помехи, пропуски и
+                             поздние ответы прибора, нет опросов пульта (в --tsv —
+                             таблицей для программ, как --stats)
+      --config ФАЙЛ          сравнить приборы линии с конфигурацией пульта (файл с
+                             ошибками не принимается)
+      --walk-test            с --config: в конце вывести проверку шлейфов — по
+                             каждому прибору конфигурации шлейфы 1 и 2, л.с. 3 и 4
+                             и вскрытие: время тревоги, время возврата в норму,
+                             итог (в --tsv — таблицей для программ, как --stats);
+                             --report добавляет её и приёмку линии
       --report ФАЙЛ.pdf      в конце записать отчёт о линии в PDF
       --report-changes       добавить в отчёт приложение: все изменения состояния
   -h, --help                 показать эту справку и выйти
@@ -143,7 +155,9 @@ std::vector<velora_cli::Option> optionTable(Options& o, Given& given) {
         {"stats-only", 'S', Value::None,
          [&o](const std::string&) { o.stats = o.statsOnly = true; }},
         {"alerts", 0, Value::None, raise(o.alerts)},
+        {"diagnose", 0, Value::None, raise(o.diagnose)},
         {"config", 0, Value::Required, store(o.configPath)},
+        {"walk-test", 0, Value::None, raise(o.walkTest)},
         {"report", 0, Value::Required, store(o.reportPath)},
         {"report-changes", 0, Value::None, raise(o.reportChanges)},
     };
@@ -166,6 +180,9 @@ void check(Options& options, const Given& given, int operands, char** operand) {
     }
     if (options.ringFiles > 0 && (options.writePath.empty() || options.writePath == "-")) {
         kProgram.usageError("--ring нужен файл --write");
+    }
+    if (options.walkTest && options.configPath.empty()) {
+        kProgram.usageError("--walk-test нужен файл --config");
     }
     if (given.timestamps && options.timeFormat == LogPrinter::TimeFormat::None) {
         options.timeFormat = LogPrinter::TimeFormat::Absolute;

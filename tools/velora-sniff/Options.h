@@ -25,11 +25,13 @@ struct Options {
     LogPrinter::TimeFormat timeFormat = LogPrinter::TimeFormat::None;
     std::optional<std::set<int>> types;
     std::optional<std::set<int>> addresses;
-    // The devices: their table, their changes, the report.
+    // The devices: their table, their changes, the line's diagnoses, the report.
     bool stats = false;
     bool statsOnly = false;
     bool alerts = false;
+    bool diagnose = false;
     std::string configPath;
+    bool walkTest = false;
     std::string reportPath;
     bool reportChanges = false;
 

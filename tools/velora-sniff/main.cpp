@@ -2,8 +2,10 @@
 // or a recorded line. Reading, parsing, capturing and printing run on one thread.
 #include "CaptureRing.h"
 #include "DeviceTable.h"
+#include "DiagnosisTable.h"
 #include "LogPrinter.h"
 #include "Options.h"
+#include "WalkTable.h"
 
 #include <rs485/RS485Connection.h>
 #include <rs485/SystemReason.h>
@@ -76,7 +78,12 @@ public:
         }
     }
 
-    void onErrorCounts(const rs485::ErrorCounts& counts) override { converter = counts; }
+    void onErrorCounts(const rs485::ErrorCounts& counts) override {
+        converter = counts;
+        if (counts.kept) {
+            tracker.converterErrors(counts.framing);
+        }
+    }
     // Only the capture keeps them: a replay of it ends in the same bytes.
     void onUnfinished(const velora_protocol::Frame& bytes) override { keep(bytes); }
 
@@ -120,8 +127,10 @@ int replay(const Options& options, Sniffer& sniffer) {
                          "записей pcap\n";
             return kExitUsage;
         }
-        // Alerts and the report need times: the bytes get them at the line's pace.
-        if (!options.writePath.empty() || options.alerts || !options.reportPath.empty()) {
+        // Alerts, diagnoses, the walk test and the report need times: the bytes get them at
+        // the line's pace.
+        if (!options.writePath.empty() || options.alerts || options.diagnose || options.walkTest ||
+            !options.reportPath.empty()) {
             reader.setRawTimesFromFile();
         }
     }
@@ -175,9 +184,16 @@ int listen(const Options& options, Sniffer& sniffer) {
     // and so does the end of --duration.
     const auto end =
         std::chrono::steady_clock::now() + std::chrono::seconds(options.durationSeconds);
-    const auto flush = [&sniffer, &options, end] {
-        if (options.durationSeconds > 0 && std::chrono::steady_clock::now() >= end) {
+    // Silence shows only on the clock: the tracker hears it once a second.
+    auto nextTick = std::chrono::steady_clock::now();
+    const auto flush = [&sniffer, &options, end, &nextTick] {
+        const auto now = std::chrono::steady_clock::now();
+        if (options.durationSeconds > 0 && now >= end) {
             velora_capture::requestStop();
+        }
+        if (now >= nextTick) {
+            sniffer.tracker.tick(velora_protocol::Timestamp::now());
+            nextTick = now + std::chrono::seconds(1);
         }
         // Live lines leave with the reader's flushes, not a write each.
         std::fflush(stdout);
@@ -197,7 +213,7 @@ int listen(const Options& options, Sniffer& sniffer) {
     }
     // The counts at the end, not a second old; a lost converter tells none.
     if (const rs485::ErrorCounts counts = connection.errorCounts(); counts.kept) {
-        sniffer.converter = counts;
+        sniffer.onErrorCounts(counts);
     }
     sniffer.timing = connection.lowLatency()
                          ? "Время байтов: порт в режиме низкой задержки, точность около 1 мс."
@@ -241,10 +257,21 @@ void printAlert(const velora_decoding::DeviceChange& change) {
               << velora_report::changeText(change).toStdString() << std::endl;
 }
 
+// Prints a diagnosis when it is first found, with the time of its newest evidence.
+void printDiagnosisAlert(const velora_decoding::Diagnosis& diagnosis) {
+    std::fflush(stdout);
+    const velora_protocol::Timestamp time =
+        diagnosis.last.known() ? diagnosis.last : velora_protocol::Timestamp::now();
+    std::cerr << velora_report::timeText(time, true).toStdString() << ' '
+              << velora_decoding::diagnosisTitle(diagnosis.kind) << ": "
+              << velora_decoding::diagnosisText(diagnosis) << std::endl;
+}
+
 // The PDF writer lays the text out with the fonts of a GUI application, which needs no
 // display here.
 bool writeReport(const std::string& path, const Sniffer& sniffer,
-                 const velora_report::ConfigComparison* comparison, bool allChanges) {
+                 const velora_report::ConfigComparison* comparison, bool allChanges,
+                 const velora_report::HandOver* handOver) {
     static char name[] = "velora-sniff";
     static char platform[] = "-platform";
     static char* arguments[] = {name, platform,
@@ -252,9 +279,9 @@ bool writeReport(const std::string& path, const Sniffer& sniffer,
     static int count = 3;
     QGuiApplication application(count, arguments);
     QString error;
-    if (!velora_report::writeLineReport(QString::fromStdString(path), sniffer.tracker, comparison,
-                                        &error, allChanges,
-                                        sniffer.converter ? &*sniffer.converter : nullptr)) {
+    if (!velora_report::writeLineReport(
+            QString::fromStdString(path), sniffer.tracker, comparison, &error, allChanges,
+            sniffer.converter ? &*sniffer.converter : nullptr, handOver)) {
         std::cerr << "velora-sniff: " << error.toStdString() << '\n';
         return false;
     }
@@ -303,6 +330,16 @@ int main(int argc, char** argv) {
                     capture ? &*capture : nullptr);
     if (options.alerts) {
         sniffer.tracker.setChangeHandler(printAlert);
+        sniffer.tracker.setDiagnosisHandler(printDiagnosisAlert);
+    }
+    velora_decoding::WalkTest walk(comparison.addresses());
+    std::optional<velora_report::HandOver> handOver;
+    if (options.walkTest) {
+        sniffer.tracker.setPointHandler(
+            [&walk](const velora_decoding::PointChange& change) { walk.seen(change); });
+        handOver.emplace();
+        handOver->walk = &walk;
+        handOver->limits.emplace();
     }
 
     int exitCode = live ? listen(options, sniffer) : replay(options, sniffer);
@@ -311,16 +348,32 @@ int main(int argc, char** argv) {
         exitCode = exitCode ? exitCode : kExitFailure;
     }
     const bool finished = exitCode != kExitFailure && exitCode != kExitUsage;
+    if (finished) {
+        sniffer.tracker.finish();
+    }
+    std::ostream& tables = options.tsv && !options.statsOnly ? std::cerr : std::cout;
+    std::fflush(stdout);
     if (options.stats && finished) {
-        std::fflush(stdout);
-        std::ostream& out = options.tsv && !options.statsOnly ? std::cerr : std::cout;
-        printDeviceTable(out, sniffer.tracker, configured, options.tsv);
+        printDeviceTable(tables, sniffer.tracker, configured, options.tsv);
         if (!options.tsv) {
-            printLineFigures(out, sniffer);
+            printLineFigures(tables, sniffer);
         }
     }
+    if (options.diagnose && finished) {
+        if (options.stats) {
+            tables << '\n';
+        }
+        printDiagnosisTable(tables, sniffer.tracker, options.tsv);
+    }
+    if (options.walkTest && finished) {
+        if (options.stats || options.diagnose) {
+            tables << '\n';
+        }
+        printWalkTable(tables, walk, comparison, options.tsv);
+    }
     if (!options.reportPath.empty() && finished &&
-        !writeReport(options.reportPath, sniffer, configured, options.reportChanges)) {
+        !writeReport(options.reportPath, sniffer, configured, options.reportChanges,
+                     handOver ? &*handOver : nullptr)) {
         exitCode = exitCode ? exitCode : kExitFailure;
     }
     std::fflush(stdout);

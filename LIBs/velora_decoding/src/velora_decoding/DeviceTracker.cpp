@@ -142,6 +142,7 @@ void DeviceTracker::longAnswer(DeviceStatus& device, const Frame& frame) {
         if (firstReport || device.points[i] != point) {
             device.points[i] = point;
             device.pointSince[i] = time;
+            pointChanged({time, frame.address, static_cast<WalkCheck>(i), point});
         }
     }
     const bool flags[kFlagCount] = {
@@ -150,11 +151,16 @@ void DeviceTracker::longAnswer(DeviceStatus& device, const Frame& frame) {
         isSet(frame, velora_protocol::kDeviceResetBit),
         isSet(frame, velora_protocol::kOutputsFaultBit),
     };
+    const bool tamperChanged = firstReport || device.flags[kTamper] != flags[kTamper];
     for (int i = 0; i < kFlagCount; ++i) {
         if (firstReport || device.flags[i] != flags[i]) {
             device.flags[i] = flags[i];
             device.flagSince[i] = time;
         }
+    }
+    if (tamperChanged) {
+        pointChanged({time, frame.address, WalkCheck::Tamper,
+                      flags[kTamper] ? PointState::Alarm : PointState::Norm});
     }
 
     if (device.alarm() != wasAlarm) {
@@ -164,6 +170,12 @@ void DeviceTracker::longAnswer(DeviceStatus& device, const Frame& frame) {
     if (device.fault() != wasFault) {
         report(
             {time, frame.address, wasFault ? DeviceChange::FaultEnded : DeviceChange::FaultBegan});
+    }
+}
+
+void DeviceTracker::pointChanged(const PointChange& change) {
+    if (onPoint) {
+        onPoint(change);
     }
 }
 

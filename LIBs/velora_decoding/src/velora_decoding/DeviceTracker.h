@@ -4,6 +4,7 @@
 #include <velora_decoding/DeviceStatus.h>
 #include <velora_decoding/LineDiagnoser.h>
 #include <velora_decoding/LineTotals.h>
+#include <velora_decoding/PointChange.h>
 
 #include <velora_protocol/Addresses.h>
 #include <velora_protocol/Frame.h>
@@ -16,8 +17,8 @@ namespace velora_decoding {
 
 // Follows every device of the line from every frame the parser reports, whatever a view
 // shows: counts, missed answers, presence, the states of the last answer with data and
-// answer times, the line's totals and what is wrong with it. Feeding a frame allocates nothing (a change
-// appends to the list of changes, which is reserved ahead).
+// answer times, the line's totals and what is wrong with it. Feeding a frame allocates nothing (a
+// change appends to the list of changes, which is reserved ahead).
 class DeviceTracker {
 public:
     static constexpr int kFirstAddress = velora_protocol::kFirstDevice;
@@ -28,6 +29,7 @@ public:
     static constexpr std::size_t kMaxChanges = 4096;
 
     using ChangeHandler = std::function<void(const DeviceChange&)>;
+    using PointHandler = std::function<void(const PointChange&)>;
 
     DeviceTracker();
     // The diagnoser reads this tracker's devices.
@@ -36,12 +38,15 @@ public:
 
     // Called for every change as it is found, on the thread that feeds.
     void setChangeHandler(ChangeHandler handler) { onChange = std::move(handler); }
+    // Called for every new state of a loop, line or tamper contact (a walk test's input).
+    void setPointHandler(PointHandler handler) { onPoint = std::move(handler); }
 
     void feed(const velora_protocol::Frame& frame);
     // The clock while listening, about once a second, and the end of the line: see
     // LineDiagnoser.
     void tick(velora_protocol::Timestamp now) { diagnoser.tick(now); }
     void finish() { diagnoser.finish(); }
+    void converterErrors(std::uint64_t framing) { diagnoser.converterErrors(framing); }
     // Forgets everything, as before the first frame.
     void clear();
 
@@ -62,12 +67,14 @@ private:
     void longAnswer(DeviceStatus& device, const velora_protocol::Frame& frame);
     void updatePresence(DeviceStatus& device, int address, velora_protocol::Timestamp time);
     void report(DeviceChange change);
+    void pointChanged(const PointChange& change);
 
     std::vector<DeviceStatus> devices; // by address, 0 unused
     LineTotals totals;
     std::vector<DeviceChange> changeList;
     std::size_t dropped = 0;
     ChangeHandler onChange;
+    PointHandler onPoint;
     // The last frame was a poll of this address (0: it was not).
     int pendingPoll = 0;
     velora_protocol::FrameTimes pollTime;

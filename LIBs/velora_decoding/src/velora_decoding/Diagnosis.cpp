@@ -9,12 +9,18 @@ namespace {
 constexpr const char* kIds[kDiagnosisKinds] = {
     "line_signal", "no_panel", "duplicate_address", "noise", "intermittent", "slow_answer",
 };
+constexpr const char* kTitles[kDiagnosisKinds] = {
+    "Неверный сигнал линии", "Нет опросов пульта", "Два прибора на одном адресе", "Помехи",
+    "Пропуски ответов",      "Поздние ответы",
+};
 
 double percent(std::int64_t part, std::int64_t whole) {
     return whole <= 0 ? 0.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole);
 }
 
-double ms(std::int64_t ns) { return static_cast<double>(ns) / 1e6; }
+double ms(std::int64_t ns) {
+    return static_cast<double>(ns) / 1e6;
+}
 
 const char* signalCause(SignalCause cause) {
     switch (cause) {
@@ -38,16 +44,39 @@ std::string format(const char* pattern, Args... args) {
     return text;
 }
 
+std::string findingText(const Diagnosis& d);
+
 } // namespace
 
-const char* diagnosisId(DiagnosisKind kind) { return kIds[static_cast<int>(kind)]; }
+const char* diagnosisId(DiagnosisKind kind) {
+    return kIds[static_cast<int>(kind)];
+}
+
+const char* diagnosisTitle(DiagnosisKind kind) {
+    return kTitles[static_cast<int>(kind)];
+}
 
 std::string diagnosisText(const Diagnosis& d) {
+    std::string text = findingText(d);
+    if (d.framingErrors >= 0) {
+        text += format(" Ошибок стоп-бита у преобразователя: %lld.",
+                       static_cast<long long>(d.framingErrors));
+    }
+    return text;
+}
+
+namespace {
+
+std::string findingText(const Diagnosis& d) {
     switch (d.kind) {
     case DiagnosisKind::LineSignal:
-        return format("Почти все байты (%.0f%%) не складываются в кадры. %s", percent(d.figure, d.reference),
-                      signalCause(d.cause));
+        return format("Почти все байты (%.0f%%) не складываются в кадры. %s",
+                      percent(d.figure, d.reference), signalCause(d.cause));
     case DiagnosisKind::NoPanel:
+        if (d.silent && d.figure == 0) {
+            return "С линии не пришло ни одного байта. Проверьте подключение преобразователя "
+                   "к линии и питание пульта.";
+        }
         return d.silent ? format("На линии тишина до %.0f с. Проверьте подключение "
                                  "преобразователя к линии и питание пульта.",
                                  static_cast<double>(d.figure) / 1e9)
@@ -76,5 +105,7 @@ std::string diagnosisText(const Diagnosis& d) {
     }
     return {};
 }
+
+} // namespace
 
 } // namespace velora_decoding

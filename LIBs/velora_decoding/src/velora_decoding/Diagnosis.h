@@ -32,8 +32,10 @@ enum class SignalCause : std::uint8_t {
 // One finding with its evidence. `first` and `last` are the times of the first and newest
 // evidence, `count` how much of it was seen; the figures depend on the kind:
 // - LineSignal: trash bytes and all bytes of the blocks that were mostly trash;
-// - NoPanel: the longest time without polls (ns), and whether no byte came at all;
-// - DuplicateAddress: garbled answers and polls of the address;
+// - NoPanel: the longest time without polls (ns, 0 when the line ended without a byte),
+//   and whether no byte came at all;
+// - DuplicateAddress: garbled answers and polls of the address (with those the garbled
+//   answers made unreadable);
 // - Noise: the bursts are the count, their trash bytes the figure;
 // - Intermittent: missed polls and polls of the address;
 // - SlowAnswer: the address's median answer time and the line's (ns).
@@ -47,7 +49,13 @@ struct Diagnosis {
     std::int64_t reference = 0;
     SignalCause cause = SignalCause::OtherSpeed;
     bool silent = false;
+    // Of LineSignal and Noise: the characters with a bad stop bit the converter counted,
+    // -1 where it keeps no count (a recording, a pseudo-terminal).
+    std::int64_t framingErrors = -1;
 };
+
+// A diagnosis kind's short Russian name: "Два прибора на одном адресе" and so on.
+const char* diagnosisTitle(DiagnosisKind kind);
 
 // The Russian text of a diagnosis: what was seen and what to check.
 std::string diagnosisText(const Diagnosis& diagnosis);

@@ -16,7 +16,9 @@ std::size_t slot(DiagnosisKind kind, int address) {
     return static_cast<std::size_t>(kind) * kSlots + static_cast<std::size_t>(address);
 }
 
-std::int64_t since(Timestamp from, Timestamp to) { return to.steadyNs - from.steadyNs; }
+std::int64_t since(Timestamp from, Timestamp to) {
+    return to.steadyNs - from.steadyNs;
+}
 
 } // namespace
 
@@ -40,12 +42,13 @@ void LineDiagnoser::clear() {
     burstIsNoise = signalBlockLast = false;
     framesSinceTrash = kBurstJoinFrames + 1;
     seenFrame = false;
-    blockBytes = blockTrash = blockBit0 = blockRecord = signalBit0 = 0;
+    blockBytes = blockTrash = blockBit0 = blockRecord = signalBit0 = blocks = 0;
     blockHasTrash = false;
     lineTimes = AnswerTimes{};
     lateNs = 0;
     pollsMissingSince = lastFrame = watchStart = Timestamp{};
     noPollRun = silentRun = false;
+    framingErrors = -1;
 }
 
 LineDiagnoser::Finding& LineDiagnoser::finding(DiagnosisKind kind, int address) {
@@ -86,22 +89,7 @@ void LineDiagnoser::frame(const Frame& frame, std::uint64_t record) {
     frames = record + 1;
     const bool trash = frame.type == mtTrash;
     if (trash) {
-        if (framesSinceTrash > kBurstJoinFrames) {
-            burstIsNoise = false;
-            burst(frame, record);
-        }
-        framesSinceTrash = 0;
-        if (burstIsNoise) {
-            finding(DiagnosisKind::Noise, 0).diagnosis.figure += frame.size;
-        }
-        blockTrash += frame.size;
-        for (const std::uint8_t byte : frame) {
-            blockBit0 += byte & 1U;
-        }
-        if (!blockHasTrash) {
-            blockHasTrash = true;
-            blockRecord = record;
-        }
+        trashFrame(frame, record);
     } else {
         framesSinceTrash += 1;
     }
@@ -112,7 +100,28 @@ void LineDiagnoser::frame(const Frame& frame, std::uint64_t record) {
     blockBytes += frame.size;
     if (blockBytes >= kBlockBytes) {
         signalBlock();
-        weigh();
+        if (++blocks % kWeighBlocks == 0) {
+            weigh();
+        }
+    }
+}
+
+void LineDiagnoser::trashFrame(const Frame& frame, std::uint64_t record) {
+    if (framesSinceTrash > kBurstJoinFrames) {
+        burstIsNoise = false;
+        burst(frame, record);
+    }
+    framesSinceTrash = 0;
+    if (burstIsNoise) {
+        finding(DiagnosisKind::Noise, 0).diagnosis.figure += frame.size;
+    }
+    blockTrash += frame.size;
+    for (const std::uint8_t byte : frame) {
+        blockBit0 += byte & 1U;
+    }
+    if (!blockHasTrash) {
+        blockHasTrash = true;
+        blockRecord = record;
     }
 }
 
@@ -147,6 +156,7 @@ void LineDiagnoser::burst(const Frame& frame, std::uint64_t record) {
     const int owner = velora_protocol::isDeviceAddress(first) ? first : previousAddress;
     if (answeredOnce(owner)) {
         addresses[static_cast<std::size_t>(owner)].garbled += 1;
+        addresses[static_cast<std::size_t>(owner)].swallowedPolls += owner == first ? 1 : 0;
         Finding& found = finding(DiagnosisKind::DuplicateAddress, owner);
         if (owner == previousAddress && record > 0) {
             keep(found, record - 1);
@@ -162,8 +172,7 @@ void LineDiagnoser::noPanel(const Frame& frame, std::uint64_t record) {
     if (!time.known()) {
         return;
     }
-    if (!lastFrame.known() || since(lastFrame, time) >= kNoPanelNs ||
-        frame.type == mtQuery) {
+    if (!lastFrame.known() || since(lastFrame, time) >= kNoPanelNs || frame.type == mtQuery) {
         pollsMissingSince = time;
         noPollRun = false;
     }
@@ -175,14 +184,15 @@ void LineDiagnoser::noPanel(const Frame& frame, std::uint64_t record) {
     }
     Finding& found = finding(DiagnosisKind::NoPanel, 0);
     Diagnosis& d = found.diagnosis;
-    const Timestamp first = d.first;
-    note(found, time, record);
-    if (!noPollRun) {
+    if (!noPollRun) { // one run of frames without polls counts once
         noPollRun = true;
-        d.first = first.known() ? first : pollsMissingSince;
-    } else {
-        d.count -= 1; // one run of frames without polls counts once
+        d.count += 1;
+        if (!d.first.known()) {
+            d.first = pollsMissingSince;
+        }
     }
+    d.last = time;
+    keep(found, record);
     d.figure = std::max(d.figure, gap);
     d.silent = false;
     if (!finding(DiagnosisKind::LineSignal, 0).raised) {
@@ -378,8 +388,13 @@ std::vector<Diagnosis> LineDiagnoser::diagnoses() const {
         if (d.kind == DiagnosisKind::DuplicateAddress || d.kind == DiagnosisKind::Intermittent) {
             d.reference = static_cast<std::int64_t>(devices[static_cast<std::size_t>(a)].polls);
         }
+        if (d.kind == DiagnosisKind::LineSignal || d.kind == DiagnosisKind::Noise) {
+            d.framingErrors = framingErrors;
+        }
         if (d.kind == DiagnosisKind::DuplicateAddress) {
-            d.figure = static_cast<std::int64_t>(addresses[static_cast<std::size_t>(a)].garbled);
+            const AddressState& state = addresses[static_cast<std::size_t>(a)];
+            d.figure = static_cast<std::int64_t>(state.garbled);
+            d.reference += static_cast<std::int64_t>(state.swallowedPolls);
         }
         raised.push_back(d);
     }

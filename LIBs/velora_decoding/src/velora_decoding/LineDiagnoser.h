@@ -1,8 +1,8 @@
 #pragma once
 
 #include <velora_decoding/AnswerTimes.h>
-#include <velora_decoding/Diagnosis.h>
 #include <velora_decoding/DeviceStatus.h>
+#include <velora_decoding/Diagnosis.h>
 
 #include <velora_protocol/Addresses.h>
 #include <velora_protocol/Frame.h>
@@ -24,8 +24,10 @@ public:
     // The newest evidence records kept per diagnosis.
     static constexpr std::size_t kEvidenceKept = 64;
 
-    // A block this long is weighed at once; about 0.15 s of a busy line.
+    // A block this long is judged for its signal at once, about 0.15 s of a busy line; the
+    // whole line's figures are weighed every few blocks.
     static constexpr std::uint64_t kBlockBytes = 256;
+    static constexpr std::uint64_t kWeighBlocks = 4;
     // A clean line has almost no trash, a noisy one a few percent; at a wrong speed or
     // with A and B swapped nearly every byte is.
     static constexpr double kSignalTrashShare = 0.8;
@@ -52,9 +54,9 @@ public:
     static constexpr double kNoiseBeside = 0.05;
     // Runs of missed polls that ended with an answer; one is a chance, three a pattern.
     static constexpr std::uint64_t kIntermittentGaps = 3;
-    // ... of a device that answers at least half its polls; bytes of a garbled answer read
-    // as the answer of an absent address make no device.
-    static constexpr double kIntermittentAnswered = 0.5;
+    // ... of a device that answers at least a quarter of its polls: bytes of a garbled
+    // answer now and then read as the answer of an absent address make no device.
+    static constexpr double kIntermittentAnswered = 0.25;
     // A device answers late when its median is three times the line's and at least 5 ms
     // (nine characters) later, over enough answers for a median.
     static constexpr double kSlowFactor = 3.0;
@@ -82,6 +84,10 @@ public:
     void tick(velora_protocol::Timestamp now);
     // The end of the line: weighs what is left; a line without a single frame is silent.
     void finish();
+    // The converter's count of characters with a bad stop bit since the line was opened.
+    void converterErrors(std::uint64_t framing) {
+        framingErrors = static_cast<std::int64_t>(framing);
+    }
 
     // The raised diagnoses, most severe first, then by address.
     std::vector<Diagnosis> diagnoses() const;
@@ -96,7 +102,8 @@ private:
         std::size_t kept = 0; // evidence records written so far
     };
     struct AddressState {
-        std::uint64_t garbled = 0; // bursts of trash that belong to the address
+        std::uint64_t garbled = 0;        // bursts of trash that belong to the address
+        std::uint64_t swallowedPolls = 0; // of them, those that began with its poll
         std::uint32_t missRun = 0;
         bool answeredOnce = false;
     };
@@ -109,6 +116,7 @@ private:
     void signalBlock();
     bool answeredOnce(int address) const;
     bool expectsAnswer(int address) const;
+    void trashFrame(const velora_protocol::Frame& frame, std::uint64_t record);
     void burst(const velora_protocol::Frame& frame, std::uint64_t record);
     void noPanel(const velora_protocol::Frame& frame, std::uint64_t record);
     void silence(velora_protocol::Timestamp now);
@@ -118,8 +126,8 @@ private:
     void weighDevices();
 
     const std::vector<DeviceStatus>& devices;
-    std::vector<Finding> findings;          // by kind and address
-    std::vector<std::uint64_t> records;     // kEvidenceKept per finding
+    std::vector<Finding> findings;      // by kind and address
+    std::vector<std::uint64_t> records; // kEvidenceKept per finding
     std::array<AddressState, velora_protocol::kLastDevice + 1> addresses{};
     Handler onRaise;
 
@@ -135,6 +143,7 @@ private:
     std::uint64_t blockTrash = 0;
     std::uint64_t blockBit0 = 0;
     std::uint64_t blockRecord = 0;
+    std::uint64_t blocks = 0;
     bool blockHasTrash = false;
     std::uint64_t signalBit0 = 0;
     // The line's answer times and the time above which an answer is late.
@@ -146,6 +155,7 @@ private:
     velora_protocol::Timestamp watchStart;
     bool noPollRun = false;
     bool silentRun = false;
+    std::int64_t framingErrors = -1;
 };
 
 } // namespace velora_decoding

@@ -205,16 +205,68 @@ QString changes(const DeviceTracker& tracker, const ConfigComparison* comparison
     return part;
 }
 
+// What is wrong with the line, most severe first, each a paragraph with what to check.
+QString diagnoses(const DeviceTracker& tracker) {
+    const std::vector<velora_decoding::Diagnosis> found = tracker.diagnosis().diagnoses();
+    if (found.empty()) {
+        return html::paragraph(tr("Неполадок линии не найдено."));
+    }
+    QString part;
+    for (const velora_decoding::Diagnosis& d : found) {
+        QString head = QString::fromUtf8(velora_decoding::diagnosisTitle(d.kind));
+        if (d.address != 0) {
+            head += tr(", адрес %1").arg(d.address);
+        }
+        if (d.first.known()) {
+            head += tr(" (%1 — %2, раз: %3)")
+                        .arg(timeText(d.first, true), timeText(d.last, true))
+                        .arg(d.count);
+        }
+        part += html::paragraph(head + QStringLiteral(". ") +
+                                QString::fromStdString(velora_decoding::diagnosisText(d)));
+    }
+    return part;
+}
+
 } // namespace
 
+// The walk test and the acceptance of a hand-over with a configuration.
+QString commissioning(const DeviceTracker& tracker, const ConfigComparison* comparison,
+                      const HandOver& handOver) {
+    if (comparison == nullptr || !comparison->loaded()) {
+        return QString();
+    }
+    QString part;
+    if (handOver.walk != nullptr) {
+        part +=
+            html::heading(tr("Проверка шлейфов")) + html::walkSection(*handOver.walk, *comparison);
+    }
+    if (handOver.limits) {
+        part += html::heading(tr("Приёмка линии")) +
+                html::acceptanceSection(tracker, *comparison, *handOver.limits);
+    }
+    return part;
+}
+
 QString lineReportHtml(const DeviceTracker& tracker, const ConfigComparison* comparison,
-                       bool allChanges, const rs485::ErrorCounts* converter) {
+                       bool allChanges, const rs485::ErrorCounts* converter,
+                       const HandOver* handOver) {
     QString html = QStringLiteral("<html><body><h1>%1</h1>").arg(tr("Отчёт о линии «Velora»"));
+    if (handOver != nullptr) {
+        html += html::handOverHead(*handOver, comparison);
+    }
     html += summary(tracker, comparison, converter);
+    html += html::heading(tr("Диагностика")) + diagnoses(tracker);
+    if (handOver != nullptr) {
+        html += commissioning(tracker, comparison, *handOver);
+    }
     html += html::heading(tr("Приборы"), true) + devices(tracker, comparison);
     html += html::heading(tr("Последние ответы с данными")) + lastAnswers(tracker, comparison);
     html += html::heading(tr("Изменения состояния по приборам")) +
             changes(tracker, comparison, allChanges);
+    if (handOver != nullptr) {
+        html += html::signatures();
+    }
     return html + QStringLiteral("</body></html>");
 }
 
@@ -242,8 +294,9 @@ QString printReport(const QString& path, const QString& html) {
 
 bool writeLineReport(const QString& path, const DeviceTracker& tracker,
                      const ConfigComparison* comparison, QString* error, bool allChanges,
-                     const rs485::ErrorCounts* converter) {
-    *error = printReport(path, lineReportHtml(tracker, comparison, allChanges, converter));
+                     const rs485::ErrorCounts* converter, const HandOver* handOver) {
+    *error =
+        printReport(path, lineReportHtml(tracker, comparison, allChanges, converter, handOver));
     return error->isEmpty();
 }
 

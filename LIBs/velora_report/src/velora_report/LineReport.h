@@ -3,6 +3,7 @@
 #include <rs485/ErrorCounts.h>
 #include <velora_decoding/DeviceTracker.h>
 #include <velora_report/ConfigComparison.h>
+#include <velora_report/HandOver.h>
 
 #include <QString>
 
@@ -13,10 +14,13 @@ namespace velora_report {
 // configuration the configured devices missing and the unconfigured ones answering, the
 // line's load and, for a live line, the converter's error counts (`converter`). Then the
 // device table (its header on every page), the state changes grouped per device and,
-// when `allChanges`, every change with its time as an appendix.
+// when `allChanges`, every change with its time as an appendix. What is wrong with the
+// line follows the summary. A hand-over adds its head before the summary, the walk test and
+// the acceptance after the diagnoses (both need the configuration), and the signatures.
 QString lineReportHtml(const velora_decoding::DeviceTracker& tracker,
                        const ConfigComparison* comparison, bool allChanges = false,
-                       const rs485::ErrorCounts* converter = nullptr);
+                       const rs485::ErrorCounts* converter = nullptr,
+                       const HandOver* handOver = nullptr);
 
 // Prints the report's HTML into a PDF file; needs a QGuiApplication, and may run on another
 // thread than its. Returns the reason of a failure, or an empty text.
@@ -25,6 +29,7 @@ QString printReport(const QString& path, const QString& html);
 // lineReportHtml() and printReport(). On failure returns false with the reason in *error.
 bool writeLineReport(const QString& path, const velora_decoding::DeviceTracker& tracker,
                      const ConfigComparison* comparison, QString* error, bool allChanges = false,
-                     const rs485::ErrorCounts* converter = nullptr);
+                     const rs485::ErrorCounts* converter = nullptr,
+                     const HandOver* handOver = nullptr);
 
 } // namespace velora_report

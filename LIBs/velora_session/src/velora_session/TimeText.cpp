@@ -3,6 +3,7 @@
 #include <velora_session/LocalTime.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 namespace velora_session {
@@ -58,6 +59,19 @@ std::string dateTimeText(std::int64_t wallNs) {
     char text[64];
     const std::size_t n = std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local);
     std::snprintf(text + n, sizeof text - n, ".%03d", int(ms - floorDiv(ms, 1000) * 1000));
+    return text;
+}
+
+std::string isoText(std::int64_t wallNs) {
+    const std::time_t whole = static_cast<std::time_t>(wallNs / 1'000'000'000);
+    const auto fraction = static_cast<long>(wallNs % 1'000'000'000);
+    long utcOffset = 0;
+    const std::tm local = velora_session::localTime(whole, utcOffset);
+    char text[64];
+    const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    const long offset = utcOffset / 60;
+    std::snprintf(text + n, sizeof text - n, ".%06ld%c%02ld:%02ld", fraction / 1000,
+                  offset < 0 ? '-' : '+', std::labs(offset) / 60, std::labs(offset) % 60);
     return text;
 }
 
