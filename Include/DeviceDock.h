@@ -43,8 +43,9 @@ public:
 
     // Without dialogs, for the actions and for tests; errors go to the returned text.
     QString loadConfiguration(const QString& path);
-    // The converter's newest error counts, for the report; forgotten by clear().
-    void setErrorCounts(const rs485::ErrorCounts& counts) { converter = counts; }
+    // The converter's newest error counts, for the report and the diagnoses; forgotten by
+    // clear().
+    void setErrorCounts(const rs485::ErrorCounts& counts);
     // With every state change in an appendix when `allChanges`.
     QString writeReport(const QString& path, bool allChanges = false);
     // The dock's height that shows `rows` devices in the table.

@@ -27,7 +27,7 @@ public:
     void refresh();
     // The evidence of a row: frames numbered as the tracker numbers them.
     const std::vector<std::uint64_t>& evidence(int row) const;
-    // A short name of a row's finding: "два прибора на адресе 5".
+    // A short name of a row's finding: "Два прибора на одном адресе, адрес 5".
     QString title(int row) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -166,6 +166,11 @@ void DeviceDock::addFrames(const std::vector<velora_protocol::Frame>& frames) {
     waitingForFrame = waitingForFrame && frames.empty();
 }
 
+void DeviceDock::setErrorCounts(const rs485::ErrorCounts& counts) {
+    converter = counts;
+    deviceTracker.converterErrors(counts.framing);
+}
+
 void DeviceDock::startListening(bool afterPause) {
     listening = true;
     waitingForFrame = afterPause;

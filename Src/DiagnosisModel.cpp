@@ -3,28 +3,8 @@
 #include <velora_report/DeviceTexts.h>
 
 using velora_decoding::Diagnosis;
-using velora_decoding::DiagnosisKind;
 
 namespace {
-
-// A finding in a few words; %1 is the address.
-const char* titlePattern(DiagnosisKind kind) {
-    switch (kind) {
-    case DiagnosisKind::LineSignal:
-        return "сигнал линии";
-    case DiagnosisKind::NoPanel:
-        return "нет опросов пульта";
-    case DiagnosisKind::DuplicateAddress:
-        return "два прибора на адресе %1";
-    case DiagnosisKind::Noise:
-        return "помехи";
-    case DiagnosisKind::Intermittent:
-        return "прибор %1 пропускает опросы";
-    case DiagnosisKind::SlowAnswer:
-        return "прибор %1 отвечает поздно";
-    }
-    return "";
-}
 
 bool sameFinding(const Diagnosis& a, const Diagnosis& b) {
     return a.kind == b.kind && a.address == b.address;
@@ -64,8 +44,8 @@ const std::vector<std::uint64_t>& DiagnosisModel::evidence(int row) const {
 
 QString DiagnosisModel::title(int row) const {
     const Diagnosis& d = rows.at(std::size_t(row)).diagnosis;
-    const QString pattern = tr(titlePattern(d.kind));
-    return d.address > 0 ? pattern.arg(d.address) : pattern;
+    const QString kind = QString::fromUtf8(velora_decoding::diagnosisTitle(d.kind));
+    return d.address > 0 ? tr("%1, адрес %2").arg(kind).arg(d.address) : kind;
 }
 
 int DiagnosisModel::rowCount(const QModelIndex& parent) const {
