@@ -34,6 +34,7 @@ bool CaptureFiles::load(const QString& path, const FrameSink& sink) {
                             std::uint64_t(QFileInfo(path).size()));
     const bool loaded = loader.load(path.toStdString(), sink, progress.stepper());
     progress.finish();
+    session.store().setEnding(loader.unfinished());
     cancelled = loader.cancelled();
     if (cancelled) {
         emit statusMessage(tr("Открытие прервано: показано то, что успело прочитаться"), 30000);

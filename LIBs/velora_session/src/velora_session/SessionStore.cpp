@@ -50,6 +50,7 @@ void SessionStore::clear() {
     firstResident = 0;
     count = 0;
     gaps.clear();
+    loadedEnding.clear();
 }
 
 void SessionStore::openFile() {
@@ -193,7 +194,7 @@ bool SessionStore::save(const std::string& path, std::string& error,
             return false;
         }
     }
-    for (const velora_protocol::Frame& frame : ending) {
+    for (const velora_protocol::Frame& frame : ending.empty() ? loadedEnding : ending) {
         if (!out.write(frame)) {
             error = out.errorText();
             return false;
