@@ -58,9 +58,8 @@ public slots:
     void refresh();
     void acknowledge();
     // While listening to a live line the tracker hears the clock every second, so that it
-    // finds silence. After a pause it waits for the line's next frame: the frames before
-    // the pause are not a silence of the line.
-    void startListening(bool afterPause);
+    // finds silence; a pause is no silence of the line.
+    void startListening();
     void stopListening();
     // The end of the line: a capture read to its end, or Disconnect.
     void finish();
@@ -98,7 +97,6 @@ private:
     std::vector<velora_decoding::Diagnosis> raised;
     bool dirty = false;
     bool listening = false;
-    bool waitingForFrame = false;
     // The rows the columns were last sized for.
     int sizedRows = -1;
 };

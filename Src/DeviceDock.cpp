@@ -103,7 +103,7 @@ DeviceDock::DeviceDock(QWidget* parent)
     connect(report, &QAction::triggered, this, [this] { onReport(false); });
     connect(reportWithChanges, &QAction::triggered, this, [this] { onReport(true); });
     connect(timer, &QTimer::timeout, this, [this] {
-        if (listening && !waitingForFrame) {
+        if (listening) {
             deviceTracker.tick(velora_protocol::Timestamp::now());
         }
         if (dirty) {
@@ -163,17 +163,18 @@ void DeviceDock::addFrames(const std::vector<velora_protocol::Frame>& frames) {
         deviceTracker.feed(frame);
     }
     dirty = dirty || !frames.empty();
-    waitingForFrame = waitingForFrame && frames.empty();
 }
 
 void DeviceDock::setErrorCounts(const rs485::ErrorCounts& counts) {
     converter = counts;
-    deviceTracker.converterErrors(counts.framing);
+    if (counts.kept) {
+        deviceTracker.converterErrors(counts.framing);
+    }
 }
 
-void DeviceDock::startListening(bool afterPause) {
+void DeviceDock::startListening() {
     listening = true;
-    waitingForFrame = afterPause;
+    deviceTracker.resume(velora_protocol::Timestamp::now());
 }
 
 void DeviceDock::stopListening() {
@@ -193,7 +194,6 @@ void DeviceDock::clear() {
     changeModel->clear();
     changeMessages.clear();
     raised.clear();
-    waitingForFrame = false;
     refresh();
 }
 

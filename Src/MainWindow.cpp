@@ -311,7 +311,7 @@ bool MainWindow::connectToPort(const QString& port) {
     ui->disconnect->setEnabled(true);
     ui->pauseRx->setEnabled(true);
     startSession(QString());
-    deviceDock->startListening(false);
+    deviceDock->startListening();
     ui->logView->setFollowing(true);
     health->setActive(true);
     if (remembersSettings) {
@@ -381,7 +381,7 @@ void MainWindow::onPauseRx() {
 void MainWindow::onResumeRx() {
     session()->appendGap(pauseStartNs, velora_protocol::Timestamp::now().wallNs);
     health->setActive(true);
-    deviceDock->startListening(true);
+    deviceDock->startListening();
     listener.start();
     ui->pauseRx->setEnabled(true);
     ui->resumeRx->setEnabled(false);

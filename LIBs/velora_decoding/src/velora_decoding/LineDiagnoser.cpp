@@ -208,6 +208,12 @@ void LineDiagnoser::tick(Timestamp now) {
     weigh();
 }
 
+void LineDiagnoser::resume(Timestamp now) {
+    watchStart = now;
+    lastFrame = Timestamp{};
+    silentRun = false;
+}
+
 // Nothing at all for kNoPanelNs while listening.
 void LineDiagnoser::silence(Timestamp now) {
     const Timestamp from = lastFrame.known() ? lastFrame : watchStart;

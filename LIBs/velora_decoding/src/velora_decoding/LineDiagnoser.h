@@ -82,6 +82,9 @@ public:
     void missed(int address, std::uint64_t pollRecord, bool byTrash);
     // The line's clock while listening, about once a second: silence is found here.
     void tick(velora_protocol::Timestamp now);
+    // Listening begins or goes on after a pause: silence counts from now, and a pause is
+    // no gap of the line.
+    void resume(velora_protocol::Timestamp now);
     // The end of the line: weighs what is left; a line without a single frame is silent.
     void finish();
     // The converter's count of characters with a bad stop bit since the line was opened.
