@@ -21,6 +21,8 @@ class CaptureFiles : public QObject {
     Q_OBJECT
 public:
     using FrameSink = std::function<void(const std::vector<velora_protocol::Frame>&)>;
+    // What follows the session's frames in a saved capture, asked for once the file is chosen.
+    using Ending = std::function<std::vector<velora_protocol::Frame>()>;
 
     CaptureFiles(QWidget* window, SessionModel& session, QMenu* recentMenu);
 
@@ -28,12 +30,17 @@ public:
     QString askCaptureToOpen();
     // Reads the capture at `path` into `sink`; false (after the error box) if it is unreadable.
     bool load(const QString& path, const FrameSink& sink);
-    // Asks for a file and saves the session's capture in it; false if nothing was saved.
-    bool save();
+    // Whether the user stopped the last load before the end of its capture.
+    bool loadCancelled() const { return cancelled; }
+    // Asks for a file and saves the session's capture in it, then `ending`'s frames; false if
+    // nothing was saved.
+    bool save(const Ending& ending = {});
     void exportLog();
 
 signals:
     void statusMessage(const QString& text, int timeoutMs);
+    // A capture is about to be read from `path`.
+    void captureOpening(const QString& path);
     // The session's capture was saved at `path`.
     void captureSaved(const QString& path);
     // A recent capture chosen from the menu.
@@ -50,4 +57,5 @@ private:
     QWidget* window;
     SessionModel& session;
     RecentFiles* recent;
+    bool cancelled = false;
 };

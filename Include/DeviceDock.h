@@ -12,6 +12,7 @@
 #include <vector>
 
 class ChangeModel;
+class DiagnosisModel;
 class DeviceMap;
 class DeviceModel;
 class QAction;
@@ -23,7 +24,8 @@ class QTimer;
 // The dock "Устройства": the device tracker fed with every frame of the line, shown as a
 // map of the addresses with its legend beside a sortable table, refreshed every second.
 // Changes of presence, alarm and fault go to the status bar and to the list of changes,
-// and stay marked until acknowledged.
+// and stay marked until acknowledged; what is wrong with the line goes to the status bar as
+// it is found and to the list of diagnoses.
 class DeviceDock : public QDockWidget {
     Q_OBJECT
 public:
@@ -36,14 +38,16 @@ public:
     const DeviceModel& model() const { return *deviceModel; }
     const velora_report::ConfigComparison& configuration() const { return comparison; }
     ChangeModel* changes() const { return changeModel; }
+    DiagnosisModel* diagnoses() const { return diagnosisModel; }
     QAction* compareAction() const { return compare; }
     QAction* reportAction() const { return report; }
     QAction* reportWithChangesAction() const { return reportWithChanges; }
 
     // Without dialogs, for the actions and for tests; errors go to the returned text.
     QString loadConfiguration(const QString& path);
-    // The converter's newest error counts, for the report; forgotten by clear().
-    void setErrorCounts(const rs485::ErrorCounts& counts) { converter = counts; }
+    // The converter's newest error counts, for the report and the diagnoses; forgotten by
+    // clear().
+    void setErrorCounts(const rs485::ErrorCounts& counts);
     // With every state change in an appendix when `allChanges`; a hand-over when given.
     QString writeReport(const QString& path, bool allChanges = false,
                         const velora_report::HandOver* handOver = nullptr);
@@ -56,6 +60,12 @@ public slots:
     void clear();
     void refresh();
     void acknowledge();
+    // While listening to a live line the tracker hears the clock every second, so that it
+    // finds silence; a pause is no silence of the line.
+    void startListening();
+    void stopListening();
+    // The end of the line: a capture read to its end, or Disconnect.
+    void finish();
     void onCompare();
     void onReport(bool allChanges);
 
@@ -73,12 +83,14 @@ private:
     void setupTable();
     void showComparisonColumns(bool shown);
     void showError(const QString& text);
+    void tellRaised();
 
     velora_decoding::DeviceTracker deviceTracker;
     velora_report::ConfigComparison comparison;
     std::optional<rs485::ErrorCounts> converter;
     DeviceModel* deviceModel;
     ChangeModel* changeModel;
+    DiagnosisModel* diagnosisModel;
     QSortFilterProxyModel* sorted;
     QTableView* table;
     DeviceMap* map;
@@ -89,7 +101,10 @@ private:
     QAction* report;
     QAction* reportWithChanges;
     QStringList changeMessages;
+    // Raised since the last refresh, told then with the figures of that moment.
+    std::vector<velora_decoding::Diagnosis> raised;
     bool dirty = false;
+    bool listening = false;
     // The rows the columns were last sized for.
     int sizedRows = -1;
 };

@@ -28,6 +28,10 @@ public:
     void setAddressShown(int address, bool shown);
     // Only the group of check boxes that holds the type.
     void showOnlyType(int type);
+    // Marks that the log shows only some records, named by `what`, until the mark is
+    // unchecked or the rules change (as "Выбрать все" after showOnlyAddress).
+    void showOnlyRecords(const QString& what);
+    void leaveOnlyRecords();
     void setTypeMask(int mask);
     // The type bits of the checked groups, and the addresses left unchecked.
     int typeMask() const;
@@ -37,6 +41,8 @@ signals:
     void typesChanged(int types, bool enable);
     void addressChanged(int address, bool newState);
     void allAddressesChanged(bool);
+    // The log shows only the records of showOnlyRecords(), or (false) the rules again.
+    void onlyRecordsChanged(bool only);
 
 public slots:
     void onTQuery(bool checked);
@@ -57,4 +63,5 @@ private:
     std::vector<std::pair<QCheckBox*, int>> typeBoxes() const;
 
     Ui::FilterWidget* ui;
+    QCheckBox* onlyRecords;
 };

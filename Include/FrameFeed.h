@@ -3,6 +3,7 @@
 #include <velora_session/FrameInbox.h>
 
 #include <rs485/ErrorCounts.h>
+#include <velora_listener/VeloraListener.h>
 
 #include <QObject>
 #include <QTimer>
@@ -31,6 +32,10 @@ public:
 
     // Emits what has come in so far, now.
     void deliver();
+    // Emits the frames the line's reader handed over up to this moment and returns what its
+    // parser holds of an unfinished frame at the same moment, as endOfStream() would hand
+    // it over; the parser goes on. Empty when no reader reads.
+    std::vector<velora_protocol::Frame> deliverUnfinished(velora_listener::VeloraListener& line);
 
 signals:
     void framesReceived(const std::vector<velora_protocol::Frame>& frames);

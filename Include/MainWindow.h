@@ -17,7 +17,6 @@ class QLabel;
 class QMenu;
 class CaptureFiles;
 class SessionModel;
-class WalkTestDock;
 
 namespace Ui {
 class MainWindow;
@@ -62,7 +61,6 @@ private:
     void createStatusBar();
     void firstLayout();
     void createDeviceDock();
-    void createWalkTestDock(QMenu* menu);
     void createDocks();
     void createMenus();
     void connectListenerSignals();
@@ -75,6 +73,10 @@ private:
     void saveSettings() const;
     void showError(const QString& text, const QString& details = QString());
     void find(bool forward);
+    // Empties the log; the device tracker goes on numbering the line's frames.
+    void clearLog();
+    // The log shows only these frames of the line, numbered as the tracker numbers them.
+    void showEvidence(const std::vector<std::uint64_t>& frames, const QString& title);
     SessionModel* session() const;
 
     Ui::MainWindow* ui = nullptr;
@@ -88,7 +90,6 @@ private:
     // Takes the frames from the reader thread, in batches for the session and the device dock.
     FrameFeed feed;
     DeviceDock* deviceDock = nullptr;
-    WalkTestDock* walkDock = nullptr;
     FindBar* findBar = nullptr;
     FrameDetail* frameDetail = nullptr;
     LineHealth* health = nullptr;

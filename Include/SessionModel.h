@@ -42,6 +42,17 @@ public:
     void appendWithText(const velora_protocol::Frame& frame, const QString& text);
     void clear();
 
+    // The line's frames are numbered from 0 since the line began (the device tracker numbers
+    // them so); the log may have been cleared since, after `first` frames.
+    void numberFramesFrom(std::uint64_t first) { framesBefore = first; }
+    // The record of the frame numbered `frame` (gaps take records, not numbers), or -1 when
+    // the log no longer holds it.
+    std::int64_t frameRecord(std::uint64_t frame) const;
+    // Shows the records of these frames alone (in order), whatever the filter's rules; none:
+    // the rules again. Returns how many of them the log holds; refilter() applies it.
+    std::size_t showOnlyFrames(const std::vector<std::uint64_t>& frames);
+    bool showsOnlyRecords() const { return !onlyRecords.empty(); }
+
     // The rows the filter shows, and the window of them that the model's rows are.
     std::uint64_t sessionRows() const { return visible.rowCount(); }
     std::uint64_t windowStart() const { return first; }
@@ -101,6 +112,10 @@ private:
     static constexpr int kUnknownType = FrameKinds::kTypes - 1;
     std::array<bool, (kUnknownType + 1) * 256> rules{};
     QHash<quint64, QString> givenTexts;
+    // The records of the gaps, in order.
+    std::vector<std::uint64_t> gapRecords;
+    std::uint64_t framesBefore = 0;
+    std::vector<std::uint64_t> onlyRecords;
     // Texts of the kinds with a frame, by kind - FrameKinds::kPairKinds; of other records
     // the most recent.
     mutable std::vector<QString> kindTexts;

@@ -10,10 +10,13 @@
 #include <vector>
 
 class AcceptanceView;
+class CaptureFiles;
 class DeviceDock;
 class QAction;
 class QCheckBox;
 class QLabel;
+class QMainWindow;
+class QMenu;
 class QStackedWidget;
 class QTableView;
 class QTimer;
@@ -32,6 +35,11 @@ public:
 
     explicit WalkTestDock(DeviceDock& devices, QWidget* parent = nullptr);
     ~WalkTestDock() override;
+
+    // The dock in `window`, hidden behind the devices' until asked for, its actions in the
+    // devices' menu, its marks kept beside the captures `files` saves and opens.
+    static WalkTestDock* addTo(QMainWindow* window, DeviceDock& devices, QMenu* menu,
+                               CaptureFiles* files);
 
     const velora_decoding::WalkTest& walk() const { return walkTest; }
     const WalkTestModel& model() const { return *checks; }

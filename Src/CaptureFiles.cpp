@@ -29,12 +29,15 @@ QString CaptureFiles::askCaptureToOpen() {
 }
 
 bool CaptureFiles::load(const QString& path, const FrameSink& sink) {
+    emit captureOpening(path);
     CaptureLoader loader;
     ProgressSlices progress(window, tr("Открытие записи %1…").arg(QFileInfo(path).fileName()),
                             std::uint64_t(QFileInfo(path).size()));
     const bool loaded = loader.load(path.toStdString(), sink, progress.stepper());
     progress.finish();
-    if (loader.cancelled()) {
+    session.store().setEnding(loader.unfinished());
+    cancelled = loader.cancelled();
+    if (cancelled) {
         emit statusMessage(tr("Открытие прервано: показано то, что успело прочитаться"), 30000);
     }
     if (!loaded) {
@@ -62,7 +65,7 @@ void CaptureFiles::warnOfDoubt(const QString& path, const std::string& doubt) {
     box.exec();
 }
 
-bool CaptureFiles::save() {
+bool CaptureFiles::save(const Ending& ending) {
     QString path = QFileDialog::getSaveFileName(window, tr("Сохранить запись как"), QString(),
                                                 tr("Записи pcap (*.pcap)"));
     if (path.isEmpty()) {
@@ -70,9 +73,13 @@ bool CaptureFiles::save() {
     }
     path = withSuffix(path, QStringLiteral("pcap"));
     std::string error;
+    std::vector<velora_protocol::Frame> last;
+    if (ending) {
+        last = ending();
+    }
     SessionStore& store = session.store();
     ProgressSlices progress(window, tr("Сохранение записи…"), store.size());
-    const bool saved = store.save(path.toStdString(), error, progress.stepper());
+    const bool saved = store.save(path.toStdString(), error, progress.stepper(), last);
     progress.finish();
     if (!saved) {
         reportUnwritten(progress, tr("Не удалось сохранить запись %1").arg(path),

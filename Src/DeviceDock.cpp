@@ -2,6 +2,7 @@
 #include <DeviceDock.h>
 #include <DeviceMap.h>
 #include <DeviceModel.h>
+#include <DiagnosisModel.h>
 #include <DockContent.h>
 #include <FileNames.h>
 
@@ -50,6 +51,7 @@ DeviceDock::DeviceDock(QWidget* parent)
     : QDockWidget(tr("Устройства"), parent)
     , deviceModel(new DeviceModel(deviceTracker, this))
     , changeModel(new ChangeModel(this))
+    , diagnosisModel(new DiagnosisModel(deviceTracker, this))
     , sorted(new QSortFilterProxyModel(this))
     , timer(new QTimer(this))
     , compare(new QAction(tr("Сравнить с конфигурацией…"), this))
@@ -90,6 +92,10 @@ DeviceDock::DeviceDock(QWidget* parent)
     });
     deviceTracker.setPointHandler(
         [this](const velora_decoding::PointChange& change) { emit pointChanged(change); });
+    deviceTracker.setDiagnosisHandler([this](const velora_decoding::Diagnosis& diagnosis) {
+        raised.push_back(diagnosis);
+        dirty = true;
+    });
     connect(table, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
         emit addressActivated(index.data(DeviceModel::AddressRole).toInt());
     });
@@ -99,6 +105,9 @@ DeviceDock::DeviceDock(QWidget* parent)
     connect(report, &QAction::triggered, this, [this] { onReport(false); });
     connect(reportWithChanges, &QAction::triggered, this, [this] { onReport(true); });
     connect(timer, &QTimer::timeout, this, [this] {
+        if (listening) {
+            deviceTracker.tick(velora_protocol::Timestamp::now());
+        }
         if (dirty) {
             refresh();
         }
@@ -158,12 +167,35 @@ void DeviceDock::addFrames(const std::vector<velora_protocol::Frame>& frames) {
     dirty = dirty || !frames.empty();
 }
 
+void DeviceDock::setErrorCounts(const rs485::ErrorCounts& counts) {
+    converter = counts;
+    if (counts.kept) {
+        deviceTracker.converterErrors(counts.framing);
+    }
+}
+
+void DeviceDock::startListening() {
+    listening = true;
+    deviceTracker.resume(velora_protocol::Timestamp::now());
+}
+
+void DeviceDock::stopListening() {
+    listening = false;
+}
+
+void DeviceDock::finish() {
+    stopListening();
+    deviceTracker.finish();
+    refresh();
+}
+
 void DeviceDock::clear() {
     deviceTracker.clear();
     converter.reset();
     deviceModel->reset();
     changeModel->clear();
     changeMessages.clear();
+    raised.clear();
     refresh();
     emit cleared();
 }
@@ -182,12 +214,14 @@ void DeviceDock::refresh() {
                               std::max(before, table->columnWidth(velora_report::kStateColumn)));
     }
     map->refresh();
+    diagnosisModel->refresh();
     const auto& line = deviceTracker.line();
     summary->setText(tr("Кадров: %1, помехи: %2 байт, %3 кадр/с, отвечено опросов: %4%")
                          .arg(line.frames)
                          .arg(line.trashBytes)
                          .arg(line.framesPerSecond(), 0, 'f', 1)
                          .arg(line.answeredPercent(), 0, 'f', 1));
+    tellRaised();
     if (!changeMessages.isEmpty()) {
         const QString last = changeMessages.back();
         emit statusMessage(
@@ -196,6 +230,20 @@ void DeviceDock::refresh() {
                 : tr("%1 (и ещё изменений: %2)").arg(last).arg(changeMessages.size() - 1));
         changeMessages.clear();
     }
+}
+
+void DeviceDock::tellRaised() {
+    // The most severe last: the status bar shows the last message.
+    const std::vector<velora_decoding::Diagnosis> found = deviceTracker.diagnosis().diagnoses();
+    for (auto now = found.rbegin(); now != found.rend(); ++now) {
+        for (const velora_decoding::Diagnosis& fresh : raised) {
+            if (fresh.kind == now->kind && fresh.address == now->address) {
+                changeMessages << velora_report::timeText(now->last) + QStringLiteral("  ") +
+                                      QString::fromStdString(velora_decoding::diagnosisText(*now));
+            }
+        }
+    }
+    raised.clear();
 }
 
 void DeviceDock::acknowledge() {

@@ -5,6 +5,7 @@
 #include <velora_protocol/Addresses.h>
 #include <velora_protocol/MessageType.h>
 
+#include <QBoxLayout>
 #include <QListWidgetItem>
 
 namespace {
@@ -24,9 +25,21 @@ constexpr int lastListedAddress = velora_protocol::kSpecialAddress;
 
 FilterWidget::FilterWidget(QWidget* parent)
     : QWidget(parent)
-    , ui(new Ui::FilterWidget) {
+    , ui(new Ui::FilterWidget)
+    , onlyRecords(new QCheckBox(this)) {
     ui->setupUi(this);
     fillDevices();
+    onlyRecords->setObjectName(QStringLiteral("onlyRecords"));
+    onlyRecords->hide();
+    static_cast<QBoxLayout*>(layout())->insertWidget(1, onlyRecords);
+    connect(onlyRecords, &QCheckBox::toggled, this, [this](bool only) {
+        onlyRecords->setVisible(only);
+        emit onlyRecordsChanged(only);
+    });
+    // Any change of the rules shows the log by the rules again.
+    connect(this, &FilterWidget::typesChanged, this, &FilterWidget::leaveOnlyRecords);
+    connect(this, &FilterWidget::addressChanged, this, &FilterWidget::leaveOnlyRecords);
+    connect(this, &FilterWidget::allAddressesChanged, this, &FilterWidget::leaveOnlyRecords);
 
     connect(ui->tQuery, &QCheckBox::toggled, this, &FilterWidget::onTQuery);
     connect(ui->tShortAnswer, &QCheckBox::toggled, this, &FilterWidget::onTShortAnswer);
@@ -162,4 +175,14 @@ void FilterWidget::setTypeMask(int mask) {
 
 void FilterWidget::showOnlyType(int type) {
     setTypeMask(1 << (type - 1));
+}
+
+void FilterWidget::showOnlyRecords(const QString& what) {
+    onlyRecords->setText(tr("Только записи: %1").arg(what));
+    onlyRecords->setToolTip(onlyRecords->text());
+    onlyRecords->setChecked(true);
+}
+
+void FilterWidget::leaveOnlyRecords() {
+    onlyRecords->setChecked(false);
 }

@@ -1,5 +1,7 @@
 #include <FrameFeed.h>
 
+#include <velora_listener/ProtocolParser.h>
+
 FrameFeed::FrameFeed(QObject* parent)
     : QObject(parent) {
     connect(&timer, &QTimer::timeout, this, &FrameFeed::deliver);
@@ -28,4 +30,19 @@ void FrameFeed::deliver() {
     if (counts) {
         emit errorCountsRead(*counts);
     }
+}
+
+std::vector<velora_protocol::Frame>
+FrameFeed::deliverUnfinished(velora_listener::VeloraListener& line) {
+    std::vector<velora_protocol::Frame> unfinished;
+    // Taken on the reader thread between two reads: the frames before those bytes, no later.
+    line.visitParser([this, &unfinished](const velora_listener::ProtocolParser& parser) {
+        unfinished = parser.unfinished();
+        take(batch);
+    });
+    if (!batch.empty()) {
+        emit framesReceived(batch);
+        batch.clear();
+    }
+    return unfinished;
 }

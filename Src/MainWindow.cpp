@@ -8,6 +8,7 @@
 #include <ChangesDock.h>
 #include <ConnectDialog.h>
 #include <DeviceDock.h>
+#include <DiagnosisDock.h>
 #include <DockContent.h>
 #include <ErrorBox.h>
 #include <FindBar.h>
@@ -63,7 +64,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(ui->disconnect, &QAction::triggered, this, &MainWindow::onDisconnect);
     connect(ui->pauseRx, &QAction::triggered, this, &MainWindow::onPauseRx);
     connect(ui->resumeRx, &QAction::triggered, this, &MainWindow::onResumeRx);
-    connect(ui->clearLog, &QAction::triggered, ui->logView, &LogViewWidget::clearLog);
+    connect(ui->clearLog, &QAction::triggered, this, &MainWindow::clearLog);
     connect(ui->quit, &QAction::triggered, this, &MainWindow::close);
     connect(ui->about, &QAction::triggered, this, &MainWindow::onAbout);
     connect(ui->logView, &LogViewWidget::eggActivated, &eventListener,
@@ -81,6 +82,12 @@ MainWindow::MainWindow(QWidget* parent)
     connect(ui->logView, &LogViewWidget::hideAddress, filters,
             [filters](int address) { filters->setAddressShown(address, false); });
     connect(ui->logView, &LogViewWidget::showOnlyType, filters, &FilterWidget::showOnlyType);
+    connect(filters, &FilterWidget::onlyRecordsChanged, this, [this](bool only) {
+        if (!only && session()->showsOnlyRecords()) {
+            session()->showOnlyFrames({});
+            ui->logView->refilter();
+        }
+    });
 
     connect(&feed, &FrameFeed::framesReceived, this, &MainWindow::framesReceived);
     connect(&feed, &FrameFeed::errorCountsRead, health, &LineHealth::setErrorCounts);
@@ -161,22 +168,30 @@ void MainWindow::createDeviceDock() {
     connect(deviceDock->changes(), &ChangeModel::unacknowledgedChanged, this, [this](int count) {
         changesLabel->setText(count > 0 ? tr("Не подтверждено: %1").arg(count) : QString());
     });
-    createWalkTestDock(menu);
+
+    auto* diagnosis = new DiagnosisDock(deviceDock->diagnoses(), this);
+    addDockWidget(Qt::RightDockWidgetArea, diagnosis);
+    tabifyDockWidget(changes, diagnosis);
+    filterDock->raise();
+    viewMenu->addAction(diagnosis->toggleViewAction());
+    connect(diagnosis, &DiagnosisDock::evidenceChosen, this, &MainWindow::showEvidence);
+    WalkTestDock::addTo(this, *deviceDock, menu, files);
 }
 
-void MainWindow::createWalkTestDock(QMenu* menu) {
-    // Beside the devices, shown when asked for: the walk test needs the configuration.
-    walkDock = new WalkTestDock(*deviceDock, this);
-    addDockWidget(Qt::BottomDockWidgetArea, walkDock);
-    tabifyDockWidget(deviceDock, walkDock);
-    walkDock->hide();
-    deviceDock->raise();
-    menu->insertAction(deviceDock->reportAction(), walkDock->walkAction());
-    menu->addAction(walkDock->handOverAction());
-    // The marks "не используется" go beside a saved capture.
-    connect(files, &CaptureFiles::captureSaved, walkDock, &WalkTestDock::saveMarks);
-    connect(walkDock, &WalkTestDock::statusMessage, statusBar(),
-            [this](const QString& text) { statusBar()->showMessage(text, 10000); });
+void MainWindow::showEvidence(const std::vector<std::uint64_t>& frames, const QString& title) {
+    const std::size_t shown = session()->showOnlyFrames(frames);
+    if (shown == 0) {
+        statusBar()->showMessage(tr("Записей «%1» в журнале уже нет").arg(title), 10000);
+        return;
+    }
+    ui->filterWidget->showOnlyRecords(tr("%1 (%2)").arg(title).arg(shown));
+    ui->logView->refilter();
+}
+
+void MainWindow::clearLog() {
+    ui->filterWidget->leaveOnlyRecords();
+    ui->logView->clearLog();
+    session()->numberFramesFrom(deviceDock->tracker().line().frames);
 }
 
 void MainWindow::createDocks() {
@@ -266,6 +281,7 @@ bool MainWindow::keepSession() {
 }
 
 void MainWindow::startSession(const QString& title) {
+    ui->filterWidget->leaveOnlyRecords();
     ui->logView->clearLog();
     deviceDock->clear();
     unsaved = false;
@@ -297,6 +313,7 @@ bool MainWindow::connectToPort(const QString& port) {
     ui->disconnect->setEnabled(true);
     ui->pauseRx->setEnabled(true);
     startSession(QString());
+    deviceDock->startListening();
     ui->logView->setFollowing(true);
     health->setActive(true);
     if (remembersSettings) {
@@ -340,6 +357,7 @@ void MainWindow::onDisconnect() {
     listener.stop();
     // What the reader has handed over already goes into the log before the port closes.
     feed.deliver();
+    deviceDock->finish();
     listener.close();
     health->setActive(false);
 
@@ -354,6 +372,7 @@ void MainWindow::onDisconnect() {
 void MainWindow::onPauseRx() {
     listener.stop();
     feed.deliver();
+    deviceDock->stopListening();
     pauseStartNs = velora_protocol::Timestamp::now().wallNs;
     health->setActive(false);
     ui->pauseRx->setEnabled(false);
@@ -364,6 +383,7 @@ void MainWindow::onPauseRx() {
 void MainWindow::onResumeRx() {
     session()->appendGap(pauseStartNs, velora_protocol::Timestamp::now().wallNs);
     health->setActive(true);
+    deviceDock->startListening();
     listener.start();
     ui->pauseRx->setEnabled(true);
     ui->resumeRx->setEnabled(false);
@@ -389,16 +409,19 @@ bool MainWindow::openCapture(const QString& path) {
         onDisconnect();
     }
     startSession(QFileInfo(path).fileName());
-    walkDock->readMarks(path);
     ui->logView->setFollowing(false);
     const bool loaded = files->load(
         path, [this](const std::vector<velora_protocol::Frame>& frames) { addFrames(frames); });
+    if (!files->loadCancelled()) {
+        deviceDock->finish();
+    }
     ui->logView->scrollToTop();
     return loaded;
 }
 
 bool MainWindow::onSaveCapture() {
-    if (!files->save()) {
+    // A line still being read: the file ends with the bytes of the frame under way.
+    if (!files->save([this] { return feed.deliverUnfinished(listener); })) {
         return false;
     }
     unsaved = false;

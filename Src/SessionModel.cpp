@@ -109,8 +109,17 @@ void SessionModel::refilter() {
         shown[kind] = rules[std::size_t(kinds.type(k) * 256 + kinds.address(k))];
     }
     const std::uint64_t count = sessionStore.size();
-    for (std::uint64_t i = 0; i < count; ++i) {
-        visible.append(shown[sessionStore.kind(i)]);
+    if (onlyRecords.empty()) {
+        for (std::uint64_t i = 0; i < count; ++i) {
+            visible.append(shown[sessionStore.kind(i)]);
+        }
+    } else {
+        auto next = onlyRecords.begin();
+        for (std::uint64_t i = 0; i < count; ++i) {
+            const bool listed = next != onlyRecords.end() && *next == i;
+            next += listed ? 1 : 0;
+            visible.append(listed);
+        }
     }
     size = int(std::min<std::uint64_t>(sessionRows(), std::uint64_t(limit)));
     first = sessionRows() - std::uint64_t(size);
@@ -123,7 +132,7 @@ void SessionModel::append(const std::vector<velora_protocol::Frame>& frames) {
     const std::size_t knownKinds = sessionStore.kinds().count();
     for (const velora_protocol::Frame& frame : frames) {
         sessionStore.append(frame);
-        visible.append(passes(frame));
+        visible.append(onlyRecords.empty() && passes(frame));
     }
     // A new kind is decoded at once, so that a find only compares texts.
     for (std::size_t kind = knownKinds; kind < sessionStore.kinds().count(); ++kind) {
@@ -139,8 +148,9 @@ void SessionModel::appendWithText(const velora_protocol::Frame& frame, const QSt
 
 void SessionModel::appendGap(std::int64_t startNs, std::int64_t endNs) {
     const std::uint64_t before = sessionRows();
+    gapRecords.push_back(sessionStore.size());
     sessionStore.appendGap(startNs, endNs);
-    visible.append(true);
+    visible.append(onlyRecords.empty());
     grow(before);
 }
 
@@ -180,6 +190,9 @@ void SessionModel::clear() {
     sessionStore.clear();
     visible.clear();
     givenTexts.clear();
+    gapRecords.clear();
+    framesBefore = 0;
+    onlyRecords.clear();
     texts.clear();
     kindTexts.clear();
     lastRow = UINT64_MAX;
@@ -187,6 +200,31 @@ void SessionModel::clear() {
     size = 0;
     endResetModel();
     emit sessionRowsChanged();
+}
+
+std::int64_t SessionModel::frameRecord(std::uint64_t frame) const {
+    if (frame < framesBefore) {
+        return -1;
+    }
+    std::uint64_t record = frame - framesBefore;
+    for (const std::uint64_t gap : gapRecords) {
+        record += gap <= record ? 1 : 0;
+    }
+    return record < sessionStore.size() ? std::int64_t(record) : -1;
+}
+
+std::size_t SessionModel::showOnlyFrames(const std::vector<std::uint64_t>& frames) {
+    onlyRecords.clear();
+    for (const std::uint64_t frame : frames) {
+        const std::int64_t record = frameRecord(frame);
+        if (record >= 0) {
+            onlyRecords.push_back(std::uint64_t(record));
+        }
+    }
+    // refilter() walks them in order, once each.
+    std::sort(onlyRecords.begin(), onlyRecords.end());
+    onlyRecords.erase(std::unique(onlyRecords.begin(), onlyRecords.end()), onlyRecords.end());
+    return onlyRecords.size();
 }
 
 int SessionModel::windowRow(std::uint64_t row) const {

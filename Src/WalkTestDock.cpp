@@ -1,5 +1,6 @@
 #include <AcceptanceDialog.h>
 #include <AcceptanceView.h>
+#include <CaptureFiles.h>
 #include <DeviceDock.h>
 #include <DockContent.h>
 #include <FileNames.h>
@@ -18,6 +19,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
@@ -25,6 +28,7 @@
 #include <QSettings>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -96,6 +100,23 @@ WalkTestDock::WalkTestDock(DeviceDock& devices, QWidget* parent)
 }
 
 WalkTestDock::~WalkTestDock() = default;
+
+WalkTestDock* WalkTestDock::addTo(QMainWindow* window, DeviceDock& devices, QMenu* menu,
+                                  CaptureFiles* files) {
+    auto* dock = new WalkTestDock(devices, window);
+    window->addDockWidget(Qt::BottomDockWidgetArea, dock);
+    window->tabifyDockWidget(&devices, dock);
+    dock->hide();
+    devices.raise();
+    menu->insertAction(devices.reportAction(), dock->walkAction());
+    menu->addAction(dock->handOverAction());
+    connect(files, &CaptureFiles::captureSaved, dock, &WalkTestDock::saveMarks);
+    connect(files, &CaptureFiles::captureOpening, dock, &WalkTestDock::readMarks);
+    QStatusBar* bar = window->statusBar();
+    connect(dock, &WalkTestDock::statusMessage, bar,
+            [bar](const QString& text) { bar->showMessage(text, 10000); });
+    return dock;
+}
 
 QWidget* WalkTestDock::createChecklist() {
     auto* page = new QWidget(pages);

@@ -22,6 +22,8 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/DockContent.h
     ${VELORA_INCLUDE_DIR}/DeviceMap.h
     ${VELORA_INCLUDE_DIR}/DeviceModel.h
+    ${VELORA_INCLUDE_DIR}/DiagnosisDock.h
+    ${VELORA_INCLUDE_DIR}/DiagnosisModel.h
     ${VELORA_INCLUDE_DIR}/ErrorBox.h
     ${VELORA_INCLUDE_DIR}/FileNames.h
     ${VELORA_INCLUDE_DIR}/FilterWidget.h
@@ -54,6 +56,8 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/DockContent.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/DeviceMap.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/DeviceModel.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/DiagnosisDock.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/DiagnosisModel.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ErrorBox.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FileNames.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FilterWidget.cpp

@@ -2,23 +2,28 @@
 #include <DeviceDock.h>
 #include <DeviceMap.h>
 #include <DeviceModel.h>
+#include <DiagnosisDock.h>
+#include <DiagnosisModel.h>
 #include <FilterWidget.h>
 #include <MainWindow.h>
+#include <SessionModel.h>
 #include <WalkTestDock.h>
 #include <WalkTestModel.h>
 #include <test_support/AppDriver.h>
 
 #include <velora_capture/CaptureWriter.h>
-
 #include <velora_report/DeviceTable.h>
 #include <velora_report/DeviceTexts.h>
 #include <velora_traffic/TrafficGenerator.h>
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -234,6 +239,90 @@ TEST(DeviceDockTest, FedWithEveryFrameAndFiltersTheLogToAnAddress) {
     ASSERT_NE(answering, velora_report::stateColor(velora_decoding::DeviceStatus{}));
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return map->grab().toImage().pixelColor(inside) == answering; }));
+}
+
+// A second device at address 5 garbles every other answer of it. The dock names the
+// address; choosing the finding shows its evidence alone in the log, the tracker's frame
+// numbers being the log's records, until "Выбрать все" shows the log by its rules again.
+TEST(DeviceDockTest, DiagnosisListsADuplicatedAddressAndShowsItsEvidence) {
+    velora_traffic::TrafficGenerator traffic;
+    for (int round = 0; round < 40; ++round) {
+        for (int address = 1; address <= 3; ++address) {
+            traffic.shortAnswer(address, 0x40);
+        }
+        if (round % 2 == 0) {
+            traffic.shortAnswer(5, 0x40);
+        } else {
+            traffic.lonePoll(5, {0x00, 0x80, 0x00});
+        }
+    }
+    traffic.shortAnswer(1, 0x40);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("duplicate.pcap"));
+    velora_capture::CaptureWriter writer;
+    ASSERT_TRUE(writer.open(path.toStdString()));
+    std::int64_t ns = 1'614'852'000'000'000'000;
+    for (const velora_traffic::Event& event : traffic.events()) {
+        const auto time = Timestamp::recorded(ns += kMs);
+        writer.write(Frame::of(MessageType(event.type), event.address, event.bytes, {time, time}));
+    }
+    ASSERT_TRUE(writer.close());
+
+    MainWindow window;
+    window.show();
+    ASSERT_TRUE(window.openCapture(path));
+    auto* dock = window.findChild<DiagnosisDock*>(QStringLiteral("diagnosisDock"));
+    ASSERT_TRUE(dock);
+    auto* table = dock->findChild<QTableView*>(QStringLiteral("diagnosisTable"));
+    const auto* model = static_cast<const DiagnosisModel*>(table->model());
+    int row = 0;
+    while (row < model->rowCount() &&
+           model->index(row, DiagnosisModel::AddressColumn).data() != QStringLiteral("5")) {
+        ++row;
+    }
+    ASSERT_LT(row, model->rowCount()) << "no finding at address 5";
+    EXPECT_TRUE(model->index(row, DiagnosisModel::TextColumn)
+                    .data()
+                    .toString()
+                    .startsWith(QStringLiteral("На адрес 5 отвечают два прибора")));
+    const std::vector<std::uint64_t>& evidence = model->evidence(row);
+    ASSERT_FALSE(evidence.empty());
+    EXPECT_EQ(model->index(row, DiagnosisModel::EvidenceColumn).data().toULongLong(),
+              evidence.size());
+    EXPECT_EQ(model->index(row, DiagnosisModel::TimeColumn).data().toString().size(), 25)
+        << "hh:mm:ss.zzz, first and newest";
+
+    EXPECT_TRUE(window.statusBar()->currentMessage().contains(
+        model->index(row, DiagnosisModel::TextColumn).data().toString()))
+        << "told as found, with the figures the dock shows";
+
+    LogViewWidget* view = app_driver::logView(window);
+    const int all = view->rowCount();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                      table->visualRect(model->index(row, 0)).center());
+    ASSERT_EQ(view->rowCount(), int(evidence.size()));
+    for (std::size_t i = 0; i < evidence.size(); ++i) {
+        EXPECT_EQ(view->session()->recordAt(i), evidence[i]) << i;
+    }
+    auto* only = window.findChild<QCheckBox*>(QStringLiteral("onlyRecords"));
+    EXPECT_TRUE(only->isVisible() && only->isChecked());
+    window.findChild<QPushButton*>(QStringLiteral("selectAll"))->click();
+    EXPECT_EQ(view->rowCount(), all);
+    EXPECT_FALSE(only->isVisible());
+
+    // A pause takes a record of the log but no frame number; a cleared log keeps numbering.
+    SessionModel numbered(nullptr, dir.path());
+    const Frame poll = Frame::of(mtQuery, 1, {1}, {});
+    numbered.append({poll, poll});
+    numbered.appendGap(1, 2);
+    numbered.append({poll});
+    EXPECT_EQ(numbered.frameRecord(2), 3);
+    EXPECT_EQ(numbered.frameRecord(3), -1);
+    numbered.clear();
+    numbered.numberFramesFrom(3);
+    numbered.append({poll});
+    EXPECT_EQ(numbered.frameRecord(2), -1);
+    EXPECT_EQ(numbered.frameRecord(3), 0);
 }
 
 // The checklist of the configured devices 1, 2 and 5: a configuration loaded after the line

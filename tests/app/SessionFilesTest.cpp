@@ -9,6 +9,7 @@
 #include <test_support/AppDriver.h>
 
 #include <test_support/PseudoTerminal.h>
+#include <velora_capture/CaptureReader.h>
 #include <velora_capture/CaptureWriter.h>
 #include <velora_traffic/TrafficGenerator.h>
 
@@ -56,7 +57,15 @@ protected:
         view = app_driver::logView(window);
     }
     QString file(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    // Connects to the line and reads a poll of 3 and its answer from it.
+    void receiveAnExchange() {
+        app_driver::connectTo(window, QString::fromStdString(line.slavePath()));
+        velora_traffic::TrafficGenerator traffic;
+        traffic.shortAnswer(3, 0x40);
+        ASSERT_TRUE(app_driver::writeWhenListening(window, line, traffic.bytes()));
+    }
 
+    pseudo_terminal::PseudoTerminal line;
     QTemporaryDir dir;
     MainWindow window;
     LogViewWidget* view = nullptr;
@@ -141,11 +150,7 @@ TEST_F(SessionFiles, ABrokenCaptureIsNamedAndWhatWasReadStays) {
 }
 
 TEST_F(SessionFiles, ALiveSessionIsNotDroppedWithoutAsking) {
-    pseudo_terminal::PseudoTerminal line;
-    app_driver::connectTo(window, QString::fromStdString(line.slavePath()));
-    velora_traffic::TrafficGenerator traffic;
-    traffic.shortAnswer(3, 0x40);
-    ASSERT_TRUE(app_driver::writeWhenListening(window, line, traffic.bytes()));
+    ASSERT_NO_FATAL_FAILURE(receiveAnExchange());
     app_driver::action(window, "disconnect")->trigger();
     const int rows = view->rowCount();
 
@@ -170,6 +175,40 @@ TEST_F(SessionFiles, ALiveSessionIsNotDroppedWithoutAsking) {
     answerQuestion(QMessageBox::Cancel, closed);
     EXPECT_TRUE(window.close()) << "an opened file is no unsaved live session";
     EXPECT_EQ(closed, 0);
+}
+
+// Saved while the line is read, the file ends with the bytes of the frame under way, as
+// trash; the live parser still completes that frame when its last bytes come.
+TEST_F(SessionFiles, ALiveSaveEndsWithTheBytesOfTheFrameUnderWay) {
+    ASSERT_NO_FATAL_FAILURE(receiveAnExchange());
+    velora_traffic::TrafficGenerator traffic;
+    traffic.longAnswer(7, 0x43, {0x08, 0x01, 0x0C, 0, 0, 0}, false);
+    const std::vector<std::uint8_t> answer = traffic.takeBytes();
+    // The poll and the answer's first bytes: the parser waits for the rest to decide.
+    const std::vector<std::uint8_t> head(answer.begin(), answer.begin() + 5);
+    line.write(head);
+    QTest::qWait(500);
+
+    app_driver::chooseFile(file("live.pcap"));
+    ASSERT_TRUE(window.onSaveCapture());
+    const int rows = view->rowCount();
+    velora_capture::CaptureReader reader;
+    ASSERT_TRUE(reader.open(file("live.pcap").toStdString()));
+    int pieces = 0;
+    velora_capture::Piece piece;
+    std::vector<std::uint8_t> last;
+    for (; reader.next(piece); ++pieces) {
+        last = piece.type == mtTrash
+                   ? std::vector<std::uint8_t>(piece.data, piece.data + piece.size)
+                   : std::vector<std::uint8_t>();
+    }
+    EXPECT_EQ(pieces, rows + 1);
+    EXPECT_EQ(last, head);
+
+    line.write(std::vector<std::uint8_t>(answer.begin() + 5, answer.end()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->rowCount() >= rows + 2; }, 3000));
+    EXPECT_EQ(view->session()->store().type(std::uint64_t(view->rowCount() - 1)), mtLongAnswer);
+    app_driver::action(window, "disconnect")->trigger();
 }
 
 TEST(CommandLine, PortFileHelpAndVersion) {

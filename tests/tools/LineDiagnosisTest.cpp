@@ -45,6 +45,7 @@ public:
         }
     }
     void tick() { tracking.tracker.tick(Timestamp{now, now}); }
+    void resume() { tracking.tracker.resume(Timestamp{now, now}); }
     Found finish() {
         parser.endOfStream();
         tracking.tracker.finish();
@@ -183,9 +184,29 @@ TEST(LineDiagnosis, ALineWithoutAPanelIsNamed) {
     EXPECT_EQ(silent.finish(), (Found{{"no_panel", 0}}));
     EXPECT_TRUE(silent.tracker().diagnosis().diagnoses()[0].silent);
 
+    // A pause in listening is no silence of the line; silence after it is.
+    TimedLine paused;
+    velora_traffic::TrafficGenerator polls;
+    for (int i = 0; i < 200; ++i) {
+        polls.poll(1 + i % 3);
+        polls.shortAnswer(1 + i % 3, velora_traffic::TrafficGenerator::shortAnswerValues()[0]);
+        paused.send(polls.takeBytes());
+    }
+    paused.pause(60);
+    paused.resume();
+    paused.tick();
+    EXPECT_TRUE(paused.tracker().diagnosis().diagnoses().empty());
+    paused.pause(6);
+    paused.tick();
+    EXPECT_EQ(paused.finish(), (Found{{"no_panel", 0}}));
+
     TimedLine zeros;
     zeros.send(std::vector<std::uint8_t>(2000, 0));
+    zeros.tracker().converterErrors(2000);
     EXPECT_EQ(zeros.finish(), (Found{{"line_signal", 0}}));
+    EXPECT_NE(velora_decoding::diagnosisText(zeros.tracker().diagnosis().diagnoses()[0])
+                  .find("Ошибок стоп-бита у преобразователя: 2000."),
+              std::string::npos);
 
     TimedLine commands;
     velora_traffic::TrafficGenerator traffic;

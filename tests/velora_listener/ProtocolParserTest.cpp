@@ -17,6 +17,21 @@ using Events = std::vector<Event>;
 
 namespace {
 
+struct FrameListener : velora_listener::ParserEventListener {
+    void onFrame(const velora_protocol::Frame& frame) override { frames.push_back(frame); }
+    void onUnfinished(const velora_protocol::Frame& bytes) override { frames.push_back(bytes); }
+    // Type, address, bytes and the first byte's time of the frames from `from` on.
+    std::vector<std::pair<Event, std::int64_t>> from(std::size_t first) const {
+        std::vector<std::pair<Event, std::int64_t>> seen;
+        for (std::size_t i = first; i < frames.size(); ++i) {
+            const velora_protocol::Frame& f = frames[i];
+            seen.push_back({{f.type, f.address, f.bytes()}, f.times.first.wallNs});
+        }
+        return seen;
+    }
+    std::vector<velora_protocol::Frame> frames;
+};
+
 class ParserTest : public ::testing::Test {
 protected:
     // Feeds the bytes one at a time and returns the events the last byte produced.
@@ -188,10 +203,6 @@ TEST(ParserProperty, GeneratedStreamsGiveExactlyTheExpectedEvents) {
 // arrives at i + 1 ns. The frames, joined, are the stream's bytes in order, and they are
 // the reports that the callbacks get.
 TEST(ParserProperty, FramesCarryTheTimesOfTheirFirstAndLastByte) {
-    struct FrameListener : velora_listener::ParserEventListener {
-        void onFrame(const velora_protocol::Frame& frame) override { frames.push_back(frame); }
-        std::vector<velora_protocol::Frame> frames;
-    };
     for (std::uint32_t seed = 1; seed <= 40; ++seed) {
         const auto traffic = TrafficGenerator::random(seed, 200);
         FrameListener listener;
@@ -214,5 +225,37 @@ TEST(ParserProperty, FramesCarryTheTimesOfTheirFirstAndLastByte) {
         ASSERT_LE(joined.size(), traffic.bytes().size());
         EXPECT_TRUE(std::equal(joined.begin(), joined.end(), traffic.bytes().begin()));
         EXPECT_EQ(events, traffic.eventsAfterFlush()) << "seed " << seed;
+    }
+}
+
+// unfinished() is what endOfStream() would hand over at any point of a stream, and the
+// parser asked goes on as if it had not been.
+TEST(ParserProperty, UnfinishedIsTheEndOfStreamLeftUndone) {
+    for (std::uint32_t seed = 1; seed <= 300; ++seed) {
+        SCOPED_TRACE(seed);
+        const Bytes bytes = TrafficGenerator::random(seed, 30).bytes();
+        const std::size_t cut = seed % bytes.size();
+        FrameListener ended;
+        FrameListener asked;
+        FrameListener plain;
+        ProtocolParser ending(&ended);
+        ProtocolParser asking(&asked);
+        ProtocolParser parser(&plain);
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const auto time = velora_protocol::Timestamp::recorded(std::int64_t(i) + 1);
+            if (i == cut) {
+                const std::size_t before = ended.frames.size();
+                ending.endOfStream();
+                FrameListener pieces;
+                pieces.frames = asking.unfinished();
+                ASSERT_EQ(pieces.from(0), ended.from(before));
+            }
+            if (i < cut) {
+                ending.feed(bytes[i], time);
+            }
+            asking.feed(bytes[i], time);
+            parser.feed(bytes[i], time);
+        }
+        EXPECT_EQ(asked.from(0), plain.from(0));
     }
 }

@@ -1,3 +1,4 @@
+#include <velora_session/CaptureLoader.h>
 #include <velora_session/SessionStore.h>
 #include <velora_session/SpillWriter.h>
 #include <velora_session/VisibleRows.h>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <future>
 #include <random>
 
@@ -98,6 +100,33 @@ TEST(SessionStore, ReadsDroppedBlocksBackAndSavesTheWholeSession) {
     store.clear();
     EXPECT_EQ(store.size(), 0u);
     EXPECT_FALSE(std::filesystem::exists(spill)) << "a session's file goes with it";
+}
+
+// A recording cut off inside an answer: its last bytes are no frame of the session, yet a
+// save of the loaded session ends with them, so its file holds every byte of the line.
+TEST(SessionStore, ALoadedRecordingSavesWithTheBytesItEndedWith) {
+    TempDir dir;
+    const std::vector<char> line{0x01, 0x50, 0x02, 0x43, 0x02, 0x01};
+    std::ofstream(dir.file("cut.bin"), std::ios::binary).write(line.data(), line.size());
+    SessionStore store(dir.path.string(), 4);
+    CaptureLoader loader;
+    ASSERT_TRUE(loader.load(dir.file("cut.bin"), [&store](const auto& frames) {
+        for (const auto& frame : frames) {
+            store.append(frame);
+        }
+    }));
+    EXPECT_EQ(store.size(), 2u) << "poll and answer; the next poll waits for its answer";
+    store.setEnding(loader.unfinished());
+    std::string error;
+    ASSERT_TRUE(store.save(dir.file("saved.pcap"), error)) << error;
+    velora_capture::CaptureReader reader;
+    ASSERT_TRUE(reader.open(dir.file("saved.pcap")));
+    std::vector<char> saved;
+    velora_capture::Piece piece;
+    while (reader.next(piece)) {
+        saved.insert(saved.end(), piece.data, piece.data + piece.size);
+    }
+    EXPECT_EQ(saved, line);
 }
 
 TEST(SessionStore, AFileThatCannotBeWrittenKeepsTheSessionInMemory) {

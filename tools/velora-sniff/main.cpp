@@ -78,7 +78,12 @@ public:
         }
     }
 
-    void onErrorCounts(const rs485::ErrorCounts& counts) override { converter = counts; }
+    void onErrorCounts(const rs485::ErrorCounts& counts) override {
+        converter = counts;
+        if (counts.kept) {
+            tracker.converterErrors(counts.framing);
+        }
+    }
     // Only the capture keeps them: a replay of it ends in the same bytes.
     void onUnfinished(const velora_protocol::Frame& bytes) override { keep(bytes); }
 
@@ -208,7 +213,7 @@ int listen(const Options& options, Sniffer& sniffer) {
     }
     // The counts at the end, not a second old; a lost converter tells none.
     if (const rs485::ErrorCounts counts = connection.errorCounts(); counts.kept) {
-        sniffer.converter = counts;
+        sniffer.onErrorCounts(counts);
     }
     sniffer.timing = connection.lowLatency()
                          ? "Время байтов: порт в режиме низкой задержки, точность около 1 мс."

@@ -45,7 +45,9 @@ public:
     // The clock while listening, about once a second, and the end of the line: see
     // LineDiagnoser.
     void tick(velora_protocol::Timestamp now) { diagnoser.tick(now); }
+    void resume(velora_protocol::Timestamp now) { diagnoser.resume(now); }
     void finish() { diagnoser.finish(); }
+    void converterErrors(std::uint64_t framing) { diagnoser.converterErrors(framing); }
     // Forgets everything, as before the first frame.
     void clear();
 

@@ -44,6 +44,8 @@ std::string format(const char* pattern, Args... args) {
     return text;
 }
 
+std::string findingText(const Diagnosis& d);
+
 } // namespace
 
 const char* diagnosisId(DiagnosisKind kind) {
@@ -55,6 +57,17 @@ const char* diagnosisTitle(DiagnosisKind kind) {
 }
 
 std::string diagnosisText(const Diagnosis& d) {
+    std::string text = findingText(d);
+    if (d.framingErrors >= 0) {
+        text += format(" Ошибок стоп-бита у преобразователя: %lld.",
+                       static_cast<long long>(d.framingErrors));
+    }
+    return text;
+}
+
+namespace {
+
+std::string findingText(const Diagnosis& d) {
     switch (d.kind) {
     case DiagnosisKind::LineSignal:
         return format("Почти все байты (%.0f%%) не складываются в кадры. %s",
@@ -92,5 +105,7 @@ std::string diagnosisText(const Diagnosis& d) {
     }
     return {};
 }
+
+} // namespace
 
 } // namespace velora_decoding

@@ -49,6 +49,9 @@ struct Diagnosis {
     std::int64_t reference = 0;
     SignalCause cause = SignalCause::OtherSpeed;
     bool silent = false;
+    // Of LineSignal and Noise: the characters with a bad stop bit the converter counted,
+    // -1 where it keeps no count (a recording, a pseudo-terminal).
+    std::int64_t framingErrors = -1;
 };
 
 // A diagnosis kind's short Russian name: "Два прибора на одном адресе" and so on.

@@ -48,6 +48,7 @@ void LineDiagnoser::clear() {
     lateNs = 0;
     pollsMissingSince = lastFrame = watchStart = Timestamp{};
     noPollRun = silentRun = false;
+    framingErrors = -1;
 }
 
 LineDiagnoser::Finding& LineDiagnoser::finding(DiagnosisKind kind, int address) {
@@ -88,22 +89,7 @@ void LineDiagnoser::frame(const Frame& frame, std::uint64_t record) {
     frames = record + 1;
     const bool trash = frame.type == mtTrash;
     if (trash) {
-        if (framesSinceTrash > kBurstJoinFrames) {
-            burstIsNoise = false;
-            burst(frame, record);
-        }
-        framesSinceTrash = 0;
-        if (burstIsNoise) {
-            finding(DiagnosisKind::Noise, 0).diagnosis.figure += frame.size;
-        }
-        blockTrash += frame.size;
-        for (const std::uint8_t byte : frame) {
-            blockBit0 += byte & 1U;
-        }
-        if (!blockHasTrash) {
-            blockHasTrash = true;
-            blockRecord = record;
-        }
+        trashFrame(frame, record);
     } else {
         framesSinceTrash += 1;
     }
@@ -117,6 +103,25 @@ void LineDiagnoser::frame(const Frame& frame, std::uint64_t record) {
         if (++blocks % kWeighBlocks == 0) {
             weigh();
         }
+    }
+}
+
+void LineDiagnoser::trashFrame(const Frame& frame, std::uint64_t record) {
+    if (framesSinceTrash > kBurstJoinFrames) {
+        burstIsNoise = false;
+        burst(frame, record);
+    }
+    framesSinceTrash = 0;
+    if (burstIsNoise) {
+        finding(DiagnosisKind::Noise, 0).diagnosis.figure += frame.size;
+    }
+    blockTrash += frame.size;
+    for (const std::uint8_t byte : frame) {
+        blockBit0 += byte & 1U;
+    }
+    if (!blockHasTrash) {
+        blockHasTrash = true;
+        blockRecord = record;
     }
 }
 
@@ -179,14 +184,15 @@ void LineDiagnoser::noPanel(const Frame& frame, std::uint64_t record) {
     }
     Finding& found = finding(DiagnosisKind::NoPanel, 0);
     Diagnosis& d = found.diagnosis;
-    const Timestamp first = d.first;
-    note(found, time, record);
-    if (!noPollRun) {
+    if (!noPollRun) { // one run of frames without polls counts once
         noPollRun = true;
-        d.first = first.known() ? first : pollsMissingSince;
-    } else {
-        d.count -= 1; // one run of frames without polls counts once
+        d.count += 1;
+        if (!d.first.known()) {
+            d.first = pollsMissingSince;
+        }
     }
+    d.last = time;
+    keep(found, record);
     d.figure = std::max(d.figure, gap);
     d.silent = false;
     if (!finding(DiagnosisKind::LineSignal, 0).raised) {
@@ -200,6 +206,12 @@ void LineDiagnoser::tick(Timestamp now) {
     }
     silence(now);
     weigh();
+}
+
+void LineDiagnoser::resume(Timestamp now) {
+    watchStart = now;
+    lastFrame = Timestamp{};
+    silentRun = false;
 }
 
 // Nothing at all for kNoPanelNs while listening.
@@ -381,6 +393,9 @@ std::vector<Diagnosis> LineDiagnoser::diagnoses() const {
         const int a = d.address;
         if (d.kind == DiagnosisKind::DuplicateAddress || d.kind == DiagnosisKind::Intermittent) {
             d.reference = static_cast<std::int64_t>(devices[static_cast<std::size_t>(a)].polls);
+        }
+        if (d.kind == DiagnosisKind::LineSignal || d.kind == DiagnosisKind::Noise) {
+            d.framingErrors = framingErrors;
         }
         if (d.kind == DiagnosisKind::DuplicateAddress) {
             const AddressState& state = addresses[static_cast<std::size_t>(a)];

@@ -82,8 +82,15 @@ public:
     void missed(int address, std::uint64_t pollRecord, bool byTrash);
     // The line's clock while listening, about once a second: silence is found here.
     void tick(velora_protocol::Timestamp now);
+    // Listening begins or goes on after a pause: silence counts from now, and a pause is
+    // no gap of the line.
+    void resume(velora_protocol::Timestamp now);
     // The end of the line: weighs what is left; a line without a single frame is silent.
     void finish();
+    // The converter's count of characters with a bad stop bit since the line was opened.
+    void converterErrors(std::uint64_t framing) {
+        framingErrors = static_cast<std::int64_t>(framing);
+    }
 
     // The raised diagnoses, most severe first, then by address.
     std::vector<Diagnosis> diagnoses() const;
@@ -112,6 +119,7 @@ private:
     void signalBlock();
     bool answeredOnce(int address) const;
     bool expectsAnswer(int address) const;
+    void trashFrame(const velora_protocol::Frame& frame, std::uint64_t record);
     void burst(const velora_protocol::Frame& frame, std::uint64_t record);
     void noPanel(const velora_protocol::Frame& frame, std::uint64_t record);
     void silence(velora_protocol::Timestamp now);
@@ -150,6 +158,7 @@ private:
     velora_protocol::Timestamp watchStart;
     bool noPollRun = false;
     bool silentRun = false;
+    std::int64_t framingErrors = -1;
 };
 
 } // namespace velora_decoding

@@ -4,8 +4,10 @@
 #include <velora_listener/ParserEventListener.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 namespace rs485 {
@@ -13,6 +15,8 @@ class RS485Connection;
 }
 
 namespace velora_listener {
+
+class ProtocolParser;
 
 // The reader thread: runs a LineReader into a fresh ProtocolParser, ends the parser's stream
 // when reading ends (ProtocolParser::endOfStream) and reports a lost converter once through
@@ -40,9 +44,15 @@ public:
     // Receives every byte read, on the reader thread, before the parser does (a raw
     // capture of the line). Set only while no reader runs.
     void setByteTap(std::function<void(std::uint8_t)> tap) { byteTap = std::move(tap); }
+    // Runs `visit` on the reader thread between two reads, with the parser as it stands
+    // (every frame before its pending bytes handed to the listener), and returns once it
+    // ran; false, without running it, when no reader reads.
+    bool visitParser(const std::function<void(const ProtocolParser&)>& visit);
 
 private:
     void run();
+    // Runs a visit asked for; `last` when the reader ends.
+    void serveVisit(const ProtocolParser& parser, bool last = false);
 
     std::thread reader;
     rs485::RS485Connection* connection;
@@ -50,6 +60,10 @@ private:
     ReadCall readCall;
     std::function<void(std::uint8_t)> byteTap;
     std::atomic<bool> stopRequested{false};
+    std::mutex visitLock;
+    std::condition_variable visited;
+    const std::function<void(const ProtocolParser&)>* visitRequest = nullptr;
+    bool reading = false;
 };
 
 } // namespace velora_listener

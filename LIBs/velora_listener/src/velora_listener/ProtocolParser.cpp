@@ -31,6 +31,17 @@ void ProtocolParser::endOfStream() {
     inQueryRun = false;
 }
 
+std::vector<velora_protocol::Frame> ProtocolParser::unfinished() const {
+    std::vector<velora_protocol::Frame> pieces;
+    if (trash.size > 0) {
+        pieces.push_back(trash);
+    }
+    for (std::size_t first = 0; first < pending.size(); first += kTrashPiece) {
+        pieces.push_back(piece(mtTrash, 0, first, std::min(pending.size() - first, kTrashPiece)));
+    }
+    return pieces;
+}
+
 ProtocolParser::Step ProtocolParser::runState() {
     switch (state) {
     case Idle:
@@ -64,15 +75,21 @@ void ProtocolParser::report(MessageType type, int frameAddress, std::size_t coun
 }
 
 velora_protocol::Frame ProtocolParser::take(MessageType type, int frameAddress, std::size_t count) {
+    const velora_protocol::Frame frame = piece(type, frameAddress, 0, count);
+    pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(count));
+    return frame;
+}
+
+velora_protocol::Frame ProtocolParser::piece(MessageType type, int frameAddress, std::size_t first,
+                                             std::size_t count) const {
     velora_protocol::Frame frame;
     frame.type = type;
     frame.address = static_cast<std::uint8_t>(frameAddress);
     frame.size = static_cast<std::uint8_t>(count);
     for (std::size_t i = 0; i < count; ++i) {
-        frame.data[i] = pending[i].byte;
+        frame.data[i] = pending[first + i].byte;
     }
-    frame.times = {pending.front().time, pending[count - 1].time};
-    pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(count));
+    frame.times = {pending[first].time, pending[first + count - 1].time};
     return frame;
 }
 

@@ -48,6 +48,9 @@ public:
     // will complete, go to the listener's onUnfinished() as pieces of trash; the parser
     // starts afresh.
     void endOfStream();
+    // What endOfStream() would hand over now, the parser left as it is: the collected
+    // trash, then the pending bytes as pieces of trash.
+    std::vector<velora_protocol::Frame> unfinished() const;
 
     ParserEventListener* eventListener() const { return listener; }
     State currentState() const { return static_cast<State>(state); }
@@ -73,6 +76,8 @@ private:
     // Reports the first `count` pending bytes as one frame and removes them.
     void report(MessageType type, int frameAddress, std::size_t count);
     velora_protocol::Frame take(MessageType type, int frameAddress, std::size_t count);
+    velora_protocol::Frame piece(MessageType type, int frameAddress, std::size_t first,
+                                 std::size_t count) const;
     bool crcOk(std::size_t first, std::size_t count) const;
     void pop() { pending.pop_front(); }
     std::uint8_t p(std::size_t i) const { return pending[i].byte; }

@@ -36,6 +36,10 @@ public:
     bool isListening() const { return thread.isRunning(); }
     // Every byte read, before the parser; see ListenerThread::setByteTap.
     void setByteTap(std::function<void(std::uint8_t)> tap) { thread.setByteTap(std::move(tap)); }
+    // See ListenerThread::visitParser.
+    bool visitParser(const std::function<void(const ProtocolParser&)>& visit) {
+        return thread.visitParser(visit);
+    }
 
     // Whether the driver hands over bytes at once; see RS485Connection::lowLatency().
     bool lowLatency() const { return connection.lowLatency(); }

@@ -26,6 +26,9 @@ public:
         }
     }
 
+    // Bytes at the end of the capture that no byte completes: kept beside the frames.
+    void onUnfinished(const velora_protocol::Frame& frame) override { ending.push_back(frame); }
+
     void hand() {
         onFrames(frames);
         frames.clear();
@@ -35,6 +38,7 @@ public:
     std::uint64_t batches = 0;
 
     velora_decoding::RecordingCheck check;
+    std::vector<velora_protocol::Frame> ending;
 
 private:
     const CaptureLoader::Batch& onFrames;
@@ -46,6 +50,7 @@ private:
 bool CaptureLoader::load(const std::string& path, const Batch& onFrames, const Progress& progress) {
     problemText.clear();
     doubtText.clear();
+    unfinishedFrames.clear();
     stopped = false;
     velora_capture::CaptureReader reader;
     if (!reader.open(path)) {
@@ -70,9 +75,15 @@ bool CaptureLoader::load(const std::string& path, const Batch& onFrames, const P
             stopped = !progress(read);
         }
     }
-    // The end of the recording ends the line: trash still collected is reported.
-    parser.flush();
+    // The end of the recording ends the line: trash still collected is reported, the bytes
+    // of a frame under way are kept for a save. A load stopped early has not reached it.
+    if (stopped) {
+        parser.flush();
+    } else {
+        parser.endOfStream();
+    }
     collector.hand();
+    unfinishedFrames = std::move(collector.ending);
     // A capture's header names our link; a raw file is only bytes.
     if (!reader.hasTimes()) {
         doubtText = collector.check.doubt();

@@ -25,6 +25,9 @@ public:
     // For a raw recording whose bytes do not look like our line: why, beginning
     // "файл не похож на запись линии «Velora»"; else empty.
     const std::string& doubt() const { return doubtText; }
+    // The bytes the capture ends with that no frame took (a frame cut off by the end), as
+    // pieces of trash: not frames of the session, but a save of it ends with them.
+    const std::vector<velora_protocol::Frame>& unfinished() const { return unfinishedFrames; }
 
 private:
     // Bytes of a pcap record besides the frame: 16 of libpcap's, 2 of ours.
@@ -32,5 +35,6 @@ private:
 
     std::string problemText;
     std::string doubtText;
+    std::vector<velora_protocol::Frame> unfinishedFrames;
     bool stopped = false;
 };

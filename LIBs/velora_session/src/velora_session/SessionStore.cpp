@@ -50,6 +50,7 @@ void SessionStore::clear() {
     firstResident = 0;
     count = 0;
     gaps.clear();
+    loadedEnding.clear();
 }
 
 void SessionStore::openFile() {
@@ -170,7 +171,8 @@ const std::vector<FrameRecord>& SessionStore::readBack(std::size_t block) {
 }
 
 bool SessionStore::save(const std::string& path, std::string& error,
-                        const std::function<bool(std::uint64_t written)>& progress) {
+                        const std::function<bool(std::uint64_t written)>& progress,
+                        const std::vector<velora_protocol::Frame>& ending) {
     flush();
     velora_capture::CaptureWriter out;
     if (!out.open(path)) {
@@ -188,6 +190,12 @@ bool SessionStore::save(const std::string& path, std::string& error,
         }
         const FrameRecord& r = record(i);
         if (!r.isGap() && !out.write(r.frame())) {
+            error = out.errorText();
+            return false;
+        }
+    }
+    for (const velora_protocol::Frame& frame : ending.empty() ? loadedEnding : ending) {
+        if (!out.write(frame)) {
             error = out.errorText();
             return false;
         }

@@ -59,9 +59,14 @@ public:
     void flush();
     // Writes the whole session, gaps left out, as a capture file. `progress`, when given,
     // hears every few thousand records how many are written; false from it stops the
-    // writing and removes the file (false returned, `error` empty).
+    // writing and removes the file (false returned, `error` empty). `ending` follows the
+    // session's frames: what the parser of a line still being read holds; without it, the
+    // ending the session was given.
     bool save(const std::string& path, std::string& error,
-              const std::function<bool(std::uint64_t written)>& progress = {});
+              const std::function<bool(std::uint64_t written)>& progress = {},
+              const std::vector<velora_protocol::Frame>& ending = {});
+    // The bytes a loaded capture ended with that no frame took; forgotten by clear().
+    void setEnding(std::vector<velora_protocol::Frame> frames) { loadedEnding = std::move(frames); }
 
     // The file could not take more frames (a full disk): from then on the session stays in
     // memory. spillError() says why.
@@ -94,6 +99,7 @@ private:
     std::size_t firstResident = 0;
     std::uint64_t count = 0;
     std::map<std::uint64_t, std::pair<std::int64_t, std::int64_t>> gaps; // start, end
+    std::vector<velora_protocol::Frame> loadedEnding;
 
     std::string filePath;
     // Marks the start of every block: mark n, block n.
