@@ -288,6 +288,34 @@ bool writeReport(const std::string& path, const Sniffer& sniffer,
     return true;
 }
 
+// The tables asked for at the end, one after another, apart by an empty line: the devices
+// with the line's figures, the diagnoses, the walk test. Where the log's lines take standard
+// output, on standard error.
+void printTables(const Options& options, const Sniffer& sniffer,
+                 const velora_report::ConfigComparison& comparison,
+                 const velora_decoding::WalkTest& walk) {
+    std::ostream& tables = options.tsv && !options.statsOnly ? std::cerr : std::cout;
+    std::fflush(stdout);
+    const char* apart = "";
+    if (options.stats) {
+        printDeviceTable(tables, sniffer.tracker, comparison.loaded() ? &comparison : nullptr,
+                         options.tsv);
+        if (!options.tsv) {
+            printLineFigures(tables, sniffer);
+        }
+        apart = "\n";
+    }
+    if (options.diagnose) {
+        tables << apart;
+        printDiagnosisTable(tables, sniffer.tracker, options.tsv);
+        apart = "\n";
+    }
+    if (options.walkTest) {
+        tables << apart;
+        printWalkTable(tables, walk, comparison, options.tsv);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -351,25 +379,8 @@ int main(int argc, char** argv) {
     if (finished) {
         sniffer.tracker.finish();
     }
-    std::ostream& tables = options.tsv && !options.statsOnly ? std::cerr : std::cout;
-    std::fflush(stdout);
-    if (options.stats && finished) {
-        printDeviceTable(tables, sniffer.tracker, configured, options.tsv);
-        if (!options.tsv) {
-            printLineFigures(tables, sniffer);
-        }
-    }
-    if (options.diagnose && finished) {
-        if (options.stats) {
-            tables << '\n';
-        }
-        printDiagnosisTable(tables, sniffer.tracker, options.tsv);
-    }
-    if (options.walkTest && finished) {
-        if (options.stats || options.diagnose) {
-            tables << '\n';
-        }
-        printWalkTable(tables, walk, comparison, options.tsv);
+    if (finished) {
+        printTables(options, sniffer, comparison, walk);
     }
     if (!options.reportPath.empty() && finished &&
         !writeReport(options.reportPath, sniffer, configured, options.reportChanges,
