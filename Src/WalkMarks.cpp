@@ -4,21 +4,6 @@
 #include <QSaveFile>
 #include <QTextStream>
 
-namespace {
-
-bool checkOf(const QString& id, velora_decoding::WalkCheck* check) {
-    for (int i = 0; i < velora_decoding::kWalkChecks; ++i) {
-        const auto candidate = velora_decoding::WalkCheck(i);
-        if (id == QLatin1String(velora_decoding::walkCheckId(candidate))) {
-            *check = candidate;
-            return true;
-        }
-    }
-    return false;
-}
-
-} // namespace
-
 QString walkMarksPath(const QString& capturePath) {
     return capturePath + QStringLiteral(".walk");
 }
@@ -54,9 +39,9 @@ WalkMarks readWalkMarks(const QString& capturePath) {
         const QStringList fields = QString::fromUtf8(file.readLine()).trimmed().split('\t');
         bool isNumber = false;
         const int address = fields.value(0).toInt(&isNumber);
-        velora_decoding::WalkCheck check{};
-        if (fields.size() == 2 && isNumber && checkOf(fields[1], &check)) {
-            marks.emplace(address, check);
+        const auto check = velora_decoding::walkCheckOf(fields.value(1).toStdString());
+        if (fields.size() == 2 && isNumber && check) {
+            marks.emplace(address, *check);
         }
     }
     return marks;

@@ -158,17 +158,12 @@ std::vector<std::pair<int, int>> walkChecks(const std::string& text) {
     while (start <= text.size()) {
         const std::size_t comma = std::min(text.find(',', start), text.size());
         const auto [address, name] = deviceAndValue(text.substr(start, comma - start), "--walk");
-        int check = 0;
-        while (check < velora_decoding::kWalkChecks &&
-               name !=
-                   velora_decoding::walkCheckId(static_cast<velora_decoding::WalkCheck>(check))) {
-            ++check;
-        }
-        if (check == velora_decoding::kWalkChecks) {
+        const auto check = velora_decoding::walkCheckOf(name);
+        if (!check) {
             kProgram.usageError("неверная проверка в --walk: " + name +
                                 " (loop1, loop2, line3, line4, tamper)");
         }
-        checks.emplace_back(address, check);
+        checks.emplace_back(address, static_cast<int>(*check));
         start = comma + 1;
     }
     return checks;

@@ -4,6 +4,8 @@
 #include <velora_protocol/Timestamp.h>
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace velora_decoding {
 
@@ -15,6 +17,8 @@ static_assert(static_cast<int>(WalkCheck::Line4) == velora_protocol::kLine4);
 
 // "loop1", "loop2", "line3", "line4", "tamper": the names of machine-readable tables.
 const char* walkCheckId(WalkCheck check);
+// The check of such a name; nothing for another text.
+std::optional<WalkCheck> walkCheckOf(const std::string& id);
 
 // A new state of one check of a device, from an answer with data: a loop or line in its
 // state, the tamper contact as Alarm (open) or Norm (closed). The first answer with data

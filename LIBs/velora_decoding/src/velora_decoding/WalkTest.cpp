@@ -20,6 +20,15 @@ const char* walkCheckId(WalkCheck check) {
     return kCheckIds[static_cast<int>(check)];
 }
 
+std::optional<WalkCheck> walkCheckOf(const std::string& id) {
+    for (int c = 0; c < kWalkChecks; ++c) {
+        if (id == kCheckIds[c]) {
+            return static_cast<WalkCheck>(c);
+        }
+    }
+    return std::nullopt;
+}
+
 const char* walkResultId(WalkResult result) {
     switch (result) {
     case WalkResult::Passed:
