@@ -2,12 +2,14 @@
 // offscreen:
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/app/bench_log_memory --rows 20,130
-//   QT_QPA_PLATFORM=offscreen build/bench/app/bench_log_memory --open big.pcap
+//   QT_QPA_PLATFORM=offscreen build/bench/app/bench_log_memory --open big.pcap [panel.xml]
 //
 // --rows feeds polls (in batches of 4096, as a capture is read) into a shown, following log
 // and prints the resident memory each time a checkpoint (millions of rows) is reached.
 // --open opens a capture in the main window and prints how long it takes until the first
-// screen is painted and until Ctrl+End, a scroll bar jump and a find answer.
+// screen is painted and until Ctrl+End, a scroll bar jump and a find answer; with a panel
+// configuration compared first, the walk test follows the capture as it is read.
+#include <DeviceDock.h>
 #include <LogViewWidget.h>
 #include <MainWindow.h>
 #include <SessionModel.h>
@@ -81,11 +83,18 @@ void feed(const QString& checkpoints) {
     }
 }
 
-void open(const QString& path) {
+void open(const QString& path, const QString& configuration) {
     MainWindow window;
     window.resize(1000, 700);
     window.show();
     QApplication::processEvents();
+    if (!configuration.isEmpty()) {
+        const QString error = window.findChild<DeviceDock*>()->loadConfiguration(configuration);
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return;
+        }
+    }
     auto* view = window.findChild<LogViewWidget*>(QStringLiteral("logView"));
     std::printf("first screen:  %8.1f ms\n", timed(window, [&] { window.openCapture(path); }));
     std::printf("rows:          %8d, %.1f MB resident\n", view->rowCount(), residentMb());
@@ -109,10 +118,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc == 3 && !std::strcmp(argv[1], "--rows")) {
         feed(QString::fromLocal8Bit(argv[2]));
-    } else if (argc == 3 && !std::strcmp(argv[1], "--open")) {
-        open(QString::fromLocal8Bit(argv[2]));
+    } else if ((argc == 3 || argc == 4) && !std::strcmp(argv[1], "--open")) {
+        open(QString::fromLocal8Bit(argv[2]), argc == 4 ? QString::fromLocal8Bit(argv[3]) : "");
     } else {
-        std::fprintf(stderr, "usage: bench_log_memory --rows M[,M...] | --open FILE\n");
+        std::fprintf(stderr,
+                     "usage: bench_log_memory --rows M[,M...] | --open FILE [CONFIGURATION]\n");
         return 2;
     }
     return 0;
