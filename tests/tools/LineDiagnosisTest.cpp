@@ -200,6 +200,10 @@ TEST(LineDiagnosis, ALineWithoutAPanelIsNamed) {
     paused.tick();
     EXPECT_EQ(paused.finish(), (Found{{"no_panel", 0}}));
 
+    TimedLine shortTrash;
+    shortTrash.send(std::vector<std::uint8_t>(100, 0x80));
+    EXPECT_EQ(shortTrash.finish(), (Found{{"line_signal", 0}}));
+
     TimedLine zeros;
     zeros.send(std::vector<std::uint8_t>(2000, 0));
     zeros.tracker().converterErrors(2000);

@@ -100,7 +100,7 @@ void LineDiagnoser::frame(const Frame& frame, std::uint64_t record) {
     blockBytes += frame.size;
     if (blockBytes >= kBlockBytes) {
         signalBlock();
-        if (++blocks % kWeighBlocks == 0) {
+        if (blocks % kWeighBlocks == 0) {
             weigh();
         }
     }
@@ -236,10 +236,16 @@ void LineDiagnoser::silence(Timestamp now) {
     raise(found);
 }
 
+// A line shorter than kSignalBlocks blocks is a wrong signal when all of it was mostly trash.
 void LineDiagnoser::finish() {
     if (blockBytes > 0) {
         signalBlock();
     }
+    Finding& signal = finding(DiagnosisKind::LineSignal, 0);
+    if (signal.diagnosis.count > 0 && signal.diagnosis.count == blocks) {
+        raise(signal);
+    }
+    signalBlockLast = false;
     weigh();
     if (frames == 0) {
         Finding& found = finding(DiagnosisKind::NoPanel, 0);
@@ -302,6 +308,7 @@ void LineDiagnoser::signalBlock() {
     }
     blockBytes = blockTrash = blockBit0 = 0;
     blockHasTrash = false;
+    blocks += 1;
 }
 
 // The findings that need the whole line's figures; none while the signal looks wrong, as

@@ -146,7 +146,7 @@ private:
     std::uint64_t blockTrash = 0;
     std::uint64_t blockBit0 = 0;
     std::uint64_t blockRecord = 0;
-    std::uint64_t blocks = 0;
+    std::uint64_t blocks = 0; // judged for their signal
     bool blockHasTrash = false;
     std::uint64_t signalBit0 = 0;
     // The line's answer times and the time above which an answer is late.
