@@ -107,4 +107,5 @@ private:
     bool listening = false;
     // The rows the columns were last sized for.
     int sizedRows = -1;
+    bool statesChanged = false; // a device changed since the last refresh
 };

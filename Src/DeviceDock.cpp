@@ -1,3 +1,4 @@
+#include <CellDelegate.h>
 #include <ChangeModel.h>
 #include <DeviceDock.h>
 #include <DeviceMap.h>
@@ -86,6 +87,7 @@ DeviceDock::DeviceDock(QWidget* parent)
 
     deviceTracker.setChangeHandler([this](const velora_decoding::DeviceChange& change) {
         deviceModel->mark(change.address);
+        statesChanged = true;
         changeModel->add(change);
         changeMessages << velora_report::timeText(change.time) + QStringLiteral("  ") +
                               velora_report::changeText(change);
@@ -125,10 +127,13 @@ void DeviceDock::setupTable() {
     table->sortByColumn(0, Qt::AscendingOrder);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Every visible cell is repainted at each refresh.
+    table->setItemDelegate(new CellDelegate(table));
+    table->setShowGrid(false);
     // Rows as high as the log's; the columns take their contents' width when addresses
-    // come or go (measuring them at every refresh would cost more than the rest of the
-    // dock). The last answer's text, of any length, comes last and takes the rest, so the
-    // counts stay in view.
+    // come or go, the state's when a device changed (measuring them at every refresh would
+    // cost more than the rest of the dock). The last answer's text, of any length, comes
+    // last and takes the rest, so the counts stay in view.
     table->verticalHeader()->hide();
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 2);
     QHeaderView* header = table->horizontalHeader();
@@ -206,13 +211,14 @@ void DeviceDock::refresh() {
     if (table->model()->rowCount() != sizedRows) {
         sizedRows = table->model()->rowCount();
         table->resizeColumnsToContents();
-    } else {
+    } else if (statesChanged) {
         // A state's text grows with alarm and fault: its column grows along, never shrinks.
         const int before = table->columnWidth(velora_report::kStateColumn);
         table->resizeColumnToContents(velora_report::kStateColumn);
         table->setColumnWidth(velora_report::kStateColumn,
                               std::max(before, table->columnWidth(velora_report::kStateColumn)));
     }
+    statesChanged = false;
     map->refresh();
     diagnosisModel->refresh();
     const auto& line = deviceTracker.line();

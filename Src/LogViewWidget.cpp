@@ -1,6 +1,6 @@
 #include <LogViewWidget.h>
 
-#include <LogRowDelegate.h>
+#include <CellDelegate.h>
 #include <SessionModel.h>
 
 #include <velora_protocol/Timestamp.h>
@@ -59,7 +59,7 @@ LogViewWidget::LogViewWidget(QWidget* parent)
     , sessionBar(new QScrollBar(Qt::Vertical))
     , selection(*sessionModel, *this) {
     setModel(sessionModel);
-    setItemDelegate(new LogRowDelegate(this));
+    setItemDelegate(new CellDelegate(this));
     // The delegate paints the grid.
     setShowGrid(false);
     setSelectionMode(QAbstractItemView::ExtendedSelection);

@@ -14,6 +14,7 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/AcceptanceView.h
     ${VELORA_INCLUDE_DIR}/AboutForm.h
     ${VELORA_INCLUDE_DIR}/CaptureFiles.h
+    ${VELORA_INCLUDE_DIR}/CellDelegate.h
     ${VELORA_INCLUDE_DIR}/ChangeModel.h
     ${VELORA_INCLUDE_DIR}/ChangesDock.h
     ${VELORA_INCLUDE_DIR}/CommandLine.h
@@ -33,7 +34,6 @@ add_library(velora_app STATIC
     ${VELORA_INCLUDE_DIR}/HandOverDialog.h
     ${VELORA_INCLUDE_DIR}/LineHealth.h
     ${VELORA_INCLUDE_DIR}/LogExport.h
-    ${VELORA_INCLUDE_DIR}/LogRowDelegate.h
     ${VELORA_INCLUDE_DIR}/LogSelection.h
     ${VELORA_INCLUDE_DIR}/LogViewWidget.h
     ${VELORA_INCLUDE_DIR}/MainWindow.h
@@ -48,6 +48,7 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/AcceptanceView.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/AboutForm.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/CaptureFiles.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/CellDelegate.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ChangeModel.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ChangesDock.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/CommandLine.cpp
@@ -67,7 +68,6 @@ add_library(velora_app STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/HandOverDialog.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LineHealth.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogExport.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/LogRowDelegate.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogSelection.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LogViewWidget.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/MainWindow.cpp

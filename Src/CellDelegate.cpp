@@ -1,4 +1,4 @@
-#include <LogRowDelegate.h>
+#include <CellDelegate.h>
 
 #include <QApplication>
 #include <QPainter>
@@ -20,11 +20,11 @@ void paintGridEdges(QPainter* painter, const QStyleOptionViewItem& option, const
 
 } // namespace
 
-LogRowDelegate::LogRowDelegate(QObject* parent)
+CellDelegate::CellDelegate(QObject* parent)
     : QStyledItemDelegate(parent) {}
 
-const QStaticText& LogRowDelegate::laidOut(int column, const QString& text,
-                                           const QStyleOptionViewItem& option, int width) const {
+const QStaticText& CellDelegate::laidOut(int column, const QString& text,
+                                         const QStyleOptionViewItem& option, int width) const {
     if (column >= int(cache.size())) {
         cache.resize(std::size_t(column) + 1);
     }
@@ -36,15 +36,20 @@ const QStaticText& LogRowDelegate::laidOut(int column, const QString& text,
     if (laid.width != width || laid.font != option.font) {
         laid.width = width;
         laid.font = option.font;
-        laid.text.setText(option.fontMetrics.elidedText(text, Qt::ElideRight, width));
         laid.text.setTextFormat(Qt::PlainText);
+        laid.text.setText(text);
         laid.text.prepare(QTransform(), option.font);
+        // Most texts fit: laid out once, elided only when they do not.
+        if (laid.text.size().width() > width) {
+            laid.text.setText(option.fontMetrics.elidedText(text, Qt::ElideRight, width));
+            laid.text.prepare(QTransform(), option.font);
+        }
     }
     return laid.text;
 }
 
-void LogRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& styleOption,
-                           const QModelIndex& index) const {
+void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& styleOption,
+                         const QModelIndex& index) const {
     QStyleOptionViewItem option = styleOption;
     const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
     paintGridEdges(painter, option, style);

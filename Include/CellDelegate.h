@@ -6,14 +6,15 @@
 
 #include <vector>
 
-// Paints the log's cells: the grid lines, the row's background (or the selection's), the
-// text laid out once and kept, elided to the cell, and the focus frame. A table of a busy line
-// repaints every visible cell several times a second, and the style's own item painting lays every
-// text out three times on each paint.
-class LogRowDelegate : public QStyledItemDelegate {
+// Paints the cells of a table that a busy line repaints every second or faster (the log, the
+// devices): the grid lines, the cell's background (or the selection's), the text laid out once
+// and kept, elided to the cell, and the focus frame. The style's own item painting lays every
+// text out three times on each paint, and the table's own grid is stroked line by line; the
+// table is set to show no grid of its own.
+class CellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    explicit LogRowDelegate(QObject* parent = nullptr);
+    explicit CellDelegate(QObject* parent = nullptr);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
