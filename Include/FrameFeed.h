@@ -23,6 +23,10 @@ public:
     // Four batches a second: the log still looks live, and painting (which costs far more
     // than decoding) happens four times a second, not once per frame.
     static constexpr int kIntervalMs = 250;
+    // While a batch a quarter of a second apart would bring more rows than the log shows at
+    // once, every paint shows only rows nobody has had time to read: the batches come once a
+    // second then, until the line calms down.
+    static constexpr int kCrowdedIntervalMs = 1000;
 
     explicit FrameFeed(QObject* parent = nullptr);
 
@@ -36,6 +40,9 @@ public:
     // parser holds of an unfinished frame at the same moment, as endOfStream() would hand
     // it over; the parser goes on. Empty when no reader reads.
     std::vector<velora_protocol::Frame> deliverUnfinished(velora_listener::VeloraListener& line);
+    // Sets the pace from the rows the last batch added to the log and the rows it shows.
+    void paceFor(std::uint64_t rowsAdded, int rowsOnScreen);
+    int intervalMs() const { return timer.interval(); }
 
 signals:
     void framesReceived(const std::vector<velora_protocol::Frame>& frames);

@@ -28,6 +28,8 @@ public:
     int rowCount() const;
     QScrollBar* scrollBar() const { return sessionBar; }
     bool isFollowing() const { return following; }
+    // Whole rows the table shows at its present height.
+    int rowsOnScreen() const;
     // The record of the current row, or -1 when there is none.
     std::int64_t currentRecord() const;
 

@@ -2,6 +2,8 @@
 
 #include <velora_listener/ProtocolParser.h>
 
+#include <algorithm>
+
 FrameFeed::FrameFeed(QObject* parent)
     : QObject(parent) {
     connect(&timer, &QTimer::timeout, this, &FrameFeed::deliver);
@@ -45,4 +47,13 @@ FrameFeed::deliverUnfinished(velora_listener::VeloraListener& line) {
         batch.clear();
     }
     return unfinished;
+}
+
+void FrameFeed::paceFor(std::uint64_t rowsAdded, int rowsOnScreen) {
+    const bool crowded = rowsAdded * std::uint64_t(kIntervalMs) >
+                         std::uint64_t(std::max(rowsOnScreen, 1)) * std::uint64_t(timer.interval());
+    const int interval = crowded ? kCrowdedIntervalMs : kIntervalMs;
+    if (interval != timer.interval()) {
+        timer.setInterval(interval);
+    }
 }

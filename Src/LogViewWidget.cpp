@@ -265,6 +265,10 @@ void LogViewWidget::clearLog() {
     sessionModel->clear();
 }
 
+int LogViewWidget::rowsOnScreen() const {
+    return viewport()->height() / std::max(1, verticalHeader()->defaultSectionSize());
+}
+
 void LogViewWidget::rowsAppended() {
     if (following) {
         scrollToBottom();

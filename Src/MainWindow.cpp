@@ -336,7 +336,9 @@ void MainWindow::addFrames(const std::vector<velora_protocol::Frame>& frames) {
 }
 
 void MainWindow::framesReceived(const std::vector<velora_protocol::Frame>& frames) {
+    const std::uint64_t rowsBefore = session()->sessionRows();
     addFrames(frames);
+    feed.paceFor(session()->sessionRows() - rowsBefore, ui->logView->rowsOnScreen());
     health->add(frames);
     unsaved = true;
     const SessionStore& store = session()->store();
