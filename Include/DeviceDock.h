@@ -82,7 +82,6 @@ signals:
 private:
     void setupTable();
     void showComparisonColumns(bool shown);
-    void showError(const QString& text);
     void tellRaised();
 
     velora_decoding::DeviceTracker deviceTracker;

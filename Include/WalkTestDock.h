@@ -74,7 +74,6 @@ private:
     void onLimits();
     void onExportCsv();
     void onHandOver();
-    void showError(const QString& text);
 
     DeviceDock& devices;
     velora_decoding::WalkTest walkTest;

@@ -5,6 +5,7 @@
 #include <DeviceModel.h>
 #include <DiagnosisModel.h>
 #include <DockContent.h>
+#include <ErrorBox.h>
 #include <FileNames.h>
 
 #include <velora_report/DeviceTable.h>
@@ -18,7 +19,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
@@ -297,7 +297,10 @@ void DeviceDock::onCompare() {
         QFileDialog::getOpenFileName(this, tr("Сравнить с конфигурацией"), QString(),
                                      tr("Конфигурация пульта (*.xml);;Все файлы (*)"));
     if (!path.isEmpty()) {
-        showError(loadConfiguration(path));
+        const QString error = loadConfiguration(path);
+        if (!error.isEmpty()) {
+            showErrorBox(this, error);
+        }
     }
 }
 
@@ -309,14 +312,9 @@ void DeviceDock::onReport(bool allChanges) {
     }
     path = withSuffix(path, QStringLiteral("pdf"));
     const QString error = writeReport(path, allChanges);
-    showError(error);
-    if (error.isEmpty()) {
-        emit statusMessage(tr("Отчёт записан: %1").arg(QDir::toNativeSeparators(path)));
+    if (!error.isEmpty()) {
+        showErrorBox(this, error);
+        return;
     }
-}
-
-void DeviceDock::showError(const QString& text) {
-    if (!text.isEmpty()) {
-        QMessageBox::critical(this, tr("Ошибка"), text);
-    }
+    emit statusMessage(tr("Отчёт записан: %1").arg(QDir::toNativeSeparators(path)));
 }

@@ -3,6 +3,7 @@
 #include <CaptureFiles.h>
 #include <DeviceDock.h>
 #include <DockContent.h>
+#include <ErrorBox.h>
 #include <FileNames.h>
 #include <HandOverDialog.h>
 #include <WalkTestDock.h>
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScrollArea>
@@ -295,8 +295,8 @@ void WalkTestDock::setMarks(const WalkMarks& marks) {
 void WalkTestDock::saveMarks(const QString& capturePath) {
     QString error;
     if (!writeWalkMarks(capturePath, notUsed, &error)) {
-        showError(tr("Не удалось записать отметки проверки шлейфов %1: %2")
-                      .arg(QDir::toNativeSeparators(walkMarksPath(capturePath)), error));
+        showErrorBox(this, tr("Не удалось записать отметки проверки шлейфов %1: %2")
+                               .arg(QDir::toNativeSeparators(walkMarksPath(capturePath)), error));
     }
 }
 
@@ -338,10 +338,11 @@ void WalkTestDock::onExportCsv() {
     }
     path = withSuffix(path, QStringLiteral("csv"));
     const QString error = writeCsv(path);
-    showError(error);
-    if (error.isEmpty()) {
-        emit statusMessage(tr("Проверка шлейфов записана: %1").arg(QDir::toNativeSeparators(path)));
+    if (!error.isEmpty()) {
+        showErrorBox(this, error);
+        return;
     }
+    emit statusMessage(tr("Проверка шлейфов записана: %1").arg(QDir::toNativeSeparators(path)));
 }
 
 void WalkTestDock::onHandOver() {
@@ -361,14 +362,9 @@ void WalkTestDock::onHandOver() {
     }
     act.limits = AcceptanceDialog::storedLimits();
     const QString error = devices.writeReport(path, false, &act);
-    showError(error);
-    if (error.isEmpty()) {
-        emit statusMessage(tr("Акт сдачи записан: %1").arg(QDir::toNativeSeparators(path)));
+    if (!error.isEmpty()) {
+        showErrorBox(this, error);
+        return;
     }
-}
-
-void WalkTestDock::showError(const QString& text) {
-    if (!text.isEmpty()) {
-        QMessageBox::critical(this, tr("Ошибка"), text);
-    }
+    emit statusMessage(tr("Акт сдачи записан: %1").arg(QDir::toNativeSeparators(path)));
 }
